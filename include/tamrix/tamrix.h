@@ -1,0 +1,110 @@
+/* Public interface of the Tamrix kernel library (libTamrix32W.so).
+ *
+ * Every export is a plain C function, reached by name through the platform
+ * loader.  Text crossing the interface is UTF-16 (char16_t), zero-terminated
+ * unless a length is given; "bool" is one byte.
+ *
+ * Parameter counts are always "number of parameters minus one": -1 means none,
+ * below -1 (external functions only) means any number.
+ */
+#ifndef TAMRIX_TAMRIX_H
+#define TAMRIX_TAMRIX_H
+
+#include <stdbool.h>
+#include <stdint.h>
+#ifndef __cplusplus
+#include <uchar.h>
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(TAMRIX_BUILDING_KERNEL)
+#define TM_API __attribute__((visibility("default")))
+#else
+#define TM_API
+#endif
+
+/* The callee-pops convention of the original platform maps to the platform's
+ * default C convention here. */
+#define TM_CALL
+
+/* Number type codes; also the formula-list entry types in the name tree. */
+enum { TM_INTEGER = 1, TM_REAL = 2, TM_COMPLEX = 3 };
+
+/* Compile status codes besides the compile error codes 2..39. */
+enum { TM_OK = 0, TM_NO_MEMORY = 1, TM_MODULE_LOCKED = -2 };
+
+typedef struct TmComplex {
+    double re;
+    double im;
+} TmComplex;
+
+/* Built by the evaluator for each external call and handed to the function;
+ * the function passes it on to GetFor, GetForStr and SetRunErr. */
+typedef struct TmCallContext {
+    int8_t type;  /* 1 integer, 2 real, 3 complex */
+    void *hFor;   /* handle of the calling formula */
+} TmCallContext;
+
+/* External functions by type (SetFunction types 4, 5, 6).  m is the argument
+ * count minus one; the arguments lie in consecutive slots the function may
+ * overwrite (by-reference arguments are written back after the call). */
+typedef int64_t(TM_CALL *TmIntFunction)(int m, int64_t *args, TmCallContext *ctx);
+typedef double(TM_CALL *TmRealFunction)(int m, double *args, TmCallContext *ctx);
+typedef void(TM_CALL *TmComplexFunction)(TmComplex *result, int m, TmComplex *args,
+                                         TmCallContext *ctx);
+
+/* Lock function of a module: called once, without arguments, by the calls that
+ * receive it. */
+typedef void(TM_CALL *TmLockFunction)(void);
+
+/* --- lifecycle ------------------------------------------------------------ */
+TM_API const char16_t *TM_CALL TamrixVer(void);
+TM_API bool TM_CALL InitTamrix(void);
+TM_API void TM_CALL FreeTamrix(void);
+
+/* --- compile ----------------------------------------------------------------
+ * source: the formula text.  module: module number (sign = visibility).
+ * hFor: in: the module's lock function or null; out: the new formula's handle.
+ * paramCount: out, parameters minus one.  data: out, the formula's data array
+ * (its first slots are the parameters).  errBegin/errEnd: out, the first and
+ * last source index of the offending text on a compile error.
+ * Result: 0 ok, 1 out of memory, -2 module locked, else a compile error code. */
+TM_API int TM_CALL RealCom(const char16_t *source, int module, void **hFor,
+                           int *paramCount, double **data, int *errBegin, int *errEnd);
+
+/* --- evaluate ---------------------------------------------------------------
+ * args: the first of paramCount+1 consecutive slots; parameters are by
+ * reference, so stores to them land in args. */
+TM_API double TM_CALL RealCal(void *hFor, double *args);
+
+/* --- run errors ------------------------------------------------------------ */
+TM_API void TM_CALL GetRunErr(int *type, const char16_t **name, int *code, int *forType,
+                              void **hFor);
+/* forType 0 with a non-null hFor: hFor is a TmCallContext*. */
+TM_API void TM_CALL SetRunErr(int type, const char16_t *name, int code, int forType,
+                              void *hFor);
+TM_API int TM_CALL TestRunErr(void);
+
+/* --- registry ---------------------------------------------------------------
+ * SetFunction / SetConst result: 0 registered, 1 name exists for this type,
+ * 2 out of memory, 3 empty name, 4 bad type. */
+TM_API int TM_CALL SetFunction(int type, const char16_t *name, void *function,
+                               int paramCount);
+TM_API int TM_CALL SetConst(int type, const char16_t *name, const void *value);
+TM_API void TM_CALL DeleteConstOrFunction(int type, const char16_t *name);
+TM_API bool TM_CALL IsFor(const char16_t *name, int type, int module, void *hFor,
+                          void *data, int paramCount);
+TM_API bool TM_CALL GetFor(const char16_t *name, int type, void *contextOrHandle,
+                           int *module, void **hFor, void **data, int *paramCount);
+TM_API bool TM_CALL ParaModify(int type, void *hFor);
+TM_API void TM_CALL GetForStr(void *hFor, char16_t **str, int *first, int *last);
+TM_API void TM_CALL DeleteFor(int type, void *hFor);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

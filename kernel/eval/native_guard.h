@@ -1,0 +1,26 @@
+// Protection of the native (C) stack.  Formula recursion is bounded by the
+// shared value stack, but each nested activation is also a native call; a
+// shared stack large enough for millions of levels would overflow the thread's
+// own stack long before.  Every activation checks the address of its frame
+// against a per-thread low-water mark and fails with "StackOverFlow" instead.
+#pragma once
+
+#include <cstdint>
+
+namespace tm {
+
+// Lowest frame address the current thread may use for an activation (0 until
+// computed).  Initial-exec TLS: one segment-relative load, no call.
+extern thread_local uintptr_t t_native_stack_floor __attribute__((tls_model("initial-exec")));
+
+uintptr_t compute_native_stack_floor();
+
+// True when the calling frame is too deep to start another activation.
+inline bool native_stack_exhausted() {
+    uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    uintptr_t floor = t_native_stack_floor;
+    if (__builtin_expect(floor == 0, 0)) floor = compute_native_stack_floor();
+    return here < floor;
+}
+
+}  // namespace tm

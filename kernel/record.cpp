@@ -1,0 +1,18 @@
+#include "record.h"
+
+#include <cstdlib>
+
+#include "address_table.h"
+
+namespace tm {
+
+void destroy_record(FormulaRecord *r) {
+    if (!r) return;
+    if (r->header) address_release(uint32_t(r->header[kSelf]));
+    std::free(r->code);
+    std::free(r->header);
+    std::free(r->data);
+    delete r;
+}
+
+}  // namespace tm

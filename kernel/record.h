@@ -1,0 +1,118 @@
+// The compiled formula record: what a formula handle points to.
+//
+// A handle is the address of a FormulaRecord.  Its first three fields are the
+// three owning arrays (code, header, data), allocated at their exact sizes when
+// a compile succeeds and freed together when the formula is deleted.  The next
+// two link the record into its same-name list or its type's anonymous list.
+// The rest is kernel bookkeeping that no evaluator reads.
+//
+// Code array (bytes):
+//   0         activation flag: 0 idle, 1 running, 2 running and re-entered
+//   1         flag bits: kFlagModifiesParams, kFlagExported, kFlagHandleIssued
+//   2..       string area in UTF-16 words, word index 1 on: the name and its NUL,
+//             then from word FirstString the string literals, each NUL-ended
+//   CodeStart..CodeLength-1  instruction bytes; the last is always OpReturn
+//
+// Header array (int32), entries by index below; the operand stream starts at
+// entry 15; after it the callee reference list, entries [10] to [11].
+//
+// Data array (slots of 8 bytes, 16 for complex):
+//   0..LastParam             argument area (used only by callers without an
+//                            argument array of their own)
+//   LastParam+1..FirstStatic-1  automatic variables of the first activation
+//   FirstStatic..VarCount-1  static variables
+//   VarCount..StackBase-1    constants, in the order the code consumes them
+//   StackBase..DataLength-1  evaluation stack of the first activation
+//
+// Variable addressing (every instruction with a variable operand v):
+//   v <= LastParam    -> slot v of the argument array the activation received
+//   v >= FirstStatic  -> data[v]
+//   otherwise         -> slot v of the activation's frame (data for the first)
+//
+// Addresses in 32-bit fields.  The record format keeps callees, shared cells,
+// external functions and the formula itself in 32-bit header words, and a
+// pointer does not fit there on a 64-bit system.  Every such word holds an
+// index into the kernel's address table (address_table.h) instead: a table
+// the kernel owns, whose entries hold full pointers.  Index 0 is never used,
+// so a cleared word reads as "nothing".  This applies to:
+//   header[Self], call operands (callee), OpPushCommon and friends (cell),
+//   write-back targets with tag 3 (cell), and the callee reference list.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tm {
+
+struct ReferrerCell;
+
+// Header entries.
+enum HeaderIndex : int {
+    kLastParam = 0,    // parameters minus one (-1: none)
+    kVarCount = 1,     // parameter+automatic+static positions; first constant
+    kCodeLength = 2,   // bytes in the code array
+    kHeaderLength = 3, // words in the header array
+    kDataLength = 4,   // slots in the data array
+    kCodeStart = 5,    // first instruction byte; <0: invalidated (run error -value)
+    kStackBase = 6,    // first evaluation-stack slot of the first activation
+    kModuleNo = 7,     // module number, with the sign given to the compiler
+    kSelf = 8,         // address-table index of this record
+    kReferrers = 9,    // unused (0): the referrer list lives in FormulaRecord
+    kCalleeFirst = 10, // first header index of the callee reference list
+    kCalleeLast = 11,  // last header index of it (first-1 when empty)
+    kFirstStatic = 12, // first static variable index
+    kFreeVar = 13,     // 0, or the variable index of the free marker
+    kFirstString = 14, // word index of the first string literal
+    kOperandStart = 15 // the operand stream
+};
+
+// Code byte 1.
+enum FlagBits : uint8_t {
+    kFlagModifiesParams = 0x80, // assigns a parameter or passes it by reference
+    kFlagExported = 0x40,       // marked by "OutFun"
+    kFlagHandleIssued = 0x20,   // handle registered by "HFor"
+};
+
+// Activation flag values (code byte 0).
+enum Activation : uint8_t { kIdle = 0, kRunning = 1, kReentered = 2 };
+
+// CodeStart values that mark an invalidated formula.
+inline constexpr int32_t kInvalidCalleeDeleted = -4;
+inline constexpr int32_t kInvalidFunctionRemoved = -5;
+
+struct FormulaRecord {
+    uint8_t *code = nullptr;
+    int32_t *header = nullptr;
+    void *data = nullptr;
+    FormulaRecord *prev = nullptr; // same-name or anonymous list, newest first
+    FormulaRecord *next = nullptr;
+    // --- kernel bookkeeping below this line ---
+    ReferrerCell *referrers = nullptr; // formulas that call this one
+    int8_t type = 0;                   // 1 integer, 2 real, 3 complex
+    bool anonymous = false;            // in the anonymous list, not a name list
+};
+
+// One cell of a referrer list: the referring formula.
+struct ReferrerCell {
+    FormulaRecord *formula;
+    ReferrerCell *next;
+};
+
+// Size of one value slot of a type (1, 2, 3).
+inline constexpr size_t slot_size(int type) { return type == 3 ? 16 : 8; }
+
+// The formula's name: the string area starts at code byte 2.
+inline const char16_t *formula_name(const FormulaRecord *r) {
+    return reinterpret_cast<const char16_t *>(r->code + 2);
+}
+
+}  // namespace tm
+
+namespace tm {
+
+// Frees a record's three arrays (std::free), releases its address-table index
+// (header[kSelf]) and deletes the record itself (allocated with new).  Knows
+// nothing of lists, referrers or modules: the registry unlinks first.
+void destroy_record(FormulaRecord *r);
+
+}  // namespace tm

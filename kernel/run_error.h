@@ -1,0 +1,31 @@
+// The process-wide run-error record and the helpers every evaluator and
+// built-in uses to write it.  Only the first error of an evaluation is kept:
+// record_run_error writes only while no error is pending; SetRunErr (the
+// export) always overwrites; GetRunErr reads and clears.
+#pragma once
+
+#include <cstdint>
+
+namespace tm {
+
+// Field order is part of the interface: a message hands out its address.
+struct RunErrorRecord {
+    int type;             // 0 none; 1, 2, 3 by number type; 4, 5 invalidated
+    const char16_t *name; // function or instruction that failed (not owned)
+    int code;             // code within that function
+    int formula_type;     // 1, 2, 3, or 0 when the caller gave none
+    void *formula;        // handle of the running formula, or null
+};
+
+extern RunErrorRecord g_run_error;
+
+inline bool run_error_pending() { return g_run_error.type != 0; }
+
+// Records an error unless one is pending.
+void record_run_error(int type, const char16_t *name, int code, int formula_type,
+                      void *formula);
+
+// Clears the record's reference to a formula that is being released.
+void forget_run_error_formula(void *formula);
+
+}  // namespace tm

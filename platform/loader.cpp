@@ -1,0 +1,67 @@
+#include "loader.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+
+#ifndef TAMRIX_LIBRARY_DIR
+#define TAMRIX_LIBRARY_DIR ""
+#endif
+
+namespace platform {
+
+std::string library_file_name(const std::string &name) {
+    size_t slash = name.rfind('/');
+    std::string dir = slash == std::string::npos ? "" : name.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+    if (base.size() > 4) {
+        std::string ext = base.substr(base.size() - 4);
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
+        if (ext == ".dll") return dir + "lib" + base.substr(0, base.size() - 4) + ".so";
+    }
+    return name;
+}
+
+std::string program_directory() {
+    char buf[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return ".";
+    buf[n] = 0;
+    std::string path(buf);
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+LibraryHandle load_library(const std::string &name, std::string *error) {
+    std::string file = library_file_name(name);
+    if (file.find('/') == std::string::npos) {
+        std::string here = program_directory();
+        for (const std::string &dir : {here, here + "/../lib", std::string(TAMRIX_LIBRARY_DIR)}) {
+            if (dir.empty()) continue;
+            std::string path = dir + "/" + file;
+            if (access(path.c_str(), R_OK) != 0) continue;
+            if (void *h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
+        }
+    }
+    void *h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!h && error) {
+        const char *msg = dlerror();
+        *error = msg ? msg : "cannot load " + file;
+    }
+    return h;
+}
+
+void *find_symbol(LibraryHandle lib, const char *name) {
+    if (!lib || !name) return nullptr;
+    return dlsym(lib, name);
+}
+
+void close_library(LibraryHandle lib) {
+    if (lib) dlclose(lib);
+}
+
+}  // namespace platform
