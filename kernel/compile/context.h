@@ -121,3 +121,9 @@ int generate(CompileContext &cx);
 int compile_formula(CompileContext &cx);
 
 }  // namespace tm
+
+namespace tm {
+// The shared body of RealCom, IntCom and ComplexCom (front_end.cpp).
+int compile_front_end(const TypeDesc &type, const char16_t *source, int module, void **hFor,
+                      int *paramCount, void **data, int *errBegin, int *errEnd);
+}  // namespace tm

@@ -1,0 +1,145 @@
+// The compile front ends: RealCom (IntCom and ComplexCom follow the same
+// path with their own type).  They own the grow-and-restart protocol: a
+// compiler that finds a work buffer too small returns the buffer's growth
+// code, and the whole source is compiled again after the buffer has grown.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "address_table.h"
+#include "compile/context.h"
+#include "record.h"
+#include "registry/registry.h"
+#include "run_error.h"
+#include "tamrix/tamrix.h"
+#include "work_buffers.h"
+
+namespace tm {
+
+namespace {
+
+// Source length up to the terminating zero, capped so that every source
+// index fits the 32-bit token fields; longer sources are compiled up to the
+// cap (the tail cannot be addressed by an error range anyway).
+int32_t source_length(const char16_t *src) {
+    constexpr int32_t kMax = 0x7FFFFFF0;
+    int32_t n = 0;
+    while (n < kMax && src[n] != 0) ++n;
+    return n;
+}
+
+// Gives the record its three arrays, copied at their exact sizes from the work
+// buffers.  The evaluation stack part of the data array starts zeroed.
+bool attach_arrays(FormulaRecord *r, const CompileContext &cx) {
+    const int32_t *h = g_work.header;
+    size_t code_len = size_t(h[kCodeLength]);
+    size_t header_len = size_t(h[kHeaderLength]);
+    size_t data_len = size_t(h[kDataLength]);
+    size_t slot = cx.type->slot;
+    r->code = static_cast<uint8_t *>(std::malloc(code_len));
+    r->header = static_cast<int32_t *>(std::malloc(header_len * sizeof(int32_t)));
+    r->data = std::calloc(data_len ? data_len : 1, slot);
+    if (!r->code || !r->header || !r->data) return false;
+    std::memcpy(r->code, g_work.code, code_len);
+    std::memcpy(r->header, h, header_len * sizeof(int32_t));
+    std::memcpy(r->data, cx.data(), size_t(h[kStackBase]) * slot);
+    return true;
+}
+
+// A record that never got filed: free its arrays and its address index.
+void drop_unfiled(FormulaRecord *r, uint32_t self_index) {
+    std::free(r->code);
+    std::free(r->header);
+    std::free(r->data);
+    address_release(self_index);
+    delete r;
+}
+
+}  // namespace
+
+int compile_front_end(const TypeDesc &type, const char16_t *source, int module, void **hFor,
+                      int *paramCount, void **data, int *errBegin, int *errEnd) {
+    static const char16_t kEmpty[] = u"";
+    if (!source) source = kEmpty;
+    void *lock_in = hFor ? *hFor : nullptr;
+
+    if (!g_work.allocated && !work_buffers_allocate()) return TM_NO_MEMORY;
+
+    if (lock_in) {
+        auto lock = reinterpret_cast<TmLockFunction>(lock_in);
+        lock();
+        if (!module_lock_allows(module, lock)) {
+            if (errBegin) *errBegin = 0;
+            if (errEnd) *errEnd = 0;
+            return TM_MODULE_LOCKED;
+        }
+    }
+
+    auto *record = new (std::nothrow) FormulaRecord;
+    if (!record) return TM_NO_MEMORY;
+    record->type = int8_t(type.type);
+    uint32_t self_index = address_register(record, AddressKind::Formula);
+    if (!self_index) {
+        delete record;
+        return TM_NO_MEMORY;
+    }
+
+    const int32_t length = source_length(source);
+    CompileContext cx;
+    for (;;) {
+        cx = CompileContext{};
+        cx.src = source;
+        cx.src_len = length;
+        cx.module = module;
+        cx.record = record;
+        cx.self_index = self_index;
+        cx.type = &type;
+        int rc = compile_formula(cx);
+        if (rc == 0) break;
+        if (rc >= kGrowStoreStack && rc <= kGrowTokens) {
+            if (work_buffers_grow(rc, type.type)) continue;
+            drop_unfiled(record, self_index);
+            return TM_NO_MEMORY;
+        }
+        forget_run_error_formula(record);
+        drop_unfiled(record, self_index);
+        if (rc != TM_NO_MEMORY) {
+            if (errBegin) *errBegin = cx.err_begin;
+            if (errEnd) *errEnd = cx.err_end;
+        }
+        return rc;
+    }
+
+    if (!attach_arrays(record, cx)) {
+        drop_unfiled(record, self_index);
+        return TM_NO_MEMORY;
+    }
+    if (!module_formula_added(module)) {
+        destroy_record(record);
+        return TM_NO_MEMORY;
+    }
+    const int32_t *h = record->header;
+    for (int32_t i = h[kCalleeFirst]; i <= h[kCalleeLast]; ++i) {
+        if (!add_referrer(uint32_t(h[i]), record)) {
+            discard_formula(record);
+            return TM_NO_MEMORY;
+        }
+    }
+    if (!file_formula(record)) {
+        discard_formula(record);
+        return TM_NO_MEMORY;
+    }
+
+    if (hFor) *hFor = record;
+    if (paramCount) *paramCount = h[kLastParam];
+    if (data) *data = record->data;
+    return TM_OK;
+}
+
+}  // namespace tm
+
+extern "C" TM_API int RealCom(const char16_t *source, int module, void **hFor, int *paramCount,
+                              double **data, int *errBegin, int *errEnd) {
+    return tm::compile_front_end(tm::kRealType, source, module, hFor, paramCount,
+                                 reinterpret_cast<void **>(data), errBegin, errEnd);
+}

@@ -1,0 +1,64 @@
+// Start and end of the kernel's life: TamrixVer, InitTamrix, FreeTamrix.
+#include "address_table.h"
+#include "eval/value_stacks.h"
+#include "registry/registry.h"
+#include "run_error.h"
+#include "tamrix/tamrix.h"
+#include "work_buffers.h"
+
+namespace tm {
+
+namespace {
+
+struct BuiltinRow {
+    int type; // 4 integer, 5 real, 6 complex
+    const char16_t *name;
+    void *function;
+    int param_count;
+};
+
+// Registered in this order: integer, real, complex.  A row whose name is
+// already taken is dropped without a message.
+const BuiltinRow kRegisteredBuiltins[] = {
+    {4, u"SetIntStackMax", reinterpret_cast<void *>(&builtin_set_int_stack_max), 0},
+    {5, u"SetRealStackMax", reinterpret_cast<void *>(&builtin_set_real_stack_max), 0},
+    {6, u"SetComplexStackMax", reinterpret_cast<void *>(&builtin_set_complex_stack_max), 0},
+};
+
+}  // namespace
+
+}  // namespace tm
+
+extern "C" {
+
+TM_API const char16_t *TamrixVer(void) {
+    return u"TAMRIX32W.DLL V9.0 正式版 (Linux x86-64)";
+}
+
+TM_API void FreeTamrix(void) {
+    using namespace tm;
+    work_buffers_release();
+    g_in_teardown = true;
+    registry_teardown();
+    g_in_teardown = false;
+    value_stacks_release();
+    address_reset();
+    // Nothing the record could name survives.
+    g_run_error.formula_type = 0;
+    g_run_error.formula = nullptr;
+}
+
+TM_API bool InitTamrix(void) {
+    using namespace tm;
+    FreeTamrix();
+    if (!work_buffers_allocate()) {
+        FreeTamrix();
+        return false;
+    }
+    g_run_error.type = 0;
+    for (const BuiltinRow &row : kRegisteredBuiltins)
+        SetFunction(row.type, row.name, row.function, row.param_count);
+    return true;
+}
+
+}  // extern "C"
