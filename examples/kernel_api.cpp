@@ -1,0 +1,47 @@
+#include "kernel_api.h"
+
+namespace host {
+namespace {
+
+// Resolves one export into its typed slot; false (with the name in *error)
+// when the library lacks it.
+template <typename Function>
+bool resolve(platform::LibraryHandle library, const char *name, Function &slot,
+             std::string *error) {
+    slot = reinterpret_cast<Function>(platform::find_symbol(library, name));
+    if (slot) return true;
+    if (error) *error = std::string("the kernel library has no export ") + name;
+    return false;
+}
+
+}  // namespace
+
+bool load_kernel(KernelApi &api, std::string *error) {
+    api = KernelApi{};
+    std::string load_error;
+    platform::LibraryHandle library = platform::load_library("Tamrix32W.dll", &load_error);
+    if (!library) {
+        if (error) *error = "cannot load the kernel library: " + load_error;
+        return false;
+    }
+    api.library = library;
+    bool complete = resolve(library, "TamrixVer", api.TamrixVer, error) &&
+                    resolve(library, "InitTamrix", api.InitTamrix, error) &&
+                    resolve(library, "FreeTamrix", api.FreeTamrix, error) &&
+                    resolve(library, "RealCom", api.RealCom, error) &&
+                    resolve(library, "RealCal", api.RealCal, error) &&
+                    resolve(library, "GetRunErr", api.GetRunErr, error) &&
+                    resolve(library, "TestRunErr", api.TestRunErr, error) &&
+                    resolve(library, "SetFunction", api.SetFunction, error) &&
+                    resolve(library, "DeleteFor", api.DeleteFor, error);
+    if (complete) return true;
+    unload_kernel(api);
+    return false;
+}
+
+void unload_kernel(KernelApi &api) {
+    platform::close_library(api.library);
+    api = KernelApi{};
+}
+
+}  // namespace host

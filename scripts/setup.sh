@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs what building, testing and benchmarking Tamrix needs on Debian 12.
+#
+# Idempotent and cheap to repeat: apt is touched only when a package is
+# missing, so the test and sample scripts call this first on every run.
+set -euo pipefail
+
+# Build and test tools, then the benchmark peers (muParser, Lua).
+PACKAGES=(
+    build-essential
+    g++
+    cmake
+    ninja-build
+    pkg-config
+    libgtest-dev
+    libbenchmark-dev
+    libmuparser-dev
+    lua5.4
+)
+
+is_installed() {
+    dpkg -s "$1" 2>/dev/null | grep -q '^Status: install ok installed$'
+}
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+    is_installed "$package" || missing+=("$package")
+done
+
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+if [[ $(id -u) -eq 0 ]]; then
+    as_root=()
+elif command -v sudo >/dev/null; then
+    as_root=(sudo)
+else
+    echo "setup: missing packages (${missing[*]}); run this script as root" >&2
+    exit 1
+fi
+
+"${as_root[@]}" apt-get update -q
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
