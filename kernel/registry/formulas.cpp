@@ -1,0 +1,275 @@
+// Formula lists, live handles and referrer bookkeeping; DeleteFor and the
+// registry's teardown.
+#include "formulas.h"
+
+#include <new>
+#include <unordered_map>
+
+#include "../address_table.h"
+#include "../run_error.h"
+#include "modules.h"
+#include "registry.h"
+
+namespace tm {
+
+bool g_in_teardown = false;
+
+namespace {
+
+// Filed formulas; the value is true while the formula's release pass runs.
+using LiveMap = std::unordered_map<const FormulaRecord *, bool>;
+LiveMap &live_map() {
+    static LiveMap *map = new LiveMap;
+    return *map;
+}
+
+FormulaRecord *g_anonymous[4] = {}; // by type; newest first
+
+bool valid_type(int type) { return type >= 1 && type <= 3; }
+
+void push_front(FormulaRecord **head, FormulaRecord *r) {
+    r->prev = nullptr;
+    r->next = *head;
+    if (*head) (*head)->prev = r;
+    *head = r;
+}
+
+void unlink_from(FormulaRecord **head, FormulaRecord *r) {
+    if (r->prev)
+        r->prev->next = r->next;
+    else if (*head == r)
+        *head = r->next;
+    if (r->next) r->next->prev = r->prev;
+    r->prev = r->next = nullptr;
+}
+
+TreeKey name_key(const FormulaRecord *r) { return wide_key(formula_name(r), name_length(r)); }
+
+// Release routine of a same-name list entry: releases every formula still in
+// the list (the entry is only removed with formulas in it at teardown).
+void release_name_list(void *head) {
+    auto *r = static_cast<FormulaRecord *>(head);
+    while (r) {
+        FormulaRecord *next = r->next;
+        r->prev = r->next = nullptr;
+        release_formula(r);
+        r = next;
+    }
+}
+
+// Takes a filed formula out of its same-name or anonymous list; the name's
+// entry goes with the list's last formula.
+void unfile(FormulaRecord *r) {
+    if (r->anonymous) {
+        unlink_from(&g_anonymous[r->type], r);
+        return;
+    }
+    TreeKey key = name_key(r);
+    TreeEntry *e = name_tree().find(key, r->type);
+    if (!e) {
+        r->prev = r->next = nullptr;
+        return;
+    }
+    auto *head = static_cast<FormulaRecord *>(e->data);
+    unlink_from(&head, r);
+    e->data = head;
+    if (!head) name_tree().remove(key, r->type);
+}
+
+void remove_referrer(ReferrerCell **list, const FormulaRecord *r) {
+    for (ReferrerCell **link = list; *link; link = &(*link)->next) {
+        if ((*link)->formula != r) continue;
+        ReferrerCell *cell = *link;
+        *link = cell->next;
+        delete cell;
+        return;
+    }
+}
+
+ReferrerCell **referrer_list_of(uint32_t index) {
+    if (auto *f = static_cast<FormulaRecord *>(address_lookup(index, AddressKind::Formula)))
+        return &f->referrers;
+    if (auto *x = static_cast<ExternalFunction *>(
+            address_lookup(index, AddressKind::ExternalFunction)))
+        return &x->referrers;
+    return nullptr;
+}
+
+}  // namespace
+
+// --- live formulas --------------------------------------------------------
+
+FormulaRecord *live_formula(const void *handle, int type) {
+    if (!handle) return nullptr;
+    auto &map = live_map();
+    auto it = map.find(static_cast<const FormulaRecord *>(handle));
+    if (it == map.end() || it->second) return nullptr;
+    auto *r = const_cast<FormulaRecord *>(it->first);
+    return type == 0 || r->type == type ? r : nullptr;
+}
+
+FormulaRecord *reachable_formula(const void *handle) {
+    if (!handle) return nullptr;
+    auto &map = live_map();
+    auto it = map.find(static_cast<const FormulaRecord *>(handle));
+    return it == map.end() ? nullptr : const_cast<FormulaRecord *>(it->first);
+}
+
+void mark_releasing(FormulaRecord *r) {
+    auto it = live_map().find(r);
+    if (it != live_map().end()) it->second = true;
+}
+
+void forget_formula(FormulaRecord *r) { live_map().erase(r); }
+
+// --- lists ----------------------------------------------------------------
+
+size_t name_length(const FormulaRecord *r) {
+    if (!r->code || !r->header) return 0;
+    int32_t code_length = r->header[kCodeLength];
+    if (code_length < 4) return 0;
+    // The name occupies words 1.. of the code array and is NUL-terminated.
+    size_t max_words = size_t(code_length) / 2 - 1;
+    const char16_t *name = formula_name(r);
+    size_t n = 0;
+    while (n < max_words && name[n] != 0) ++n;
+    return n == max_words ? 0 : n;
+}
+
+FormulaRecord *same_name_list(int type, const char16_t *name, size_t len) {
+    if (!valid_type(type) || !name || len == 0) return nullptr;
+    TreeEntry *e = name_tree().find(wide_key(name, len), type);
+    return e ? static_cast<FormulaRecord *>(e->data) : nullptr;
+}
+
+FormulaRecord *anonymous_list(int type) { return valid_type(type) ? g_anonymous[type] : nullptr; }
+
+CalleeRange callee_range(const FormulaRecord *r) {
+    int32_t *h = r->header;
+    if (!h) return {nullptr, nullptr};
+    int32_t first = h[kCalleeFirst];
+    int32_t last = h[kCalleeLast];
+    if (first < kOperandStart || last < first || last >= h[kHeaderLength]) return {h, h};
+    return {h + first, h + last + 1};
+}
+
+// --- referrers ------------------------------------------------------------
+
+void invalidate_referrers(ReferrerCell *list, uint32_t callee_index, int32_t code) {
+    while (list) {
+        ReferrerCell *next = list->next;
+        if (FormulaRecord *referrer = list->formula; referrer && referrer->header) {
+            referrer->header[kCodeStart] = code;
+            CalleeRange callees = callee_range(referrer);
+            for (int32_t *w = callees.begin; w != callees.end; ++w)
+                if (uint32_t(*w) == callee_index) *w = 0;
+        }
+        delete list;
+        list = next;
+    }
+}
+
+void free_referrers(ReferrerCell *list) {
+    while (list) {
+        ReferrerCell *next = list->next;
+        delete list;
+        list = next;
+    }
+}
+
+void leave_callees(FormulaRecord *r) {
+    uint32_t self = uint32_t(r->header[kSelf]);
+    CalleeRange callees = callee_range(r);
+    for (int32_t *w = callees.begin; w != callees.end; ++w) {
+        uint32_t index = uint32_t(*w);
+        if (index == 0 || index == self) continue;
+        if (ReferrerCell **list = referrer_list_of(index)) remove_referrer(list, r);
+    }
+}
+
+bool add_referrer(uint32_t callee_index, FormulaRecord *formula) {
+    if (!formula) return false;
+    ReferrerCell **list = referrer_list_of(callee_index);
+    if (!list) return false;
+    auto *cell = new (std::nothrow) ReferrerCell{formula, *list};
+    if (!cell) return false;
+    *list = cell;
+    return true;
+}
+
+// --- filing ---------------------------------------------------------------
+
+bool file_formula(FormulaRecord *r) {
+    if (!r || !r->code || !r->header || !valid_type(r->type)) return false;
+    auto &map = live_map();
+    if (map.count(r)) return false;
+    try {
+        map.emplace(r, false);
+    } catch (...) {
+        return false;
+    }
+    size_t len = name_length(r);
+    if (len == 0) {
+        r->anonymous = true;
+        push_front(&g_anonymous[r->type], r);
+        return true;
+    }
+    TreeEntry *e = nullptr;
+    auto rc = name_tree().insert(wide_key(formula_name(r), len), r->type, r, release_name_list, &e);
+    if (rc == NameTree::Insert::NoMemory) {
+        map.erase(r);
+        return false;
+    }
+    r->anonymous = false;
+    auto *head = rc == NameTree::Insert::Exists ? static_cast<FormulaRecord *>(e->data) : nullptr;
+    push_front(&head, r);
+    e->data = head;
+    return true;
+}
+
+void discard_formula(FormulaRecord *r) {
+    if (!r) return;
+    if (live_formula(r)) {
+        unfile(r);
+        release_formula(r);
+        return;
+    }
+    if (r->header) {
+        leave_callees(r);
+        module_formula_removed(r->header[kModuleNo]);
+    }
+    free_referrers(r->referrers);
+    r->referrers = nullptr;
+    forget_run_error_formula(r);
+    destroy_record(r);
+}
+
+// --- teardown -------------------------------------------------------------
+
+void registry_teardown() {
+    bool was_in_teardown = g_in_teardown;
+    g_in_teardown = true;
+    for (int type = 1; type <= 3; ++type) {
+        while (FormulaRecord *r = g_anonymous[type]) {
+            unlink_from(&g_anonymous[type], r);
+            release_formula(r);
+        }
+    }
+    name_tree().clear();
+    live_map().clear();
+    g_static_release_hook = nullptr;
+    g_in_teardown = was_in_teardown;
+}
+
+}  // namespace tm
+
+extern "C" TM_API void TM_CALL DeleteFor(int type, void *hFor) {
+    using namespace tm;
+    if (g_in_teardown || !valid_type(type)) return;
+    FormulaRecord *r = live_formula(hFor, type);
+    // A running formula (or one of its callers) must not vanish under the
+    // evaluator; it stays until it is idle or the kernel is freed.
+    if (!r || r->code[0] != kIdle) return;
+    unfile(r);
+    release_formula(r);
+}
