@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <deque>
 
-namespace tm {
+namespace tmx {
 
 AddressEntry *g_address_base = nullptr;
 
@@ -73,4 +73,4 @@ void address_reset() {
     g_free.clear();
 }
 
-}  // namespace tm
+}  // namespace tmx

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace tm {
+namespace tmx {
 
 enum class AddressKind : uint8_t {
     Free = 0,
@@ -37,4 +37,4 @@ void address_reset();
 // Unchecked read for code that holds an index the compiler wrote.
 inline void *address_at(uint32_t index) { return g_address_base[index].ptr; }
 
-}  // namespace tm
+}  // namespace tmx

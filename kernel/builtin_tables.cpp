@@ -1,7 +1,7 @@
 // Names of the built-in instructions of the three types, in opcode order.
 #include "opcodes.h"
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -43,4 +43,4 @@ const char *opcode_name(int type, uint8_t op) {
     }
 }
 
-}  // namespace tm
+}  // namespace tmx

@@ -14,7 +14,7 @@
 #include "tamrix/tamrix.h"
 #include "work_buffers.h"
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -136,10 +136,10 @@ int compile_front_end(const TypeDesc &type, const char16_t *source, int module, 
     return TM_OK;
 }
 
-}  // namespace tm
+}  // namespace tmx
 
 extern "C" TM_API int RealCom(const char16_t *source, int module, void **hFor, int *paramCount,
                               double **data, int *errBegin, int *errEnd) {
-    return tm::compile_front_end(tm::kRealType, source, module, hFor, paramCount,
+    return tmx::compile_front_end(tmx::kRealType, source, module, hFor, paramCount,
                                  reinterpret_cast<void **>(data), errBegin, errEnd);
 }

@@ -6,7 +6,7 @@
 #include "tamrix/tamrix.h"
 #include "work_buffers.h"
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -27,7 +27,7 @@ const BuiltinRow kRegisteredBuiltins[] = {
 
 }  // namespace
 
-}  // namespace tm
+}  // namespace tmx
 
 extern "C" {
 
@@ -36,7 +36,7 @@ TM_API const char16_t *TamrixVer(void) {
 }
 
 TM_API void FreeTamrix(void) {
-    using namespace tm;
+    using namespace tmx;
     work_buffers_release();
     g_in_teardown = true;
     registry_teardown();
@@ -49,7 +49,7 @@ TM_API void FreeTamrix(void) {
 }
 
 TM_API bool InitTamrix(void) {
-    using namespace tm;
+    using namespace tmx;
     FreeTamrix();
     if (!work_buffers_allocate()) {
         FreeTamrix();

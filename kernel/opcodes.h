@@ -31,7 +31,7 @@
 
 #include <cstdint>
 
-namespace tm {
+namespace tmx {
 
 // X(number, Name, operand words, effect)
 #define TM_OPCODES(X)                                                                       \
@@ -166,4 +166,4 @@ extern const BuiltinTable kComplexBuiltins;
 // disassembler and traces; "?" for bytes outside the type's set.
 const char *opcode_name(int type, uint8_t op);
 
-}  // namespace tm
+}  // namespace tmx

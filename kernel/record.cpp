@@ -4,7 +4,7 @@
 
 #include "address_table.h"
 
-namespace tm {
+namespace tmx {
 
 void destroy_record(FormulaRecord *r) {
     if (!r) return;
@@ -15,4 +15,4 @@ void destroy_record(FormulaRecord *r) {
     delete r;
 }
 
-}  // namespace tm
+}  // namespace tmx

@@ -42,7 +42,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace tm {
+namespace tmx {
 
 struct ReferrerCell;
 
@@ -106,13 +106,13 @@ inline const char16_t *formula_name(const FormulaRecord *r) {
     return reinterpret_cast<const char16_t *>(r->code + 2);
 }
 
-}  // namespace tm
+}  // namespace tmx
 
-namespace tm {
+namespace tmx {
 
 // Frees a record's three arrays (std::free), releases its address-table index
 // (header[kSelf]) and deletes the record itself (allocated with new).  Knows
 // nothing of lists, referrers or modules: the registry unlinks first.
 void destroy_record(FormulaRecord *r);
 
-}  // namespace tm
+}  // namespace tmx

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace tm {
+namespace tmx {
 
 // Field order is part of the interface: a message hands out its address.
 struct RunErrorRecord {
@@ -28,4 +28,4 @@ void record_run_error(int type, const char16_t *name, int code, int formula_type
 // Clears the record's reference to a formula that is being released.
 void forget_run_error_formula(void *formula);
 
-}  // namespace tm
+}  // namespace tmx

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstdlib>
 
-namespace tm {
+namespace tmx {
 
 WorkBuffers g_work;
 
@@ -155,4 +155,4 @@ bool work_buffers_grow(int growth_code, int type) {
     return ok;
 }
 
-}  // namespace tm
+}  // namespace tmx

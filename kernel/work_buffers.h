@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace tm {
+namespace tmx {
 
 // One token of the compiler's token list (the five token buffers of the work
 // set share one capacity; here they are one array of records, plus the
@@ -108,4 +108,4 @@ void work_buffers_release();
 // released.
 bool work_buffers_grow(int growth_code, int type);
 
-}  // namespace tm
+}  // namespace tmx

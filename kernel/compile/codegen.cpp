@@ -16,7 +16,7 @@
 #include "../run_error.h"
 #include "codegen_internal.h"
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -370,4 +370,4 @@ int generate(CompileContext &cx) {
     return finish(g);
 }
 
-}  // namespace tm
+}  // namespace tmx

@@ -4,7 +4,7 @@
 #include "../registry/registry.h"
 #include "codegen_internal.h"
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -78,4 +78,4 @@ int close_call(Generator &g, int32_t close) {
     return 0;
 }
 
-}  // namespace tm
+}  // namespace tmx

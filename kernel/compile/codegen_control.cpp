@@ -16,7 +16,7 @@
 //                     c1's slot (depth d0+1) and jumps to the end.
 #include "codegen_internal.h"
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -175,4 +175,4 @@ int close_control(Generator &g, int32_t close) {
     }
 }
 
-}  // namespace tm
+}  // namespace tmx

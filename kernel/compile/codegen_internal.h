@@ -18,7 +18,7 @@
 
 #include "context.h"
 
-namespace tm {
+namespace tmx {
 
 // Kinds of the control-stack entries.  A loop takes two entries: its start
 // and, right above it, its links (break chain, enclosing loop, while test).
@@ -149,4 +149,4 @@ void fold_not(Generator &g);
 int fold_binary(Generator &g, uint8_t opcode);
 int fold_builtin(Generator &g, uint8_t opcode);
 
-}  // namespace tm
+}  // namespace tmx

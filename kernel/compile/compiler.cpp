@@ -2,7 +2,7 @@
 // front end runs the whole chain again after growing a work buffer).
 #include "context.h"
 
-namespace tm {
+namespace tmx {
 
 int compile_formula(CompileContext &cx) {
     using Pass = int (*)(CompileContext &);
@@ -31,4 +31,4 @@ int32_t CompileContext::data_capacity() const {
     }
 }
 
-}  // namespace tm
+}  // namespace tmx

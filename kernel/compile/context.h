@@ -28,7 +28,7 @@
 #include "../work_buffers.h"
 #include "token_kinds.h"
 
-namespace tm {
+namespace tmx {
 
 struct CompileContext;
 
@@ -120,10 +120,10 @@ int generate(CompileContext &cx);
 // error code.
 int compile_formula(CompileContext &cx);
 
-}  // namespace tm
+}  // namespace tmx
 
-namespace tm {
+namespace tmx {
 // The shared body of RealCom, IntCom and ComplexCom (front_end.cpp).
 int compile_front_end(const TypeDesc &type, const char16_t *source, int module, void **hFor,
                       int *paramCount, void **data, int *errBegin, int *errEnd);
-}  // namespace tm
+}  // namespace tmx

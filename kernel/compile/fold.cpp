@@ -9,7 +9,7 @@
 #include "../run_error.h"
 #include "codegen_internal.h"
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -77,4 +77,4 @@ int fold_builtin(Generator &g, uint8_t opcode) {
     return evaluate_on_scratch(g, opcode, g.ci - 1);
 }
 
-}  // namespace tm
+}  // namespace tmx

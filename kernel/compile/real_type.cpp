@@ -7,12 +7,12 @@
 #if __has_include("number_literals.h")
 #include "number_literals.h"
 #else
-namespace tm {
+namespace tmx {
 int lex_real_number(const char16_t *src, int32_t start, int32_t *last, void *out);
 }
 #endif
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -54,4 +54,4 @@ const TypeDesc kRealType = {
     .evaluate = real_evaluate,
 };
 
-}  // namespace tm
+}  // namespace tmx

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace tm {
+namespace tmx {
 
 enum TokenKind : uint16_t {
     kTokDeleted = 0,    // removed by a pass; skipped by all later passes
@@ -73,4 +73,4 @@ enum TokenKind : uint16_t {
     kTokCloseCurly = u'}',
 };
 
-}  // namespace tm
+}  // namespace tmx

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace tm {
+namespace tmx {
 
 // Lowest frame address the current thread may use for an activation (0 until
 // computed).  Initial-exec TLS: one segment-relative load, no call.
@@ -23,4 +23,4 @@ inline bool native_stack_exhausted() {
     return here < floor;
 }
 
-}  // namespace tm
+}  // namespace tmx

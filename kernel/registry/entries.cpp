@@ -10,7 +10,7 @@
 #include "modules.h"
 #include "registry.h"
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -96,12 +96,12 @@ uint32_t shared_cell(int type, int module, const char16_t *name, int32_t len, bo
     return cell->index;
 }
 
-}  // namespace tm
+}  // namespace tmx
 
 extern "C" {
 
 TM_API int TM_CALL SetFunction(int type, const char16_t *name, void *function, int paramCount) {
-    using namespace tm;
+    using namespace tmx;
     if (type < kEntryIntFunction || type > kEntryIntFunction + 2 || !function) return kBadType;
     if (!name || !name[0]) return kEmptyName;
     TreeKey key = wide_key(name, wide_length(name));
@@ -123,7 +123,7 @@ TM_API int TM_CALL SetFunction(int type, const char16_t *name, void *function, i
 }
 
 TM_API int TM_CALL SetConst(int type, const char16_t *name, const void *value) {
-    using namespace tm;
+    using namespace tmx;
     if (type < kEntryIntConst || type > kEntryIntConst + 2 || !value) return kBadType;
     if (!name || !name[0]) return kEmptyName;
     TreeKey key = wide_key(name, wide_length(name));
@@ -141,7 +141,7 @@ TM_API int TM_CALL SetConst(int type, const char16_t *name, const void *value) {
 }
 
 TM_API void TM_CALL DeleteConstOrFunction(int type, const char16_t *name) {
-    using namespace tm;
+    using namespace tmx;
     if (type < kEntryIntFunction || type > kEntryIntConst + 2 || !name || !name[0]) return;
     TreeKey key = wide_key(name, wide_length(name));
     if (type >= kEntryIntConst) {

@@ -10,7 +10,7 @@
 #include "modules.h"
 #include "registry.h"
 
-namespace tm {
+namespace tmx {
 
 bool g_in_teardown = false;
 
@@ -261,10 +261,10 @@ void registry_teardown() {
     g_in_teardown = was_in_teardown;
 }
 
-}  // namespace tm
+}  // namespace tmx
 
 extern "C" TM_API void TM_CALL DeleteFor(int type, void *hFor) {
-    using namespace tm;
+    using namespace tmx;
     if (g_in_teardown || !valid_type(type)) return;
     FormulaRecord *r = live_formula(hFor, type);
     // A running formula (or one of its callers) must not vanish under the

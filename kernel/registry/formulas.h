@@ -9,7 +9,7 @@
 #include "../record.h"
 #include "name_tree.h"
 
-namespace tm {
+namespace tmx {
 
 // --- live formulas --------------------------------------------------------
 // A handle from outside (an export argument, a call context) is trusted only
@@ -75,4 +75,4 @@ FormulaRecord *formula_from_handle(uint32_t handle, int type);
 // Removes the formula's handle registration, if any.
 void revoke_formula_handle(FormulaRecord *r);
 
-}  // namespace tm
+}  // namespace tmx

@@ -6,7 +6,7 @@
 #include "registry.h"
 #include "resolve.h"
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -83,13 +83,13 @@ void revoke_formula_handle(FormulaRecord *r) {
     name_tree().remove(HandleKey(uint32_t(r->header[kSelf])).key(), kEntryHandle);
 }
 
-}  // namespace tm
+}  // namespace tmx
 
 extern "C" {
 
 TM_API bool TM_CALL GetFor(const char16_t *name, int type, void *contextOrHandle, int *module,
                            void **hFor, void **data, int *paramCount) {
-    using namespace tm;
+    using namespace tmx;
     FormulaRecord *r = nullptr;
     if (!name) {
         r = formula_from_handle(low32(contextOrHandle), type);
@@ -114,7 +114,7 @@ TM_API bool TM_CALL GetFor(const char16_t *name, int type, void *contextOrHandle
 
 TM_API bool TM_CALL IsFor(const char16_t *name, int type, int module, void *hFor, void *data,
                           int paramCount) {
-    using namespace tm;
+    using namespace tmx;
     if (!valid_type(type) || !hFor) return false;
     if (!name) {
         FormulaRecord *r = formula_from_handle(low32(hFor), type);
@@ -126,14 +126,14 @@ TM_API bool TM_CALL IsFor(const char16_t *name, int type, int module, void *hFor
 }
 
 TM_API bool TM_CALL ParaModify(int type, void *hFor) {
-    using namespace tm;
+    using namespace tmx;
     if (!valid_type(type)) return false;
     FormulaRecord *r = reachable_formula(hFor);
     return r && r->type == type && (r->code[1] & kFlagModifiesParams) != 0;
 }
 
 TM_API void TM_CALL GetForStr(void *hFor, char16_t **str, int *first, int *last) {
-    using namespace tm;
+    using namespace tmx;
     FormulaRecord *r = nullptr;
     if (hFor) {
         r = reachable_formula(static_cast<TmCallContext *>(hFor)->hFor);

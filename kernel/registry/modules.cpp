@@ -5,7 +5,7 @@
 
 #include "registry.h"
 
-namespace tm {
+namespace tmx {
 
 StaticReleaseHook g_static_release_hook = nullptr;
 
@@ -109,4 +109,4 @@ const char16_t *const *used_modules(int module) {
     return record ? record->used : nullptr;
 }
 
-}  // namespace tm
+}  // namespace tmx

@@ -12,7 +12,7 @@
 #include "name_tree.h"
 #include "tamrix/tamrix.h"
 
-namespace tm {
+namespace tmx {
 
 struct ModuleRecord {
     int32_t formula_count = 0;
@@ -63,4 +63,4 @@ using StaticReleaseHook = void(TM_CALL *)(void *statics, int type, void *statics
                                           int count);
 extern StaticReleaseHook g_static_release_hook;
 
-}  // namespace tm
+}  // namespace tmx

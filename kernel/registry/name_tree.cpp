@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -176,4 +176,4 @@ NameTree &name_tree() {
     return *tree;
 }
 
-}  // namespace tm
+}  // namespace tmx

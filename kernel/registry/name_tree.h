@@ -24,7 +24,7 @@
 #include <map>
 #include <vector>
 
-namespace tm {
+namespace tmx {
 
 // Called with the entry's data when the entry is removed; may be null.
 using EntryRelease = void (*)(void *data);
@@ -135,4 +135,4 @@ private:
 // The kernel's name tree (never destroyed: teardown empties it).
 NameTree &name_tree();
 
-}  // namespace tm
+}  // namespace tmx

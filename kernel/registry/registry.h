@@ -9,7 +9,7 @@
 #include "../record.h"
 #include "tamrix/tamrix.h"
 
-namespace tm {
+namespace tmx {
 
 // External function entry (name-tree types 4, 5, 6).
 struct ExternalFunction {
@@ -74,4 +74,4 @@ void registry_teardown();
 // True while FreeTamrix is destroying formulas (the release pass is skipped).
 extern bool g_in_teardown;
 
-}  // namespace tm
+}  // namespace tmx

@@ -10,7 +10,7 @@
 // keeps the registry linkable on its own (the release pass is then skipped).
 extern "C" double RealCal(void *hFor, double *args) __attribute__((weak));
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -90,4 +90,4 @@ void release_formula(FormulaRecord *r) {
     destroy_record(r);
 }
 
-}  // namespace tm
+}  // namespace tmx

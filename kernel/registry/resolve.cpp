@@ -6,7 +6,7 @@
 #include "modules.h"
 #include "registry.h"
 
-namespace tm {
+namespace tmx {
 
 namespace {
 
@@ -91,4 +91,4 @@ bool name_conflicts(const char16_t *name, int32_t len, int module) {
     return false;
 }
 
-}  // namespace tm
+}  // namespace tmx

@@ -5,7 +5,7 @@
 
 #include "../record.h"
 
-namespace tm {
+namespace tmx {
 
 // The formula a plain call of `name` from `module` reaches: in the integer,
 // real and complex same-name lists in that order, a formula of the caller's
@@ -16,4 +16,4 @@ FormulaRecord *visible_formula(const char16_t *name, size_t len, int module);
 // in the order of its list.
 FormulaRecord *resolve_formula(const char16_t *name, size_t len, int module);
 
-}  // namespace tm
+}  // namespace tmx

@@ -15,7 +15,7 @@
 #include "kernel/run_error.h"
 #include "tamrix/tamrix.h"
 
-namespace tm {
+namespace tmx {
 namespace {
 
 std::u16string u16(const std::string &s) { return std::u16string(s.begin(), s.end()); }
@@ -298,4 +298,4 @@ TEST_F(RealCompileTest, LongAndDeepSourcesCompile) {
 }
 
 }  // namespace
-}  // namespace tm
+}  // namespace tmx

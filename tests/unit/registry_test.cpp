@@ -22,7 +22,7 @@
 #include "kernel/run_error.h"
 #include "tamrix/tamrix.h"
 
-namespace tm {
+namespace tmx {
 namespace {
 
 // --- hand-made formulas -----------------------------------------------------
@@ -886,4 +886,4 @@ TEST_F(RegistryTest, TeardownReleasesEverything) {
 }
 
 }  // namespace
-}  // namespace tm
+}  // namespace tmx
