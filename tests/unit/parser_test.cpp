@@ -1,6 +1,7 @@
 // The front passes after lexing: header, brackets, member rewrite,
 // classification, unary operators and assignment, shape check; their error
 // codes and ranges; and bad input of every size.
+#include <cmath>
 #include <random>
 #include <string>
 
@@ -515,6 +516,151 @@ TEST(BadInput, UnterminatedAndHugeStrings) {
     EXPECT_EQ(r.last, int32_t(src.size()) - 1);
     EXPECT_EQ(run_front(u"f(x)=\"\\[99999999999]\"").code, 39);
     EXPECT_EQ(run_front(u"f(x)=\"\\&\\[" + std::u16string(100000, u'9') + u"]\"").code, 39);
+}
+
+// --- through RealCom ---------------------------------------------------------
+
+class FrontEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(InitTamrix()); }
+    void TearDown() override {
+        GetRunErr(nullptr, nullptr, nullptr, nullptr, nullptr);
+        FreeTamrix();
+    }
+
+    struct Result {
+        int rc;
+        int first, last;
+        void *handle;
+        int params;
+        double *data;
+    };
+    static Result compile(const std::u16string &src, int module = -1) {
+        Result r{-100, -1, -1, nullptr, -2, nullptr};
+        r.rc = RealCom(src.c_str(), module, &r.handle, &r.params, &r.data, &r.first, &r.last);
+        return r;
+    }
+    static double value(const std::u16string &src, std::vector<double> args = {}) {
+        Result r = compile(src);
+        EXPECT_EQ(r.rc, 0) << narrow(src) << " [" << r.first << ", " << r.last << "]";
+        if (r.rc) return -12345;
+        EXPECT_EQ(size_t(r.params + 1), args.size()) << narrow(src);
+        for (size_t k = 0; k < args.size(); ++k) r.data[k] = args[k];
+        return RealCal(r.handle, r.data);
+    }
+};
+
+TEST_F(FrontEndToEnd, LanguageCorpus) {
+    struct Case {
+        std::u16string src;
+        std::vector<double> args;
+        double want;
+    };
+    const Case cases[] = {
+        {u"2+3", {}, 5},
+        {u"f()=2+3", {}, 5},
+        {u"f1(x,y:a,b:c)=x+y", {1, 2}, 3},
+        {u"f2(x::c)=c=x, c", {4}, 4},
+        {u"f3(x: static, s)=s=s+x", {2}, 2},
+        {u"2.e3+.5", {}, 2000.5},
+        {u"[1+2]*{3}", {}, 9},
+        {u"(-2)^2", {}, 4},
+        {u"-(2^2)", {}, -4},
+        {u"2*(-3)", {}, -6},
+        {u"(x)=x.atan2(1)", {1}, std::atan2(1.0, 1.0)},
+        {u"(x)=x.fmod(3).fmod(2)", {7}, 1},
+        {u"(x)=x.sqrt().sqrt()", {16}, 2},
+        {u"(x)=(x+x).sqrt()*[x].dim(1)", {8}, 4 * 7},
+        {u"(x,y)=x.y.atan2()", {0, 1}, 0},
+        {u"(x:a)=(a=x, ++a, a++, a)", {1}, 3},
+        {u"(x)=getw(\"\\x0041\\00065\")+getw(@\"\\\")", {0}, 65 + 92},
+        {u"(x)=getw(\"\\&\\[1]\")", {0}, 32},
+        {u"fact(n)=which(n<1, 1, n*fact(n-1))", {5}, 120},
+        {u"(x:a)=(a=x:a*2)", {3}, 6},
+    };
+    ASSERT_EQ(value(u"SetRealStackMax(1000)"), 1000); // room for the recursion below
+    for (const Case &c : cases) EXPECT_EQ(value(c.src, c.args), c.want) << narrow(c.src);
+}
+
+// The string area as a record holds it: aligned literals start on a multiple
+// of 4 characters, and a formula can read its own strings.
+TEST_F(FrontEndToEnd, AlignedStringIndex) {
+    EXPECT_EQ(value(u"\"\\&\""), 4);
+    EXPECT_EQ(value(u"ab()=\"x\"+\"\\&y\""), 4 + 8);
+    EXPECT_EQ(value(u"abc()=\"\\&\\[2]\"+getn(1)"), 8 + 0);
+}
+
+TEST_F(FrontEndToEnd, ErrorCorpusKeepsCodesAndRanges) {
+    const std::vector<ErrorCase> cases = {
+        {u"f(x:::c)=1", 10, 0, 5},  {u"f(x, static)=1", 28, 5, 10}, {u"1..2", 17, 0, 2},
+        {u"1e", 17, 0, 1},          {u".", 17, 0, 0},               {u"\"abc", 6, 0, 3},
+        {u"\"\\q\"", 5, 1, 2},      {u"(1]", 2, 0, 2},              {u"2*-3", 23, 1, 2},
+        {u"-2^2", 30, 0, 2},        {u"f(x,x)=1", 35, 4, 5},        {u"x.", 31, 0, 1},
+        {u"f(x)=y", 24, 5, 5},      {u"f(x)=g(x)", 25, 5, 5},       {u"()", 20, 0, 1},
+        {u"2 3", 7, 2, 2},          {u"f(x)=(!)", 21, 6, 7},        {u"f(x)=(++2)", 19, 6, 8},
+        {u"f(x)=(1=2)", 22, 6, 7},  {u"f(x)=sqrt(&2)", 18, 10, 11}, {u"1(x)=2", 8, 0, 0},
+        {u"f(1)=1", 9, 2, 2},       {u"f(x,)=1", 11, 3, 4},         {u"f(x)=", 3, 4, 4},
+        {u"", 3, 0, 0},             {u"1#", 7, 1, 1},               {u"f(x)=\"\\[99999999999]\"", 39, 0, 0},
+    };
+    for (const ErrorCase &c : cases) {
+        Result r = compile(c.src);
+        EXPECT_EQ(r.rc, c.code) << narrow(c.src);
+        EXPECT_EQ(r.first, c.first) << narrow(c.src);
+        EXPECT_EQ(r.last, c.last) << narrow(c.src);
+    }
+    // Left to code generation.
+    EXPECT_EQ(compile(u"if(1)").rc, 16);
+    EXPECT_EQ(compile(u"break()").rc, 15);
+    EXPECT_EQ(compile(u"while(1, break(1))").rc, 14);
+}
+
+TEST_F(FrontEndToEnd, DuplicateFormulaNames) {
+    ASSERT_EQ(compile(u"f(x)=x", -1).rc, 0);
+    Result again = compile(u"f(y)=y", -1);
+    EXPECT_EQ(again.rc, 29);
+    EXPECT_EQ(again.first, 0);
+    EXPECT_EQ(again.last, 0);
+    EXPECT_EQ(compile(u"f(y)=y", -2).rc, 0);
+    EXPECT_EQ(compile(u"ff(y)=y", -1).rc, 0);
+}
+
+// A failed compile leaves the shared cells it created; the next formula of
+// the module finds the same cell.
+TEST_F(FrontEndToEnd, SharedCellsOutliveAFailedCompile) {
+    EXPECT_EQ(compile(u"f(::m)=m=5, nope", -3).rc, 24);
+    Result g = compile(u"g(::m)=m", -3);
+    ASSERT_EQ(g.rc, 0);
+    EXPECT_EQ(RealCal(g.handle, g.data), 0);
+    Result h = compile(u"h(::m)=m=7", -3);
+    ASSERT_EQ(h.rc, 0);
+    RealCal(h.handle, h.data);
+    EXPECT_EQ(RealCal(g.handle, g.data), 7);
+}
+
+// Token-shaped noise exercises the later passes, not just the lexer.
+TEST_F(FrontEndToEnd, RandomFragmentsNeverCrash) {
+    const char16_t *pieces[] = {u"x",  u"y",   u"a",    u"m",     u".",   u"(",  u")",  u"[",
+                                u"]",  u"{",   u"}",    u",",     u":",   u"&",  u"++", u"--",
+                                u"-",  u"+",   u"!",    u"^",     u"=",   u"*",  u"1",  u"2.5",
+                                u"\"s\"", u"sqrt(", u"atan2(", u"if(", u"which(", u"f(", u"g(",
+                                u"::", u"|",   u" ",    u"<=",    u"i",   u"break()", u"e"};
+    std::mt19937 rng(777);
+    ASSERT_EQ(compile(u"g(p, q)=q=q+p", 5).rc, 0);
+    for (int n = 0; n < 4000; ++n) {
+        std::u16string src = n % 2 ? u"f(x,y:a:m)=" : u"";
+        int len = 1 + int(rng() % 24);
+        for (int k = 0; k < len; ++k) src += pieces[rng() % (sizeof pieces / sizeof pieces[0])];
+        Result r = compile(src, 5);
+        EXPECT_GE(r.rc, 0) << narrow(src);
+        EXPECT_LE(r.rc, 39) << narrow(src);
+        if (r.rc > 1 && r.rc != 3 && r.rc != 36 && r.rc != 39) {
+            EXPECT_LE(0, r.first) << narrow(src);
+            EXPECT_LE(r.first, r.last) << narrow(src);
+            EXPECT_LT(r.last, int(src.size())) << narrow(src);
+        }
+        if (r.rc == 0) DeleteFor(2, r.handle);
+        GetRunErr(nullptr, nullptr, nullptr, nullptr, nullptr);
+    }
 }
 
 }  // namespace
