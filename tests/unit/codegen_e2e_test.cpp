@@ -6,9 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "code_paths.h"
 #include "kernel/disasm.h"
 #include "kernel/opcodes.h"
 #include "kernel/record.h"
@@ -123,6 +125,74 @@ TEST_F(RealCompileTest, Corpus) {
     for (const Case &c : cases) {
         EXPECT_EQ(run(c.src, c.args), c.want) << c.src;
         EXPECT_EQ(take_run_error(), 0) << c.src;
+        Compiled compiled = compile(c.src);
+        if (compiled.rc == 0) test::walk_all_paths(compiled.rec);
+    }
+}
+
+// Random well-formed formulas: every one compiles, every path of its code
+// keeps the stack inside the data array, and it runs to an end.
+class RandomFormula {
+  public:
+    explicit RandomFormula(unsigned seed) : rng_(seed) {}
+
+    std::string expr(int depth) {
+        if (depth <= 0) return atom();
+        auto e = [&] { return expr(depth - 1); };
+        const std::string i = "i" + std::to_string(depth);
+        switch (pick(14)) {
+        case 0: return atom();
+        case 1: case 2: return e() + binary() + e();
+        case 3: return "(" + std::string(1, "-!+"[pick(3)]) + "(" + e() + "))";
+        case 4: return one_arg() + "(" + e() + ")";
+        case 5: return std::string(pick(2) ? "atan2(" : "fmod(") + e() + ", " + e() + ")";
+        case 6: return "if(" + e() + ", " + e() + ", " + e() + ")";
+        case 7: return "which(" + e() + ", " + e() + ", " + e() + ", " + e() +
+                       (pick(2) ? ", " + e() : "") + ")";
+        case 8: return "(a=" + e() + ")";
+        case 9: return "(" + e() + ", " + e() + ")";
+        case 10: return pick(2) ? "(a++)" : "(--a)";
+        // Each nesting level counts with its own variable, so no loop can reset
+        // the counter of a loop around it.
+        case 11: return "(" + i + "=0, while(" + i + "<3, " + i + "++, if(" + e() +
+                        ", continue()), " + e() + "))";
+        case 12: return "(" + i + "=0, until(" + i + "++, if(" + e() + ", break()), " + e() +
+                        ", " + i + ">=3))";
+        default: return "h(" + e() + ", &a)";
+        }
+    }
+
+  private:
+    int pick(int n) { return int(rng_() % unsigned(n)); }
+    std::string atom() {
+        static const char *kAtoms[] = {"x", "y", "a", "2", "0.5", "0", "3"};
+        return kAtoms[pick(7)];
+    }
+    std::string binary() {
+        static const char *kOps[] = {"+", "-", "*", "/", "^", ">", ">=", "<",
+                                     "<=", "==", "!=", "&", "|"};
+        return kOps[pick(13)];
+    }
+    std::string one_arg() {
+        static const char *kNames[] = {"sin", "sqrt", "abs", "floor", "exp", "itor", "rtoi"};
+        return kNames[pick(7)];
+    }
+    std::mt19937 rng_;
+};
+
+TEST_F(RealCompileTest, RandomFormulasCompileToSoundCode) {
+    ASSERT_EQ(compile("h(p, q)=q=q+p").rc, 0);
+    RandomFormula gen(20240611);
+    for (int n = 0; n < 400; ++n) {
+        std::string src = "(x, y: a, i0, i1, i2, i3, i4, i5)=" + gen.expr(1 + n % 5);
+        Compiled c = compile(src);
+        ASSERT_EQ(c.rc, 0) << src << " [" << c.err_begin << ", " << c.err_end << "]";
+        test::walk_all_paths(c.rec);
+        ASSERT_FALSE(HasFailure()) << src << "\n" << c.listing();
+        c.data[0] = 1.5;
+        c.data[1] = -2;
+        RealCal(c.rec, c.data);
+        take_run_error();
     }
 }
 

@@ -22,6 +22,7 @@
 #include "kernel/registry/registry.h"
 #include "kernel/run_error.h"
 #include "kernel/work_buffers.h"
+#include "code_paths.h"
 #include "tamrix/tamrix.h"
 
 namespace tmx {
@@ -223,126 +224,7 @@ Result compile(const std::string &src, const Env &st = {}, uint32_t self_index =
     return r;
 }
 
-// --- every path of the emitted code ------------------------------------------------
-
-struct PathState {
-    int32_t konst, word, depth;
-    bool operator==(const PathState &) const = default;
-};
-
-// Follows every branch of a compiled real record and checks that each code
-// position is reached in one consistent state (constant and operand position,
-// stack depth), that no instruction pops more than the stack holds, and that
-// the stack never grows past DataLength.  Returns the largest depth.
-int32_t walk_all_paths(const std::vector<uint8_t> &code, const std::vector<int32_t> &h) {
-    const int32_t room = h[kDataLength] - h[kStackBase];
-    std::map<int32_t, PathState> seen;
-    std::vector<std::pair<int32_t, PathState>> work = {
-        {h[kCodeStart], {h[kVarCount], kOperandStart, 0}}};
-    int32_t deepest = 0;
-    auto go = [&](int32_t pc, PathState s) {
-        EXPECT_GE(s.depth, 0) << "at " << pc;
-        EXPECT_LE(s.depth, room) << "at " << pc;
-        deepest = std::max(deepest, s.depth);
-        auto it = seen.find(pc);
-        if (it != seen.end()) {
-            EXPECT_EQ(it->second, s) << "two states reach code position " << pc;
-            return;
-        }
-        seen[pc] = s;
-        work.push_back({pc, s});
-    };
-    auto word = [&](int32_t i) { return h.at(size_t(i)); };
-    while (!work.empty()) {
-        auto [pc, s] = work.back();
-        work.pop_back();
-        if (::testing::Test::HasFailure()) return deepest;
-        const uint8_t byte = code.at(size_t(pc++));
-        const int32_t w = s.word;
-        auto need = [&](int32_t n) { EXPECT_GE(s.depth, n) << "pop below the stack at " << pc - 1; };
-        auto next = [&](int words, int32_t delta) {
-            go(pc, {s.konst, w + words, s.depth + delta});
-        };
-        switch (byte) {
-        case OpReturn: need(1); break;
-        case OpPushConst:
-            EXPECT_LT(s.konst, h[kStackBase]);
-            go(pc, {s.konst + 1, w, s.depth + 1});
-            break;
-        case OpPushVar: case OpPushCommon: next(1, 1); break;
-        case OpPreIncVar: case OpPreDecVar: case OpPreIncCommon: case OpPreDecCommon:
-        case OpPostIncVar: case OpPostDecVar: case OpPostIncCommon: case OpPostDecCommon:
-            EXPECT_LE(s.depth + 2, room) << "no spare cell at " << pc - 1;
-            next(1, 1);
-            break;
-        case OpAdd: case OpSub: case OpMul: case OpDiv: case OpPow: case OpGt: case OpGe:
-        case OpLt: case OpLe: case OpEq: case OpNe: case OpAnd: case OpOr:
-            need(2);
-            next(0, -1);
-            break;
-        case OpStoreVar: case OpStoreCommon: need(1); next(1, 0); break;
-        case OpNot: case OpNeg: need(1); next(0, 0); break;
-        case OpCallInt: case OpCallReal: case OpCallComplex: case OpCallExternal: {
-            int32_t m = word(w + 1);
-            if (m < 0) {
-                s.depth += 1;
-            } else {
-                need(m + 1);
-                s.depth -= m;
-            }
-            int32_t words = 2;
-            while (code.at(size_t(pc)) != 0) ++pc, words += 2;
-            ++pc;
-            next(words, 0);
-            break;
-        }
-        case OpDropKeep: case OpIfEnd: case OpWhichNone: case OpWhichDefault:
-            need(word(w) + 1);
-            next(1, -word(w));
-            break;
-        case OpIfTest: case OpWhileTest:
-            need(1);
-            next(3, 0);
-            go(word(w), {word(w + 1), word(w + 2), s.depth});
-            break;
-        case OpWhichTest:
-            need(1);
-            next(3, 0);
-            go(word(w), {word(w + 1), word(w + 2), s.depth + 1});
-            break;
-        case OpWhichEnd:
-            need(word(w + 2) + 1);
-            go(word(w), {word(w + 1), word(w + 3), s.depth - word(w + 2)});
-            break;
-        case OpJump: case OpBreak:
-            EXPECT_LE(word(w + 2) + 1, s.depth + (byte == OpBreak ? 1 : 0));
-            go(word(w), {word(w + 1), word(w + 3), word(w + 2) + 1});
-            break;
-        case OpContinue: // with a run error pending it runs the final OpReturn
-            EXPECT_EQ(code.back(), OpReturn);
-            go(word(w), {word(w + 1), word(w + 3), word(w + 2) + 1});
-            break;
-        case OpUntilTest:
-            need(1);
-            go(word(w + 1), {word(w + 2), word(w + 3), word(w) + 1});
-            go(pc, {s.konst, w + 4, word(w) + 2});
-            break;
-        default: {
-            if (byte <= kFirstBuiltin) {
-                ADD_FAILURE() << "no such instruction " << int(byte) << " at " << pc - 1;
-                return deepest;
-            }
-            bool one = byte - kFirstBuiltin < kRealBuiltins.one_arg;
-            need(one ? 1 : 2);
-            next(0, one ? 0 : -1);
-            break;
-        }
-        }
-    }
-    return deepest;
-}
-
-int32_t walk(const Result &r) { return walk_all_paths(r.code, r.header); }
+int32_t walk(const Result &r) { return test::walk_all_paths(r.code, r.header); }
 
 // A shared cell, registered as classification would.
 struct SharedCell {
