@@ -2,15 +2,8 @@
 #include <cstring>
 
 #include "context.h"
-#include "tamrix/tamrix.h"
-
-#if __has_include("number_literals.h")
 #include "number_literals.h"
-#else
-namespace tmx {
-int lex_real_number(const char16_t *src, int32_t start, int32_t *last, void *out);
-}
-#endif
+#include "tamrix/tamrix.h"
 
 namespace tmx {
 
