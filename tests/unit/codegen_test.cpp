@@ -8,13 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "code_paths.h"
 #include "kernel/address_table.h"
 #include "kernel/compile/context.h"
 #include "kernel/opcodes.h"
@@ -22,8 +22,6 @@
 #include "kernel/registry/registry.h"
 #include "kernel/run_error.h"
 #include "kernel/work_buffers.h"
-#include "code_paths.h"
-#include "tamrix/tamrix.h"
 
 namespace tmx {
 namespace {
