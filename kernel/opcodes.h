@@ -140,6 +140,24 @@ enum : uint8_t {
 };
 }  // namespace real_op
 
+namespace int_op {
+enum : uint8_t {
+#define TM_BUILTIN_ENUM(name) name##_,
+    TM_INT_BUILTINS(TM_BUILTIN_ENUM)
+#undef TM_BUILTIN_ENUM
+    count_
+};
+}  // namespace int_op
+
+namespace complex_op {
+enum : uint8_t {
+#define TM_BUILTIN_ENUM(name) name##_,
+    TM_COMPLEX_BUILTINS(TM_BUILTIN_ENUM)
+#undef TM_BUILTIN_ENUM
+    count_
+};
+}  // namespace complex_op
+
 // Real built-in opcodes by name, e.g. kRealSqrt == 46.
 inline constexpr uint8_t kRealReturn = kFirstBuiltin + real_op::return_;
 inline constexpr uint8_t kRealSqrt = kFirstBuiltin + real_op::sqrt_;
