@@ -1,5 +1,5 @@
-// The compile front ends: RealCom (IntCom and ComplexCom follow the same
-// path with their own type).  They own the grow-and-restart protocol: a
+// The compile front ends RealCom, IntCom and ComplexCom: one path, each with
+// its own type.  They own the grow-and-restart protocol: a
 // compiler that finds a work buffer too small returns the buffer's growth
 // code, and the whole source is compiled again after the buffer has grown.
 #include <cstdlib>
@@ -141,5 +141,17 @@ int compile_front_end(const TypeDesc &type, const char16_t *source, int module, 
 extern "C" TM_API int RealCom(const char16_t *source, int module, void **hFor, int *paramCount,
                               double **data, int *errBegin, int *errEnd) {
     return tmx::compile_front_end(tmx::kRealType, source, module, hFor, paramCount,
+                                 reinterpret_cast<void **>(data), errBegin, errEnd);
+}
+
+extern "C" TM_API int IntCom(const char16_t *source, int module, void **hFor, int *paramCount,
+                             int64_t **data, int *errBegin, int *errEnd) {
+    return tmx::compile_front_end(tmx::kIntType, source, module, hFor, paramCount,
+                                 reinterpret_cast<void **>(data), errBegin, errEnd);
+}
+
+extern "C" TM_API int ComplexCom(const char16_t *source, int module, void **hFor,
+                                 int *paramCount, TmComplex **data, int *errBegin, int *errEnd) {
+    return tmx::compile_front_end(tmx::kComplexType, source, module, hFor, paramCount,
                                  reinterpret_cast<void **>(data), errBegin, errEnd);
 }

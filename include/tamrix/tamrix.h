@@ -74,6 +74,12 @@ TM_API void TM_CALL FreeTamrix(void);
  * Result: 0 ok, 1 out of memory, -2 module locked, else a compile error code. */
 TM_API int TM_CALL RealCom(const char16_t *source, int module, void **hFor,
                            int *paramCount, double **data, int *errBegin, int *errEnd);
+/* The same for integer formulas (8-byte slots) and complex formulas (16-byte
+ * slots, real part first). */
+TM_API int TM_CALL IntCom(const char16_t *source, int module, void **hFor,
+                          int *paramCount, int64_t **data, int *errBegin, int *errEnd);
+TM_API int TM_CALL ComplexCom(const char16_t *source, int module, void **hFor,
+                              int *paramCount, TmComplex **data, int *errBegin, int *errEnd);
 
 /* --- evaluate ---------------------------------------------------------------
  * args: the first of paramCount+1 consecutive slots; parameters are by

@@ -58,6 +58,8 @@ struct TypeDesc {
 };
 
 extern const TypeDesc kRealType;
+extern const TypeDesc kIntType;
+extern const TypeDesc kComplexType;
 
 struct CompileContext {
     // --- inputs ---

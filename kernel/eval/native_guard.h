@@ -11,13 +11,22 @@ namespace tmx {
 
 // Lowest frame address the current thread may use for an activation (0 until
 // computed).  Initial-exec TLS: one segment-relative load, no call.
-extern thread_local uintptr_t t_native_stack_floor __attribute__((tls_model("initial-exec")));
+// constinit: no thread-local initialisation wrapper is called on access.
+extern thread_local constinit uintptr_t t_native_stack_floor
+    __attribute__((tls_model("initial-exec")));
 
 uintptr_t compute_native_stack_floor();
 
 // True when the calling frame is too deep to start another activation.
+// The stack pointer is read directly where possible: asking for the frame
+// address would make the evaluator keep a frame pointer, costing it a register.
 inline bool native_stack_exhausted() {
+#if defined(__x86_64__)
+    uintptr_t here;
+    asm("mov %%rsp, %0" : "=r"(here));
+#else
     uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+#endif
     uintptr_t floor = t_native_stack_floor;
     if (__builtin_expect(floor == 0, 0)) floor = compute_native_stack_floor();
     return here < floor;

@@ -7,7 +7,7 @@
 
 #include "tamrix/tamrix.h"
 
-namespace tm {
+namespace tmx {
 
 template <class Slot> struct ValueStack {
     Slot *slots = nullptr; // `limit` slots; slot 0 is never handed out
@@ -24,7 +24,7 @@ extern ValueStack<TmComplex> g_complex_stack;
 
 // Raw bits of the last result received from a call into another number type
 // (integer or real: 8 bytes, complex: 16).  Read by "GetCalByte".
-extern alignas(16) unsigned char g_call_result[16];
+alignas(16) extern unsigned char g_call_result[16];
 
 // Frees the three stacks and returns them to their initial state.
 void value_stacks_release();
@@ -35,9 +35,9 @@ void value_stacks_release();
 int64_t resize_value_stack(int type, double requested, const char16_t *name,
                            const TmCallContext *ctx);
 
-}  // namespace tm
+}  // namespace tmx
 
-namespace tm {
+namespace tmx {
 
 // The stack-size built-ins "SetIntStackMax", "SetRealStackMax",
 // "SetComplexStackMax" (external-function signatures; InitTamrix registers
@@ -47,4 +47,4 @@ double builtin_set_real_stack_max(int m, double *args, TmCallContext *ctx);
 void builtin_set_complex_stack_max(TmComplex *result, int m, TmComplex *args,
                                    TmCallContext *ctx);
 
-}  // namespace tm
+}  // namespace tmx
