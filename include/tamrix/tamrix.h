@@ -85,6 +85,10 @@ TM_API int TM_CALL ComplexCom(const char16_t *source, int module, void **hFor,
  * args: the first of paramCount+1 consecutive slots; parameters are by
  * reference, so stores to them land in args. */
 TM_API double TM_CALL RealCal(void *hFor, double *args);
+/* The same for integer formulas (8-byte slots) and complex formulas (16-byte
+ * slots, real part first; the result is returned by value). */
+TM_API int64_t TM_CALL IntCal(void *hFor, int64_t *args);
+TM_API TmComplex TM_CALL ComplexCal(void *hFor, TmComplex *args);
 
 /* --- run errors ------------------------------------------------------------ */
 TM_API void TM_CALL GetRunErr(int *type, const char16_t **name, int *code, int *forType,

@@ -1,0 +1,157 @@
+// The complex evaluator: ComplexCal.
+//
+// Values are pairs of doubles, real part first.  Arithmetic follows IEEE
+// rules without run errors (complex_math.h).  Comparisons, logic and every
+// truth test look at real parts only; a truth value goes into the real part
+// and the left operand's imaginary part stays beside it.  Increments change
+// the real part.  The loop itself is typed_loop.h's.
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+#include "../opcodes.h"
+#include "../record.h"
+#include "../registry/formulas.h"
+#include "../registry/registry.h"
+#include "../run_error.h"
+#include "complex_math.h"
+#include "conversions.h"
+#include "release_passes.h"
+#include "string_area.h"
+#include "tamrix/tamrix.h"
+#include "typed_loop.h"
+#include "value_stacks.h"
+
+namespace tmx {
+
+namespace {
+
+constexpr int kComplex = 3;
+
+[[gnu::cold, gnu::noinline]] void fail(FormulaRecord *rec, const char16_t *name) {
+    record_run_error(kComplex, name, 0, kComplex, rec);
+}
+
+const char16_t *builtin_name(int position) { return kComplexBuiltins.names[position]; }
+
+// get*: index = the real part truncated to 32 bits; the value read replaces
+// the real part.  A bad index records an error and leaves the top as it was.
+TmComplex string_get(FormulaRecord *rec, int position, StringUnit unit, TmComplex t) {
+    const int32_t i = trunc_to_i32(t.re);
+    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
+        fail(rec, builtin_name(position));
+        return t;
+    }
+    switch (unit) {
+    case kUnitByte: t.re = read_string_byte(rec->code, i); break;
+    case kUnitWord: t.re = read_string_word(rec->code, i); break;
+    default: t.re = read_string_cell<double>(rec->code, i); break;
+    }
+    return t;
+}
+
+// set*(a, t): stores t's real part (truncated to 8 or 16 bits, or the double
+// itself) at index a's real part; the result is a either way.
+TmComplex string_set(FormulaRecord *rec, int position, StringUnit unit, TmComplex a,
+                     TmComplex t) {
+    const int32_t i = trunc_to_i32(a.re);
+    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
+        fail(rec, builtin_name(position));
+        return a;
+    }
+    switch (unit) {
+    case kUnitByte: write_string_byte(rec->code, i, uint8_t(trunc_to_i32(t.re))); break;
+    case kUnitWord: write_string_word(rec->code, i, uint16_t(trunc_to_i32(t.re))); break;
+    default: write_string_cell(rec->code, i, t.re); break;
+    }
+    return a;
+}
+
+struct ComplexOps {
+    using Slot = TmComplex;
+    static constexpr int kType = kComplex;
+    static constexpr unsigned kHighest = kFirstBuiltin + complex_op::count_ - 1;
+    static constexpr unsigned kFirstBinary = kFirstBuiltin + complex_op::setc_;
+
+    static ValueStack<TmComplex> &stack() { return g_complex_stack; }
+    static double key(const TmComplex &v) { return v.re; }
+    static TmComplex truth_value(bool t, const TmComplex &a) { return {t ? 1.0 : 0.0, a.im}; }
+    static TmComplex zero() { return {0.0, 0.0}; }
+
+    static TmComplex add(TmComplex a, TmComplex b) { return complex_math::add(a, b); }
+    static TmComplex sub(TmComplex a, TmComplex b) { return complex_math::sub(a, b); }
+    static TmComplex mul(TmComplex a, TmComplex b) { return complex_math::mul(a, b); }
+    static TmComplex neg(TmComplex t) { return {-t.re, -t.im}; }
+    static TmComplex step_up(TmComplex v) { return {v.re + 1.0, v.im}; }
+    static TmComplex step_down(TmComplex v) { return {v.re - 1.0, v.im}; }
+    static TmComplex div(FormulaRecord *, TmComplex a, TmComplex b) {
+        return complex_math::div(a, b);
+    }
+    static TmComplex rem_or_pow(FormulaRecord *, TmComplex a, TmComplex b) {
+        return complex_math::pow(a, b);
+    }
+
+    static TmComplex unary(FormulaRecord *rec, uint8_t byte, TmComplex t) {
+        switch (byte - kFirstBuiltin) {
+        case complex_op::return_: // never emitted; runs as sqrt
+        case complex_op::sqrt_: return complex_math::sqrt(t);
+        case complex_op::exp_: return complex_math::exp(t);
+        case complex_op::ln_: return complex_math::log(t);
+        case complex_op::sin_: return complex_math::sin(t);
+        case complex_op::cos_: return complex_math::cos(t);
+        case complex_op::abs_: return {complex_math::magnitude(t), 0.0};
+        case complex_op::floor_: return {std::floor(t.re), 0.0};
+        case complex_op::ceil_: return {std::ceil(t.re), 0.0};
+        case complex_op::con_: return {t.re, -t.im};
+        case complex_op::xy_: return {t.im, t.re};
+        case complex_op::x0_: return {0.0, t.im};
+        case complex_op::y0_: return {t.re, 0.0};
+        case complex_op::itor_: return {double(std::bit_cast<int64_t>(t.re)), t.im};
+        case complex_op::rtoi_: return {std::bit_cast<double>(trunc_to_i64(t.re)), t.im};
+        case complex_op::getc_: return string_get(rec, complex_op::getc_, kUnitByte, t);
+        case complex_op::getw_: return string_get(rec, complex_op::getw_, kUnitWord, t);
+        case complex_op::getn_: return string_get(rec, complex_op::getn_, kUnitCell, t);
+        default: return t;
+        }
+    }
+
+    static TmComplex binary(FormulaRecord *rec, uint8_t byte, TmComplex a, TmComplex b) {
+        switch (byte - kFirstBuiltin) {
+        case complex_op::setc_: return string_set(rec, complex_op::setc_, kUnitByte, a, b);
+        case complex_op::setw_: return string_set(rec, complex_op::setw_, kUnitWord, a, b);
+        case complex_op::setn_: return string_set(rec, complex_op::setn_, kUnitCell, a, b);
+        default: return a;
+        }
+    }
+
+    // Complex external functions return through a result pointer.  One that
+    // writes nothing yields 0.
+    static TmComplex call_external(FormulaRecord *rec, void *fn, int32_t m, TmComplex *slot) {
+        TmCallContext ctx = {kComplex, rec};
+        auto *ext = static_cast<ExternalFunction *>(fn);
+        TmComplex r = {0.0, 0.0};
+        reinterpret_cast<TmComplexFunction>(ext->address)(&r, m, slot, &ctx);
+        return r;
+    }
+};
+
+static_assert(ComplexOps::kHighest == 65, "the complex built-ins end at byte 65");
+static_assert(ComplexOps::kFirstBinary == 63, "\"setc\" is the first two-operand complex built-in");
+
+// Plugs the release pass of complex formulas into the registry at load time.
+[[maybe_unused]] const bool g_release_pass_plugged = [] {
+    set_release_evaluator(kComplex, release_pass_complex);
+    return true;
+}();
+
+}  // namespace
+
+void release_pass_complex(FormulaRecord *r) {
+    ComplexCal(r, static_cast<TmComplex *>(r->data));
+}
+
+}  // namespace tmx
+
+extern "C" TM_API TmComplex TM_CALL ComplexCal(void *hFor, TmComplex *args) {
+    return tmx::evaluate_typed<tmx::ComplexOps>(hFor, args, u"ComplexCal");
+}

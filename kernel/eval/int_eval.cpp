@@ -1,0 +1,151 @@
+// The integer evaluator: IntCal.
+//
+// Values are signed 64-bit integers; arithmetic wraps (int_math.h).  The
+// only run error of its own is a division or remainder by zero, which keeps
+// the dividend.  The loop itself is typed_loop.h's.
+#include <cstdint>
+
+#include "../opcodes.h"
+#include "../record.h"
+#include "../registry/formulas.h"
+#include "../registry/registry.h"
+#include "../run_error.h"
+#include "int_math.h"
+#include "release_passes.h"
+#include "string_area.h"
+#include "tamrix/tamrix.h"
+#include "typed_loop.h"
+#include "value_stacks.h"
+
+namespace tmx {
+
+namespace {
+
+constexpr int kInteger = 1;
+
+[[gnu::cold, gnu::noinline]] void fail(FormulaRecord *rec, const char16_t *name) {
+    record_run_error(kInteger, name, 0, kInteger, rec);
+}
+
+const char16_t *builtin_name(int position) { return kIntBuiltins.names[position]; }
+
+// get*: the top is the index and becomes the value; a bad index records an
+// error and leaves the index on the stack.
+int64_t string_get(FormulaRecord *rec, int position, StringUnit unit, int64_t i) {
+    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
+        fail(rec, builtin_name(position));
+        return i;
+    }
+    switch (unit) {
+    case kUnitByte: return read_string_byte(rec->code, i);
+    case kUnitWord: return read_string_word(rec->code, i);
+    default: return read_string_cell<int64_t>(rec->code, i);
+    }
+}
+
+// set*(i, v): stores the low 8, 16 or all 64 bits of v at index i; the
+// result is i either way.
+int64_t string_set(FormulaRecord *rec, int position, StringUnit unit, int64_t i, int64_t v) {
+    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
+        fail(rec, builtin_name(position));
+        return i;
+    }
+    switch (unit) {
+    case kUnitByte: write_string_byte(rec->code, i, uint8_t(uint64_t(v))); break;
+    case kUnitWord: write_string_word(rec->code, i, uint16_t(uint64_t(v))); break;
+    default: write_string_cell(rec->code, i, v); break;
+    }
+    return i;
+}
+
+struct IntOps {
+    using Slot = int64_t;
+    static constexpr int kType = kInteger;
+    static constexpr unsigned kHighest = kFirstBuiltin + int_op::count_ - 1;
+    static constexpr unsigned kFirstBinary = kFirstBuiltin + int_op::or_;
+
+    static ValueStack<int64_t> &stack() { return g_int_stack; }
+    static int64_t key(int64_t v) { return v; }
+    static int64_t truth_value(bool t, int64_t) { return t ? 1 : 0; }
+    static int64_t zero() { return 0; }
+
+    static int64_t add(int64_t a, int64_t b) { return int_math::add(a, b); }
+    static int64_t sub(int64_t a, int64_t b) { return int_math::sub(a, b); }
+    static int64_t mul(int64_t a, int64_t b) { return int_math::mul(a, b); }
+    static int64_t neg(int64_t t) { return int_math::neg(t); }
+    static int64_t step_up(int64_t v) { return int_math::add(v, 1); }
+    static int64_t step_down(int64_t v) { return int_math::sub(v, 1); }
+
+    // A zero divisor pops b and leaves a.
+    static int64_t div(FormulaRecord *rec, int64_t a, int64_t b) {
+        if (b == 0) [[unlikely]] {
+            fail(rec, u"Integer division by zero");
+            return a;
+        }
+        return int_math::quotient(a, b);
+    }
+    // OpPow is the remainder in integer formulas.
+    static int64_t rem_or_pow(FormulaRecord *rec, int64_t a, int64_t b) {
+        if (b == 0) [[unlikely]] {
+            fail(rec, u"Integer division by zero");
+            return a;
+        }
+        return int_math::remainder(a, b);
+    }
+
+    static int64_t unary(FormulaRecord *rec, uint8_t byte, int64_t t) {
+        switch (byte - kFirstBuiltin) {
+        case int_op::return_: // never emitted; runs as abs
+        case int_op::abs_: return int_math::abs(t);
+        case int_op::not_: return ~t;
+        case int_op::itor_: return int_math::itor(t);
+        case int_op::rtoi_: return int_math::rtoi(t);
+        case int_op::itop_: return t;
+        case int_op::ptoi_: return int_math::ptoi(t);
+        case int_op::getc_: return string_get(rec, int_op::getc_, kUnitByte, t);
+        case int_op::getw_: return string_get(rec, int_op::getw_, kUnitWord, t);
+        case int_op::getn_: return string_get(rec, int_op::getn_, kUnitCell, t);
+        default: return t;
+        }
+    }
+
+    static int64_t binary(FormulaRecord *rec, uint8_t byte, int64_t a, int64_t b) {
+        switch (byte - kFirstBuiltin) {
+        case int_op::or_: return a | b;
+        case int_op::and_: return a & b;
+        case int_op::xor_: return a ^ b;
+        case int_op::shl_: return int_math::shl(a, b);
+        case int_op::shr_: return int_math::shr(a, b);
+        case int_op::padd_: return int_math::padd(a, b);
+        case int_op::setc_: return string_set(rec, int_op::setc_, kUnitByte, a, b);
+        case int_op::setw_: return string_set(rec, int_op::setw_, kUnitWord, a, b);
+        case int_op::setn_: return string_set(rec, int_op::setn_, kUnitCell, a, b);
+        default: return a;
+        }
+    }
+
+    static int64_t call_external(FormulaRecord *rec, void *fn, int32_t m, int64_t *slot) {
+        TmCallContext ctx = {kInteger, rec};
+        auto *ext = static_cast<ExternalFunction *>(fn);
+        return reinterpret_cast<TmIntFunction>(ext->address)(m, slot, &ctx);
+    }
+};
+
+static_assert(IntOps::kHighest == 63, "the integer built-ins end at byte 63");
+static_assert(IntOps::kFirstBinary == 55, "\"or\" is the first two-operand integer built-in");
+
+// Plugs the release pass of integer formulas into the registry at load time.
+[[maybe_unused]] const bool g_release_pass_plugged = [] {
+    set_release_evaluator(kInteger, release_pass_int);
+    return true;
+}();
+
+}  // namespace
+
+void release_pass_int(FormulaRecord *r) { IntCal(r, static_cast<int64_t *>(r->data)); }
+
+}  // namespace tmx
+
+extern "C" TM_API int64_t TM_CALL IntCal(void *hFor, int64_t *args) {
+    return tmx::evaluate_typed<tmx::IntOps>(hFor, args, u"IntCal");
+}

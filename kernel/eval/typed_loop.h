@@ -1,0 +1,348 @@
+// The dispatch loop of the integer and complex evaluators.
+//
+// Both execute the shared instructions 0-44 alike; they differ only in what
+// a value is and in their built-ins.  The loop below is written once over an
+// `Ops` class that supplies those differences (int_eval.cpp, complex_eval.cpp):
+//
+//   using Slot;                          int64_t or TmComplex
+//   kType                                1 or 3: run-error and call-context type
+//   kHighest, kFirstBinary               highest built-in byte; first built-in
+//                                        that takes two operands
+//   stack()                              the type's shared value stack
+//   key(Slot)                            what comparisons and truth tests see
+//                                        (the integer; a complex real part)
+//   truth_value(bool, Slot a)            1 or 0, keeping a's other parts
+//   zero(), add, sub, mul, neg, step_up, step_down
+//   div(rec, a, b), rem_or_pow(rec, a, b)   OpDiv and OpPow
+//   unary(rec, byte, t), binary(rec, byte, a, b)   built-in instructions
+//   call_external(rec, fn, m, slot)      an external function of the type
+//
+// The structure follows the real evaluator: raw stream pointers, the top of
+// the evaluation stack cached in a local and written through (invariant:
+// top == *sp whenever sp >= sb), one instantiation per kind of activation
+// and per trace setting.  Built-ins take a second switch (in Ops); the shared
+// instructions, which dominate, take one.
+#pragma once
+
+#include <cstdint>
+
+#include "../address_table.h"
+#include "../disasm.h"
+#include "../opcodes.h"
+#include "../record.h"
+#include "../run_error.h"
+#include "activation.h"
+#include "cross_calls.h"
+#include "value_stacks.h"
+
+namespace tmx {
+
+template <class Ops, bool Trace, bool Nested>
+typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args);
+
+// A call of a formula of the evaluator's own type: a running callee re-enters
+// with its parameters left in the caller's stack (the in-place path).
+template <class Ops, bool Trace>
+typename Ops::Slot call_own_type(FormulaRecord *callee, typename Ops::Slot *slot) {
+    if (callee->code[0] == kIdle) return run_typed<Ops, Trace, false>(callee, slot);
+    Ops::stack().copy_args = 0;
+    return run_typed<Ops, Trace, true>(callee, slot);
+}
+
+// OpCallInt, OpCallReal, OpCallComplex from a formula of type Ops::kType.
+template <class Ops, bool Trace>
+typename Ops::Slot call_int(FormulaRecord *callee, typename Ops::Slot *slot) {
+    if constexpr (Ops::kType == 1)
+        return call_own_type<Ops, Trace>(callee, slot);
+    else
+        return call_int_formula(callee, slot);
+}
+
+template <class Ops, bool Trace>
+typename Ops::Slot call_complex(FormulaRecord *callee, typename Ops::Slot *slot) {
+    if constexpr (Ops::kType == 3)
+        return call_own_type<Ops, Trace>(callee, slot);
+    else
+        return call_complex_formula(callee, slot);
+}
+
+// A call made after something this formula calls was deleted while it ran.
+template <class Ops>
+[[gnu::cold, gnu::noinline]] typename Ops::Slot callee_gone(FormulaRecord *rec) {
+    record_run_error(-rec->header[kCodeStart], nullptr, 0, Ops::kType, rec);
+    return Ops::zero();
+}
+
+template <class Ops, bool Trace, bool Nested>
+typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
+    using Slot = typename Ops::Slot;
+    Frame<Slot, Nested> a;
+    if constexpr (Nested) {
+        if (!begin_nested(rec, args, Ops::stack(), Ops::kType, a)) return Ops::zero();
+    } else {
+        if (!begin_first(rec, args, Ops::stack(), Ops::kType, a)) return Ops::zero();
+    }
+
+    uint8_t *const code = a.code;
+    const int32_t *const header = a.header;
+    Slot *const data = a.data;
+    Slot *const sb = a.stack_base;
+    const uint8_t *ip = code + a.code_start;
+    const int32_t *op = header + kOperandStart;
+    const Slot *cp = data + a.var_count;
+    Slot *sp = sb - 1;
+    Slot top = Ops::zero();
+    Slot result;
+
+    auto push = [&](Slot v) {
+        top = v;
+        *++sp = v;
+    };
+    auto set_top = [&](Slot v) {
+        top = v;
+        *sp = v;
+    };
+    auto pop = [&]() { return *--sp; }; // the new top, after dropping the old
+    auto reload = [&]() {
+        if (sp >= sb) top = *sp;
+    };
+    auto truth = [](const Slot &v) { return Ops::key(v) != 0; };
+    auto var = [&]() -> Slot & { return a.var(*op++); };
+    auto cell = [&]() -> Slot & { return *static_cast<Slot *>(address_at(uint32_t(*op++))); };
+    auto count = [&]() { return *op++; };
+    auto skip = [&](int words) { op += words; };
+    // Jump operands: code, const[, slot], int, in this order in the stream.
+    auto jump = [&]() {
+        const int32_t to_code = op[0], to_const = op[1], to_int = op[2];
+        ip = code + to_code;
+        cp = data + to_const;
+        op = header + to_int;
+    };
+    auto jump_with_slot = [&]() {
+        const int32_t to_code = op[0], to_const = op[1], to_slot = op[2], to_int = op[3];
+        ip = code + to_code;
+        cp = data + to_const;
+        sp = sb + to_slot;
+        op = header + to_int;
+        reload();
+    };
+    auto keep_top_drop = [&](int32_t n) {
+        sp -= n;
+        *sp = top;
+    };
+    // Something this formula calls may have been deleted while it runs.
+    auto callees_valid = [&]() { return header[kCodeStart] >= 0; };
+    auto formula_at = [](int32_t index) {
+        return static_cast<FormulaRecord *>(address_at(uint32_t(index)));
+    };
+    auto finish_call = [&](Slot *slot, const Slot &r) {
+        skip(2);
+        sp = slot;
+        ip = write_back(ip, op, slot, a);
+        set_top(r);
+    };
+#define TM_BINARY(expr)                                                               \
+    {                                                                                 \
+        const Slot b_ = top;                                                          \
+        const Slot a_ = pop();                                                        \
+        set_top(expr);                                                                \
+        break;                                                                        \
+    }
+#define TM_COMPARE(cmp) TM_BINARY(Ops::truth_value(Ops::key(a_) cmp Ops::key(b_), a_))
+#define TM_CALL_CASE(call)                                                            \
+    {                                                                                 \
+        Slot *slot = call_slot(sp, op[1]);                                            \
+        const Slot r = callees_valid() ? call : callee_gone<Ops>(rec);                \
+        finish_call(slot, r);                                                         \
+        break;                                                                        \
+    }
+
+    for (;;) {
+        if constexpr (Trace) trace_instruction(rec, Ops::kType, ip, op, cp, sb, sp);
+        const uint8_t byte = *ip++;
+        switch (byte) {
+        case OpReturn: result = sp >= sb ? top : *sp; goto done;
+        case OpPushConst: push(*cp++); break;
+        case OpPushVar: push(var()); break;
+        case OpPushCommon: push(cell()); break;
+        case OpAdd: TM_BINARY(Ops::add(a_, b_))
+        case OpSub: TM_BINARY(Ops::sub(a_, b_))
+        case OpMul: TM_BINARY(Ops::mul(a_, b_))
+        case OpDiv: TM_BINARY(Ops::div(rec, a_, b_))
+        case OpPow: TM_BINARY(Ops::rem_or_pow(rec, a_, b_))
+        case OpGt: TM_COMPARE(>)
+        case OpGe: TM_COMPARE(>=)
+        case OpLt: TM_COMPARE(<)
+        case OpLe: TM_COMPARE(<=)
+        case OpEq: TM_COMPARE(==)
+        case OpNe: TM_COMPARE(!=)
+        case OpAnd: TM_BINARY(Ops::truth_value(truth(a_) && truth(b_), a_))
+        case OpOr: TM_BINARY(Ops::truth_value(truth(a_) || truth(b_), a_))
+        case OpNot: set_top(Ops::truth_value(!truth(top), top)); break;
+        case OpStoreVar: var() = top; break;
+        case OpStoreCommon: cell() = top; break;
+
+        case OpCallInt: TM_CALL_CASE((call_int<Ops, Trace>(formula_at(op[0]), slot)))
+        case OpCallReal: TM_CALL_CASE(call_real_formula(formula_at(op[0]), slot))
+        case OpCallComplex: TM_CALL_CASE((call_complex<Ops, Trace>(formula_at(op[0]), slot)))
+        case OpCallExternal:
+            TM_CALL_CASE(Ops::call_external(rec, address_at(uint32_t(op[0])), op[1], slot))
+
+        case OpDropKeep: keep_top_drop(count()); break;
+        case OpIfTest:
+            if (!truth(top)) {
+                set_top(Ops::zero());
+                jump();
+            } else {
+                skip(3);
+            }
+            break;
+        case OpIfEnd:
+            sp -= count();
+            set_top(Ops::zero());
+            break;
+        case OpWhileTest:
+            if (!truth(top) || run_error_pending())
+                jump();
+            else
+                skip(3);
+            break;
+        case OpJump: jump_with_slot(); break;
+        case OpBreak:
+            jump_with_slot();
+            set_top(Ops::zero());
+            break;
+        case OpContinue:
+            if (run_error_pending()) [[unlikely]]
+                ip = code + header[kCodeLength] - 1; // the final OpReturn
+            else
+                jump_with_slot();
+            break;
+        case OpUntilTest: {
+            const int32_t slot = count();
+            if (!truth(top) && !run_error_pending()) {
+                sp = sb + slot;
+                reload();
+                jump();
+            } else {
+                sp = sb + slot + 1;
+                set_top(Ops::zero());
+                skip(3);
+            }
+            break;
+        }
+        case OpWhichTest:
+            if (!truth(top)) {
+                ++sp; // stands for the value of the skipped branch
+                top = *sp;
+                jump();
+            } else {
+                skip(3);
+            }
+            break;
+        case OpWhichEnd: {
+            keep_top_drop(op[2]);
+            const int32_t to_code = op[0], to_const = op[1], to_int = op[3];
+            ip = code + to_code;
+            cp = data + to_const;
+            op = header + to_int;
+            break;
+        }
+        case OpWhichNone:
+            record_run_error(Ops::kType, u"which", 0, Ops::kType, rec);
+            sp -= count();
+            reload();
+            break;
+        case OpWhichDefault: keep_top_drop(count()); break;
+        case OpNeg: set_top(Ops::neg(top)); break;
+        case OpPreIncVar: {
+            Slot &v = var();
+            v = Ops::step_up(v);
+            push(v);
+            break;
+        }
+        case OpPreDecVar: {
+            Slot &v = var();
+            v = Ops::step_down(v);
+            push(v);
+            break;
+        }
+        case OpPreIncCommon: {
+            Slot &c = cell();
+            c = Ops::step_up(c);
+            push(c);
+            break;
+        }
+        case OpPreDecCommon: {
+            Slot &c = cell();
+            c = Ops::step_down(c);
+            push(c);
+            break;
+        }
+        case OpPostIncVar: {
+            Slot &v = var();
+            push(v);
+            v = Ops::step_up(v);
+            break;
+        }
+        case OpPostDecVar: {
+            Slot &v = var();
+            push(v);
+            v = Ops::step_down(v);
+            break;
+        }
+        case OpPostIncCommon: {
+            Slot &c = cell();
+            push(c);
+            c = Ops::step_up(c);
+            break;
+        }
+        case OpPostDecCommon: {
+            Slot &c = cell();
+            push(c);
+            c = Ops::step_down(c);
+            break;
+        }
+
+        default:
+            if (byte > Ops::kHighest) [[unlikely]] { // not an instruction of this type
+                result = Ops::zero();
+                goto done;
+            }
+            if (byte < Ops::kFirstBinary) {
+                set_top(Ops::unary(rec, byte, top));
+            } else {
+                const Slot b = top;
+                const Slot a_ = pop();
+                set_top(Ops::binary(rec, byte, a_, b));
+            }
+            break;
+        }
+    }
+#undef TM_BINARY
+#undef TM_COMPARE
+#undef TM_CALL_CASE
+
+done:
+    end_activation(Ops::stack(), a);
+    return result;
+}
+
+// The export's body: a null handle is refused; otherwise the activation kind
+// and the trace setting pick the instantiation.
+template <class Ops>
+typename Ops::Slot evaluate_typed(void *hFor, typename Ops::Slot *args, const char16_t *export_name) {
+    auto *rec = static_cast<FormulaRecord *>(hFor);
+    if (!rec) [[unlikely]] {
+        record_run_error(Ops::kType, export_name, 0, Ops::kType, nullptr);
+        return Ops::zero();
+    }
+    const bool nested = rec->code[0] != kIdle;
+    if (g_trace_enabled) [[unlikely]]
+        return nested ? run_typed<Ops, true, true>(rec, args) : run_typed<Ops, true, false>(rec, args);
+    if (nested) [[unlikely]]
+        return run_typed<Ops, false, true>(rec, args);
+    return run_typed<Ops, false, false>(rec, args);
+}
+
+}  // namespace tmx
