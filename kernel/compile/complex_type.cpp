@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "context.h"
-#include "eval_entries.h"
 #include "number_literals.h"
+#include "tamrix/tamrix.h"
 
 namespace tmx {
 

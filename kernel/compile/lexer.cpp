@@ -160,6 +160,8 @@ int32_t Lexer::find_header() const {
     return -1;
 }
 
+bool is_imaginary_unit_char(char16_t c) { return c == u'i' || c == u'I'; }
+
 bool is_imaginary_unit(const CompileContext &cx, const Token &t) {
     return t.kind == kTokIdent && (token_is(cx, t, u"i") || token_is(cx, t, u"I"));
 }
@@ -181,7 +183,9 @@ void Lexer::merge_body_names(int32_t from) {
             ++r;
             continue;
         }
-        if (imaginary && prev && prev->kind == kTokConstant && is_imaginary_unit(cx, cur)) {
+        // A literal takes one suffix: in "2i i" the second i stands alone.
+        if (imaginary && prev && prev->kind == kTokConstant &&
+            !is_imaginary_unit_char(src[prev->last]) && is_imaginary_unit(cx, cur)) {
             // The slot holds (real, imaginary): the literal moves to the
             // imaginary half.
             std::memcpy(prev->constant + 8, prev->constant, 8);

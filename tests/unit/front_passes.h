@@ -20,26 +20,11 @@ inline void real_from_index(void *out, int32_t index) {
     double v = index;
     std::memcpy(out, &v, sizeof v);
 }
-inline void int_from_index(void *out, int32_t index) {
-    int64_t v = index;
-    std::memcpy(out, &v, sizeof v);
-}
-inline void complex_from_index(void *out, int32_t index) {
-    double v[2] = {double(index), 0.0};
-    std::memcpy(out, v, sizeof v);
-}
-
-// The three types as the front passes see them (folding and evaluation are
-// not reached).
+// The real type as the front passes see it (folding and evaluation are not
+// reached).  Integer and complex runs take kIntType and kComplexType.
 inline const TypeDesc kFrontReal = {2,    8,     &kRealBuiltins,  5,       8,       11,
                                     true, false, false,           lex_real_number,
                                     real_from_index, nullptr, nullptr, nullptr};
-inline const TypeDesc kFrontInt = {1,     8,    &kIntBuiltins,   4,      7,       10,
-                                   false, true, false,           lex_int_number,
-                                   int_from_index, nullptr, nullptr, nullptr};
-inline const TypeDesc kFrontComplex = {3,    16,    &kComplexBuiltins, 6,       9,       12,
-                                       true, false, true,              lex_real_number,
-                                       complex_from_index, nullptr, nullptr, nullptr};
 
 using Pass = int (*)(CompileContext &);
 inline constexpr Pass kFrontPasses[] = {lex,      parse_header,    match_brackets, rewrite_members,

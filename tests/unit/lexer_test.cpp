@@ -110,7 +110,7 @@ TEST(IntLiteral, DecimalHexAndErrors) {
 }
 
 TEST(Lexer, OperatorsAndTwoCharacterTokens) {
-    FrontRun r = run_front(u"a>=b<=c==d!=e++ --f::g&h|!k:[{}]^1/2*3%4", kUpToLex, &kFrontInt);
+    FrontRun r = run_front(u"a>=b<=c==d!=e++ --f::g&h|!k:[{}]^1/2*3%4", kUpToLex, &kIntType);
     ASSERT_EQ(r.code, 7); // '^' belongs to real and complex only
     EXPECT_EQ(r.first, 32);
     r = run_front(u"a>=b<=c==d!=e++ --f::g&h|!k:[{}]^1/2*3-4", kUpToLex);
@@ -123,7 +123,7 @@ TEST(Lexer, OperatorsAndTwoCharacterTokens) {
                              kTokConstant, kTokMul, kTokConstant, kTokMinus, kTokConstant};
     EXPECT_EQ(body_kinds(r), want); // f::g merged into one identifier
     EXPECT_EQ(run_front(u"7%3", kUpToLex).code, 7);
-    EXPECT_EQ(run_front(u"7%3", kUpToLex, &kFrontInt).code, 0);
+    EXPECT_EQ(run_front(u"7%3", kUpToLex, &kIntType).code, 0);
 }
 
 TEST(Lexer, CharactersOutsideTheLanguage) {
@@ -209,7 +209,7 @@ TEST(Lexer, HeaderDetection) {
 }
 
 TEST(Lexer, ImaginaryLiterals) {
-    FrontRun r = run_front(u"2i+3 I+4if+i", kUpToLex, &kFrontComplex);
+    FrontRun r = run_front(u"2i+3 I+4if+i", kUpToLex, &kComplexType);
     ASSERT_EQ(r.code, 0);
     std::vector<int> want = {kTokConstant, kTokPlus, kTokConstant, kTokPlus,
                              kTokConstant, kTokIdent, kTokPlus, kTokIdent};

@@ -114,7 +114,7 @@ TEST(Header, Errors) {
 }
 
 TEST(Header, ImaginaryUnitIsNoVariableName) {
-    expect_errors({{u"f(x, i)=1", 4, 5, 5}, {u"f(:I)=1", 4, 3, 3}}, &kFrontComplex);
+    expect_errors({{u"f(x, i)=1", 4, 5, 5}, {u"f(:I)=1", 4, 3, 3}}, &kComplexType);
     EXPECT_EQ(run_front(u"f(x, i)=1", kUpToHeader).code, 0);
 }
 
@@ -141,7 +141,7 @@ TEST(Header, StringAreaFollowsTheName) {
     EXPECT_EQ(r.real(r.tokens[6]), 14.0);
     EXPECT_EQ(r.cx.code_start, 32);
 
-    r = run_front(u"f()=\"q\"", kUpToHeader, &kFrontInt);
+    r = run_front(u"f()=\"q\"", kUpToHeader, &kIntType);
     EXPECT_EQ(r.integer(r.tokens[4]), 3);
 }
 
@@ -261,7 +261,7 @@ TEST(Classify, SelfCallUsesTheOwnIndexAndType) {
     EXPECT_EQ(call.kind, kTokCallReal);
     EXPECT_EQ(call.value, 4242u);
     EXPECT_TRUE(r.callees.empty());
-    r = run_front(u"g(n)=g(n)", kUpToClassify, &kFrontInt);
+    r = run_front(u"g(n)=g(n)", kUpToClassify, &kIntType);
     EXPECT_EQ(r.body(0).kind, kTokCallInt);
 }
 
@@ -298,7 +298,7 @@ TEST(Classify, Errors) {
 }
 
 TEST(Classify, ImaginaryUnitInComplex) {
-    FrontRun r = run_front(u"f(x)=x*i+I", kUpToClassify, &kFrontComplex);
+    FrontRun r = run_front(u"f(x)=x*i+I", kUpToClassify, &kComplexType);
     ASSERT_EQ(r.code, 0);
     double v[2];
     std::memcpy(v, r.body(2).constant, sizeof v);
@@ -450,7 +450,7 @@ TEST(BadInput, RandomTextNeverCrashes) {
     std::mt19937 rng(12345);
     const std::u16string alphabet =
         u"abcxyzfi_0123456789.eE+-*/^%!&|<>=()[]{},:;\"@\\ \t\n#xAF[]& ";
-    const TypeDesc *types[] = {&kFrontReal, &kFrontInt, &kFrontComplex};
+    const TypeDesc *types[] = {&kFrontReal, &kIntType, &kComplexType};
     for (int n = 0; n < 3000; ++n) {
         std::u16string src;
         int len = int(rng() % 40);

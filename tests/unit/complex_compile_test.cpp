@@ -1,0 +1,224 @@
+// The complex compiler through ComplexCom: real literals with imaginary
+// suffixes, the lone imaginary unit, error 4, '^' against '%', the built-in
+// table with its argument counts and fold range, calls into the three types,
+// string literal values and folding that gives the evaluator's bits.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "kernel/opcodes.h"
+#include "kernel/record.h"
+#include "tamrix/tamrix.h"
+#include "typed_compile.h"
+
+namespace tmx::test {
+namespace {
+
+class ComplexCompileTest : public TypedCompileTest {};
+
+// The constant a source folds to: it must compile to one OpPushConst.
+TmComplex folded(const std::string &src) {
+    ComplexCompiled c = compile_complex(src);
+    EXPECT_EQ(c.rc, 0) << src << " [" << c.err_begin << ", " << c.err_end << "]";
+    if (c.rc != 0) return {-12345, -12345};
+    EXPECT_EQ(c.instructions(), bytes({OpPushConst, OpReturn})) << src << "\n" << c.listing();
+    EXPECT_EQ(c.constants().size(), 1u) << src;
+    return c.constants().empty() ? TmComplex{-12345, -12345} : c.constants()[0];
+}
+
+void expect_folded(const std::string &src, TmComplex want) {
+    TmComplex got = folded(src);
+    EXPECT_TRUE(same_bits(got, want)) << src << ": " << show(got) << " != " << show(want);
+}
+
+void expect_error(const std::string &src, int code, int first, int last) {
+    ComplexCompiled c = compile_complex(src);
+    EXPECT_EQ(c.rc, code) << src;
+    EXPECT_EQ(c.err_begin, first) << src;
+    EXPECT_EQ(c.err_end, last) << src;
+    EXPECT_EQ(c.rec, nullptr) << src;
+}
+
+// --- literals and the imaginary unit ------------------------------------------------
+
+TEST_F(ComplexCompileTest, RealLiteralsHaveAZeroImaginaryPart) {
+    expect_folded("2", {2, 0});
+    expect_folded("1.5e3", {1500, 0});
+    expect_folded(".25", {0.25, 0});
+    expect_folded("1e400", {std::numeric_limits<double>::infinity(), 0});
+    expect_error("1..2", 17, 0, 2);
+    expect_error("1e", 17, 0, 1);
+}
+
+TEST_F(ComplexCompileTest, ImaginaryLiterals) {
+    expect_folded("2i", {0, 2});
+    expect_folded("2 i", {0, 2});
+    expect_folded("2I", {0, 2});
+    expect_folded("2.5e1i", {0, 25});
+    expect_folded(".5\ni", {0, 0.5});
+    // One suffix only: the second i is an operand of its own.
+    expect_error("2i i", 7, 3, 3);
+    expect_error("2 i I", 7, 4, 4);
+    // "ii" and "in" are names, not suffixes.
+    expect_error("2ii", 24, 1, 2);
+}
+
+TEST_F(ComplexCompileTest, TheLoneIIsTheImaginaryUnit) {
+    expect_folded("i", {0, 1});
+    expect_folded("I", {0, 1});
+    ComplexCompiled c = compile_complex("(x)=x*i");
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.instructions(), bytes({OpPushVar, OpPushConst, OpMul, OpReturn}));
+    ASSERT_EQ(c.constants().size(), 1u);
+    EXPECT_TRUE(same_bits(c.constants()[0], {0, 1}));
+    // It is a constant, not a variable.
+    expect_error("(x)=(i=2)", 22, 5, 6);
+    expect_error("(x)=i++", 19, 4, 6);
+    expect_error("(x)=sqrt(&i)", 18, 9, 10);
+}
+
+TEST_F(ComplexCompileTest, HeaderMayNotDeclareI) {
+    expect_error("f(i)=i", 4, 2, 2);
+    expect_error("f(x,I)=x", 4, 4, 4);
+    expect_error("f(x:i)=x", 4, 4, 4);
+    expect_error("f(x::common,i)=x", 4, 12, 12);
+    expect_error("f(x:static,i)=x", 4, 11, 11);
+    // Longer names and the formula's own name are fine.
+    EXPECT_EQ(compile_complex("i(ii, Ix)=ii+Ix").rc, 0);
+}
+
+// --- operators ------------------------------------------------------------------------
+
+TEST_F(ComplexCompileTest, CaretIsThePowerAndPercentIsRefused) {
+    ComplexCompiled c = compile_complex("(x)=x^2");
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.instructions(), bytes({OpPushVar, OpPushConst, OpPow, OpReturn}));
+    expect_error("7%3", 7, 1, 1);
+    expect_error("-x^2", 24, 1, 1);
+    expect_error("(x)=-x^2", 30, 4, 6);
+}
+
+TEST_F(ComplexCompileTest, UnaryMinusAndNotFoldWithoutTheEvaluator) {
+    expect_folded("-i", {-0.0, -1});
+    expect_folded("-(2-3i)", {-2, 3});
+    expect_folded("!0", {1, 0});
+    expect_folded("!2", {0, 0});
+    // The imaginary part is not tested and stays (as the evaluator's OpNot
+    // leaves it).
+    expect_folded("!i", {1, 1});
+    expect_folded("!(5i)", {1, 5});
+    expect_folded("!(-3i)", {1, -3});
+}
+
+// --- built-ins ---------------------------------------------------------------------------
+
+TEST_F(ComplexCompileTest, BuiltinArgumentCounts) {
+    for (const char *one : {"sqrt", "exp", "ln", "sin", "cos", "abs", "floor", "ceil", "con",
+                            "xy", "x0", "y0", "itor", "rtoi", "getc", "getw", "getn"}) {
+        std::string name = one;
+        EXPECT_EQ(compile_complex("(x)=" + name + "(x)").rc, 0) << name;
+        ComplexCompiled bad = compile_complex("(x)=" + name + "(x,x)");
+        EXPECT_EQ(bad.rc, 26) << name;
+        EXPECT_EQ(bad.err_begin, 4) << name;
+        EXPECT_EQ(bad.err_end, int(4 + name.size() + 4)) << name;
+    }
+    for (const char *two : {"setc", "setw", "setn"}) {
+        std::string name = two;
+        EXPECT_EQ(compile_complex("(x)=" + name + "(x,x)").rc, 0) << name;
+        EXPECT_EQ(compile_complex("(x)=" + name + "(x)").rc, 26) << name;
+    }
+    for (const char *other : {"lg", "tan", "atan2", "fmod", "shl", "not", "padd"}) {
+        EXPECT_EQ(compile_complex(std::string(other) + "(1)").rc, 25) << other;
+    }
+}
+
+TEST_F(ComplexCompileTest, BuiltinOpcodesFollowTheComplexTable) {
+    ComplexCompiled c = compile_complex("(x)=setn(xy(x),con(x))");
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.instructions(), bytes({OpPushVar, 55, OpPushVar, 54, 65, OpReturn}));
+}
+
+TEST_F(ComplexCompileTest, IndexBuiltinsAreNotFolded) {
+    for (const char *src : {"getc(1)", "getw(1)", "getn(1)", "setc(2,65)"}) {
+        ComplexCompiled c = compile_complex(src);
+        ASSERT_EQ(c.rc, 0) << src;
+        EXPECT_GT(c.instructions().size(), 2u) << src << "\n" << c.listing();
+    }
+}
+
+// --- string literals ------------------------------------------------------------------------
+
+TEST_F(ComplexCompileTest, StringLiteralsAreTheirIndexWithZeroImaginaryPart) {
+    ComplexCompiled c = compile_complex("(\"x\", @\"a\\b\")");
+    ASSERT_EQ(c.rc, 0);
+    const int32_t first = c.header()[kFirstString];
+    EXPECT_EQ(first, 2); // anonymous: word 0 flags, word 1 the empty name's NUL
+    std::vector<TmComplex> k = c.constants();
+    ASSERT_EQ(k.size(), 2u);
+    EXPECT_TRUE(same_bits(k[0], {double(first), 0}));
+    EXPECT_TRUE(same_bits(k[1], {double(first + 2), 0}));
+    const auto *words = reinterpret_cast<const char16_t *>(c.rec->code);
+    EXPECT_EQ(std::u16string(words + first + 2), u"a\\b");
+}
+
+// --- calls ---------------------------------------------------------------------------------
+
+TmComplex complex_ext(TmComplex *result, int, TmComplex *args, TmCallContext *) {
+    *result = args[0];
+    return *result;
+}
+void complex_ext_fn(TmComplex *result, int m, TmComplex *args, TmCallContext *ctx) {
+    complex_ext(result, m, args, ctx);
+}
+
+TEST_F(ComplexCompileTest, CallArgumentCountsOfTheThreeTypes) {
+    void *h = nullptr;
+    int p, b, e;
+    int64_t *idata;
+    double *rdata;
+    ASSERT_EQ(IntCom(u"ki(a,b)=a+b", 1, &h, &p, &idata, &b, &e), 0);
+    h = nullptr;
+    ASSERT_EQ(RealCom(u"kr(a)=a", 1, &h, &p, &rdata, &b, &e), 0);
+    ASSERT_EQ(compile_complex("kc(a,b)=a").rc, 0);
+
+    EXPECT_EQ(compile_complex("ki(1,2)").rc, 0);
+    EXPECT_EQ(compile_complex("ki(1)").rc, 32);
+    EXPECT_EQ(compile_complex("kr(1)").rc, 0);
+    EXPECT_EQ(compile_complex("kr(1,2)").rc, 33);
+    // One complex argument per complex parameter.
+    EXPECT_EQ(compile_complex("kc(1,2)").rc, 0);
+    ComplexCompiled bad = compile_complex("kc(1,2,3,4)");
+    EXPECT_EQ(bad.rc, 34);
+    EXPECT_EQ(bad.err_begin, 0);
+    EXPECT_EQ(bad.err_end, 10);
+    EXPECT_EQ(compile_complex("kc(1)").rc, 34);
+    // A complex formula calling itself.
+    EXPECT_EQ(compile_complex("kself(z,n)=which(n==0,z,kself(z*z,n-1))").rc, 0);
+    EXPECT_EQ(compile_complex("kself2(z,n)=which(n==0,z,kself2(z))").rc, 34);
+}
+
+TEST_F(ComplexCompileTest, ExternalFunctionsOfTheComplexType) {
+    ASSERT_EQ(SetFunction(6, u"cext_two", reinterpret_cast<void *>(&complex_ext_fn), 1), 0);
+    ASSERT_EQ(SetFunction(6, u"cext_any", reinterpret_cast<void *>(&complex_ext_fn), -5), 0);
+    ASSERT_EQ(SetFunction(4, u"cext_int", reinterpret_cast<void *>(&complex_ext_fn), 0), 0);
+    EXPECT_EQ(compile_complex("cext_two(1,i)").rc, 0);
+    EXPECT_EQ(compile_complex("cext_two(1)").rc, 27);
+    EXPECT_EQ(compile_complex("cext_any()").rc, 0);
+    EXPECT_EQ(compile_complex("cext_any(1,2,3,4,5)").rc, 0);
+    EXPECT_EQ(compile_complex("cext_int(1)").rc, 25);
+}
+
+TEST_F(ComplexCompileTest, NamedConstantsOfTheComplexType) {
+    TmComplex k = {1.5, -2.5};
+    int64_t n = 3;
+    ASSERT_EQ(SetConst(9, u"ck", &k), 0);
+    ASSERT_EQ(SetConst(7, u"ik", &n), 0);
+    expect_folded("ck", {1.5, -2.5});
+    EXPECT_EQ(compile_complex("ik").rc, 24);
+}
+
+}  // namespace
+}  // namespace tmx::test

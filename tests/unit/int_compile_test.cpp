@@ -1,0 +1,269 @@
+// The integer compiler through IntCom: literals (decimal at and beyond the
+// 64-bit range, hexadecimal with wrap-around), '%' against '^', the built-in
+// table with its argument counts and fold range, calls into the three types,
+// string literal values, shared cells of their own type, and folding that
+// gives the bits the evaluator gives.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "kernel/opcodes.h"
+#include "kernel/record.h"
+#include "tamrix/tamrix.h"
+#include "typed_compile.h"
+
+namespace tmx::test {
+namespace {
+
+class IntCompileTest : public TypedCompileTest {};
+
+// The constant a source folds to: it must compile to one OpPushConst.
+int64_t folded(const std::string &src) {
+    IntCompiled c = compile_int(src);
+    EXPECT_EQ(c.rc, 0) << src << " [" << c.err_begin << ", " << c.err_end << "]";
+    if (c.rc != 0) return -12345;
+    EXPECT_EQ(c.instructions(), bytes({OpPushConst, OpReturn})) << src << "\n" << c.listing();
+    EXPECT_EQ(c.constants().size(), 1u) << src;
+    return c.constants().empty() ? -12345 : c.constants()[0];
+}
+
+void expect_error(const std::string &src, int code, int first, int last) {
+    IntCompiled c = compile_int(src);
+    EXPECT_EQ(c.rc, code) << src;
+    EXPECT_EQ(c.err_begin, first) << src;
+    EXPECT_EQ(c.err_end, last) << src;
+    EXPECT_EQ(c.rec, nullptr) << src;
+}
+
+// --- literals -------------------------------------------------------------------
+
+TEST_F(IntCompileTest, HexLiteralsTakeCapitalDigitsOnly) {
+    EXPECT_EQ(folded("0x1F"), 31);
+    EXPECT_EQ(folded("0x0"), 0);
+    EXPECT_EQ(folded("0xABCDEF"), 0xABCDEF);
+    // The literal stops before the lower-case f, which is then a name.
+    expect_error("0x1f", 24, 3, 3);
+    expect_error("0x", 17, 0, 1);
+    expect_error("0xG", 17, 0, 1);
+    expect_error("1+0x", 17, 2, 3);
+}
+
+TEST_F(IntCompileTest, HexLiteralsWrapAroundAtSixtyFourBits) {
+    EXPECT_EQ(folded("0x7FFFFFFFFFFFFFFF"), INT64_MAX);
+    EXPECT_EQ(folded("0x8000000000000000"), INT64_MIN);
+    EXPECT_EQ(folded("0xFFFFFFFFFFFFFFFF"), -1);
+    EXPECT_EQ(folded("0x10000000000000000"), 0);
+    EXPECT_EQ(folded("0x123456789ABCDEF0123"), int64_t(0x456789ABCDEF0123));
+}
+
+TEST_F(IntCompileTest, DecimalLiteralsAtAndBeyondTheRange) {
+    EXPECT_EQ(folded("0"), 0);
+    EXPECT_EQ(folded("007"), 7);
+    EXPECT_EQ(folded("9223372036854775807"), INT64_MAX);
+    // Past the largest value a decimal literal stays at it.
+    EXPECT_EQ(folded("9223372036854775808"), INT64_MAX);
+    EXPECT_EQ(folded("99999999999999999999999999999999"), INT64_MAX);
+    EXPECT_EQ(folded("-9223372036854775807"), -INT64_MAX);
+}
+
+TEST_F(IntCompileTest, NoPointNoExponent) {
+    expect_error("1.5", 17, 1, 1);
+    expect_error(".5", 17, 0, 0);
+    expect_error("1e3", 24, 1, 2); // "e3" is a name
+}
+
+TEST_F(IntCompileTest, UnaryMinusWrapsTheMostNegativeValue) {
+    EXPECT_EQ(folded("-0x8000000000000000"), INT64_MIN);
+    EXPECT_EQ(folded("-(-0x7FFFFFFFFFFFFFFF)"), INT64_MAX);
+    EXPECT_EQ(folded("-0"), 0);
+}
+
+TEST_F(IntCompileTest, LogicalNotFoldsToOneOrZero) {
+    EXPECT_EQ(folded("!0"), 1);
+    EXPECT_EQ(folded("!7"), 0);
+    EXPECT_EQ(folded("!0x8000000000000000"), 0);
+    EXPECT_EQ(folded("!(!5)"), 1);
+}
+
+// --- operators --------------------------------------------------------------------
+
+TEST_F(IntCompileTest, PercentIsTheRemainderAndCaretIsRefused) {
+    IntCompiled c = compile_int("(x)=x%3");
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.instructions(), bytes({OpPushVar, OpPushConst, OpPow, OpReturn}));
+    // '%' binds like '*' and '/'.
+    c = compile_int("(x,y)=x+y%3");
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.instructions(),
+              bytes({OpPushVar, OpPushVar, OpPushConst, OpPow, OpAdd, OpReturn}));
+    expect_error("2^3", 7, 1, 1);
+    expect_error("(x)=x^x", 7, 5, 5);
+}
+
+TEST_F(IntCompileTest, TheLoneIIsAnOrdinaryName) {
+    expect_error("i", 24, 0, 0);
+    IntCompiled c = compile_int("(i)=i*2");
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.instructions(), bytes({OpPushVar, OpPushConst, OpMul, OpReturn}));
+    expect_error("2i", 24, 1, 1);
+}
+
+// --- built-ins ---------------------------------------------------------------------
+
+TEST_F(IntCompileTest, BuiltinArgumentCounts) {
+    for (const char *one : {"abs", "not", "itor", "rtoi", "itop", "ptoi", "getc", "getw", "getn"}) {
+        std::string name = one;
+        EXPECT_EQ(compile_int("(x)=" + name + "(x)").rc, 0) << name;
+        IntCompiled bad = compile_int("(x)=" + name + "(x,x)");
+        EXPECT_EQ(bad.rc, 26) << name;
+        EXPECT_EQ(bad.err_begin, 4) << name;
+        EXPECT_EQ(bad.err_end, int(4 + name.size() + 4)) << name;
+    }
+    for (const char *two : {"or", "and", "xor", "shl", "shr", "padd", "setc", "setw", "setn"}) {
+        std::string name = two;
+        EXPECT_EQ(compile_int("(x)=" + name + "(x,x)").rc, 0) << name;
+        EXPECT_EQ(compile_int("(x)=" + name + "(x)").rc, 26) << name;
+        EXPECT_EQ(compile_int("(x)=" + name + "(x,x,x)").rc, 26) << name;
+    }
+    EXPECT_EQ(compile_int("abs()").rc, 26);
+    // Real built-ins are not integer ones.
+    for (const char *real : {"sqrt", "sin", "floor", "atan2", "fmod", "con"}) {
+        EXPECT_EQ(compile_int(std::string(real) + "(1)").rc, 25) << real;
+    }
+}
+
+TEST_F(IntCompileTest, BuiltinOpcodesFollowTheIntegerTable) {
+    IntCompiled c = compile_int("(x)=shr(not(x),x)");
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.instructions(), bytes({OpPushVar, 47, OpPushVar, 59, OpReturn}));
+    c = compile_int("(x)=return(x)");
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.instructions(), bytes({OpPushVar, OpReturn, OpReturn}));
+}
+
+TEST_F(IntCompileTest, IndexBuiltinsAndTwoArgumentOnesAreNotFolded) {
+    for (const char *src : {"getc(1)", "getw(1)", "getn(1)", "or(1,2)", "shl(1,2)", "setc(2,65)"}) {
+        IntCompiled c = compile_int(src);
+        ASSERT_EQ(c.rc, 0) << src;
+        EXPECT_GT(c.instructions().size(), 2u) << src << "\n" << c.listing();
+    }
+}
+
+// --- string literals -----------------------------------------------------------------
+
+TEST_F(IntCompileTest, StringLiteralsAreTheirCharacterIndex) {
+    IntCompiled c = compile_int("fs()=(\"ab\",\"cde\")");
+    ASSERT_EQ(c.rc, 0);
+    const int32_t first = c.header()[kFirstString];
+    EXPECT_EQ(first, 4); // word 0 flags, "fs", its NUL
+    std::vector<int64_t> k = c.constants();
+    ASSERT_EQ(k.size(), 2u);
+    EXPECT_EQ(k[0], first);
+    EXPECT_EQ(k[1], first + 3);
+    const auto *words = reinterpret_cast<const char16_t *>(c.rec->code);
+    EXPECT_EQ(std::u16string(words + k[1]), u"cde");
+}
+
+// --- calls -----------------------------------------------------------------------------
+
+TEST_F(IntCompileTest, CallArgumentCountsOfTheThreeTypes) {
+    void *h = nullptr;
+    int p;
+    int64_t *idata;
+    double *rdata;
+    TmComplex *cdata;
+    int b, e;
+    ASSERT_EQ(IntCom(u"ci(a,b)=a+b", 1, &h, &p, &idata, &b, &e), 0);
+    h = nullptr;
+    ASSERT_EQ(RealCom(u"cr(a)=a", 1, &h, &p, &rdata, &b, &e), 0);
+    h = nullptr;
+    ASSERT_EQ(ComplexCom(u"cc(a,b)=a", 1, &h, &p, &cdata, &b, &e), 0);
+
+    EXPECT_EQ(compile_int("ci(1,2)").rc, 0);
+    IntCompiled bad = compile_int("1+ci(1)");
+    EXPECT_EQ(bad.rc, 32);
+    EXPECT_EQ(bad.err_begin, 2);
+    EXPECT_EQ(bad.err_end, 6);
+    EXPECT_EQ(compile_int("cr(1)").rc, 0);
+    EXPECT_EQ(compile_int("cr()").rc, 33);
+    EXPECT_EQ(compile_int("cr(1,2)").rc, 33);
+    // A complex parameter takes two integer slots.
+    EXPECT_EQ(compile_int("cc(1,2,3,4)").rc, 0);
+    EXPECT_EQ(compile_int("cc(1,2)").rc, 34);
+    EXPECT_EQ(compile_int("cc(1,2,3,4,5)").rc, 34);
+
+    IntCompiled ok = compile_int("cc(1,2,3,4)");
+    ASSERT_EQ(ok.rc, 0);
+    EXPECT_EQ(ok.instructions(),
+              bytes({OpPushConst, OpPushConst, OpPushConst, OpPushConst, OpCallComplex, 0,
+                     OpReturn}));
+    EXPECT_EQ(ok.operands()[1], 3); // argument count minus one
+}
+
+TEST_F(IntCompileTest, SelfCallsCountTheFormulasOwnParameters) {
+    EXPECT_EQ(compile_int("fact(n)=which(n<2,1,n*fact(n-1))").rc, 0);
+    EXPECT_EQ(compile_int("fact2(n)=which(n<2,1,n*fact2(n,1))").rc, 32);
+}
+
+int64_t int_ext(int, int64_t *args, TmCallContext *) { return args[0]; }
+
+TEST_F(IntCompileTest, ExternalFunctionsOfTheIntegerType) {
+    ASSERT_EQ(SetFunction(4, u"ext_one", reinterpret_cast<void *>(&int_ext), 0), 0);
+    ASSERT_EQ(SetFunction(4, u"ext_any", reinterpret_cast<void *>(&int_ext), -2), 0);
+    ASSERT_EQ(SetFunction(5, u"ext_real", reinterpret_cast<void *>(&int_ext), 0), 0);
+    EXPECT_EQ(compile_int("ext_one(1)").rc, 0);
+    IntCompiled bad = compile_int("ext_one(1,2)");
+    EXPECT_EQ(bad.rc, 27);
+    EXPECT_EQ(bad.err_begin, 0);
+    EXPECT_EQ(bad.err_end, 11);
+    EXPECT_EQ(compile_int("ext_any()").rc, 0);
+    EXPECT_EQ(compile_int("ext_any(1,2,3)").rc, 0);
+    // A function registered for reals is not seen by the integer compiler.
+    EXPECT_EQ(compile_int("ext_real(1)").rc, 25);
+}
+
+TEST_F(IntCompileTest, NamedConstantsOfTheIntegerType) {
+    int64_t big = INT64_MIN + 5;
+    double real = 2.5;
+    ASSERT_EQ(SetConst(7, u"int_k", &big), 0);
+    ASSERT_EQ(SetConst(8, u"real_k", &real), 0);
+    EXPECT_EQ(folded("int_k"), INT64_MIN + 5);
+    EXPECT_EQ(compile_int("real_k").rc, 24);
+}
+
+// --- shared cells ---------------------------------------------------------------------
+
+TEST_F(IntCompileTest, SharedCellsOfTheThreeTypesAreDistinct) {
+    IntCompiled a = compile_int("si(::m,common,g)=m+g");
+    IntCompiled a2 = compile_int("si2(::m,common,g)=m+g");
+    ASSERT_EQ(a.rc, 0);
+    ASSERT_EQ(a2.rc, 0);
+    ComplexCompiled c = compile_complex("sc(::m,common,g)=m+g");
+    ASSERT_EQ(c.rc, 0);
+    void *h = nullptr;
+    int p, b, e;
+    double *rdata;
+    ASSERT_EQ(RealCom(u"sr(::m,common,g)=m+g", 1, &h, &p, &rdata, &b, &e), 0);
+    const int32_t *rh = static_cast<FormulaRecord *>(h)->header;
+    std::vector<int32_t> real_ops(rh + kOperandStart, rh + rh[kCalleeFirst]);
+
+    // Operands: the module cell, then the common cell.
+    ASSERT_EQ(a.operands().size(), 2u);
+    EXPECT_EQ(a.operands(), a2.operands()); // same type, same cells
+    EXPECT_NE(a.operands()[0], a.operands()[1]);
+    for (int k = 0; k < 2; ++k) {
+        EXPECT_NE(a.operands()[k], c.operands()[k]);
+        EXPECT_NE(a.operands()[k], real_ops[size_t(k)]);
+        EXPECT_NE(c.operands()[k], real_ops[size_t(k)]);
+    }
+    // Another module has its own module cell but shares the common one.
+    IntCompiled other = compile_int("si3(::m,common,g)=m+g", 2);
+    ASSERT_EQ(other.rc, 0);
+    EXPECT_NE(other.operands()[0], a.operands()[0]);
+    EXPECT_EQ(other.operands()[1], a.operands()[1]);
+}
+
+}  // namespace
+}  // namespace tmx::test
