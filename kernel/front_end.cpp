@@ -8,6 +8,7 @@
 
 #include "address_table.h"
 #include "compile/context.h"
+#include "eval/real_fast.h"
 #include "record.h"
 #include "registry/registry.h"
 #include "run_error.h"
@@ -114,6 +115,9 @@ int compile_front_end(const TypeDesc &type, const char16_t *source, int module, 
         drop_unfiled(record, self_index);
         return TM_NO_MEMORY;
     }
+    // Straight-line real formulas also get their pre-decoded form; without it
+    // (not straight-line, or no memory) the interpreter runs them as usual.
+    if (type.type == 2) record->fast = build_real_fast_code(record);
     if (!module_formula_added(module)) {
         destroy_record(record);
         return TM_NO_MEMORY;

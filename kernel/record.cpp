@@ -3,12 +3,14 @@
 #include <cstdlib>
 
 #include "address_table.h"
+#include "eval/real_fast.h"
 
 namespace tmx {
 
 void destroy_record(FormulaRecord *r) {
     if (!r) return;
     if (r->header) address_release(uint32_t(r->header[kSelf]));
+    free_fast_code(r->fast);
     std::free(r->code);
     std::free(r->header);
     std::free(r->data);

@@ -45,6 +45,7 @@
 namespace tmx {
 
 struct ReferrerCell;
+struct FastCode;
 
 // Header entries.
 enum HeaderIndex : int {
@@ -90,6 +91,7 @@ struct FormulaRecord {
     ReferrerCell *referrers = nullptr; // formulas that call this one
     int8_t type = 0;                   // 1 integer, 2 real, 3 complex
     bool anonymous = false;            // in the anonymous list, not a name list
+    FastCode *fast = nullptr;          // pre-decoded form (eval/real_fast.h), or null
 };
 
 // One cell of a referrer list: the referring formula.

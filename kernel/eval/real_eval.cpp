@@ -28,6 +28,8 @@
 #include "activation.h"
 #include "conversions.h"
 #include "cross_calls.h"
+#include "real_fast.h"
+#include "real_math.h"
 #include "string_area.h"
 #include "tamrix/tamrix.h"
 #include "value_stacks.h"
@@ -55,17 +57,11 @@ const char16_t *builtin_name(int builtin_position) {
 
 // --- built-ins that need more than one library call ---------------------------
 
-double itor(double t) { return double(std::bit_cast<int64_t>(t)); }
-double rtoi(double t) { return std::bit_cast<double>(trunc_to_i64(t)); }
-
-double padd(double a, double t) {
-    auto bits = std::bit_cast<uint64_t>(a);
-    uint32_t low = uint32_t(bits) + uint32_t(trunc_to_i32(t));
-    return std::bit_cast<double>((bits & 0xFFFFFFFF00000000u) | low);
-}
-
-double sign(double a, double t) { return t >= 0 ? std::fabs(a) : -std::fabs(a); }
-double dim(double a, double t) { return a > t ? a - t : 0.0; }
+using real_math::dim;
+using real_math::itor;
+using real_math::padd;
+using real_math::rtoi;
+using real_math::sign;
 
 // get*: the top is the index and becomes the value; a bad index records an
 // error and leaves the index on the stack.
@@ -109,7 +105,10 @@ double call_external(FormulaRecord *rec, uint32_t index, int32_t m, double *slot
 template <bool Trace, bool Nested> double real_cal(FormulaRecord *rec, double *args);
 
 template <bool Trace> double call_real(FormulaRecord *callee, double *slot) {
-    if (callee->code[0] == kIdle) return real_cal<Trace, false>(callee, slot);
+    if (callee->code[0] == kIdle) {
+        if (!Trace && callee->fast) return run_real_fast(callee->fast, slot);
+        return real_cal<Trace, false>(callee, slot);
+    }
     // A running callee re-enters with its parameters left in our stack.
     g_real_stack.copy_args = 0;
     return real_cal<Trace, true>(callee, slot);
@@ -436,6 +435,8 @@ extern "C" TM_API double TM_CALL RealCal(void *hFor, double *args) {
         return 0.0;
     }
     const bool nested = rec->code[0] != tmx::kIdle;
+    if (rec->fast && !nested && !tmx::g_trace_enabled) [[likely]]
+        return tmx::run_real_fast(rec->fast, args ? args : static_cast<double *>(rec->data));
     if (tmx::g_trace_enabled) [[unlikely]]
         return nested ? tmx::real_cal<true, true>(rec, args) : tmx::real_cal<true, false>(rec, args);
     if (nested) [[unlikely]]

@@ -1,0 +1,152 @@
+// The pre-decoded fast form must give exactly the interpreter's results,
+// argument write-backs and variable updates, and must be built only for
+// formulas that are straight-line.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "kernel/eval/real_fast.h"
+#include "kernel/record.h"
+#include "tamrix/tamrix.h"
+
+namespace {
+
+class RealFast : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(InitTamrix()); }
+    void TearDown() override { FreeTamrix(); }
+    int modules_ = 0;
+
+    // Each formula in a module of its own, so names never clash.
+    tmx::FormulaRecord *compile(const std::u16string &src) {
+        const int module = -(++modules_);
+        void *h = nullptr;
+        int params = 0, b = 0, e = 0;
+        double *data = nullptr;
+        int rc = RealCom(src.c_str(), module, &h, &params, &data, &b, &e);
+        EXPECT_EQ(rc, 0) << "compile of formula " << src.size() << " chars at " << b << ".." << e;
+        return static_cast<tmx::FormulaRecord *>(h);
+    }
+
+    // Evaluates once through each form from the same starting state
+    // (arguments and data array) and checks every observable agrees.
+    void expect_same(const std::u16string &src, std::vector<double> args) {
+        tmx::FormulaRecord *r = compile(src);
+        ASSERT_NE(r, nullptr);
+        ASSERT_NE(r->fast, nullptr) << "expected a fast form";
+        const size_t slots = size_t(r->header[tmx::kDataLength]);
+        auto *data = static_cast<double *>(r->data);
+        std::vector<double> data0(data, data + slots);
+
+        std::vector<double> fast_args = args;
+        double fast = RealCal(r, fast_args.data());
+        std::vector<double> fast_data(data, data + slots);
+
+        std::memcpy(data, data0.data(), slots * sizeof(double));
+        tmx::FastCode *saved = r->fast;
+        r->fast = nullptr; // the interpreter runs it now
+        std::vector<double> slow_args = args;
+        double slow = RealCal(r, slow_args.data());
+        r->fast = saved;
+
+        EXPECT_EQ(std::bit_cast<uint64_t>(fast), std::bit_cast<uint64_t>(slow))
+            << fast << " vs " << slow;
+        for (size_t i = 0; i < args.size(); ++i)
+            EXPECT_EQ(std::bit_cast<uint64_t>(fast_args[i]), std::bit_cast<uint64_t>(slow_args[i]))
+                << "argument " << i;
+        // Variables and statics (the stack region may differ).
+        for (int32_t v = 0; v < r->header[tmx::kVarCount]; ++v)
+            EXPECT_EQ(std::bit_cast<uint64_t>(fast_data[v]), std::bit_cast<uint64_t>(data[v]))
+                << "variable " << v;
+    }
+};
+
+TEST_F(RealFast, ArithmeticAndBuiltinsAgreeBitForBit) {
+    const char16_t *formulas[] = {
+        u"f(a,b,c)=a+1",
+        u"f(a,b,c)=(a+b)*(a-b)",
+        u"f(a,b,c)=sqrt(a*a+b*b)",
+        u"f(a,b,c)=sin(a)^2+cos(a)^2",
+        u"f(a,b,c)=a*exp(-b)*sin(a)+c",
+        u"f(a,b,c)=((a+b)*c+1)/(a-c*0.5)",
+        u"f(a,b,c)=exp(sin(a))+ln(b+1)",
+        u"f(a,b,c)=a^b",
+        u"f(a,b,c)=(a>b)*a+(a<=b)*b",
+        u"f(a,b,c)=a*a*a*a+b*b*b+c*c+1.5*a-2.5*b+3.5*c-4.5",
+        u"f(a,b,c)=(a==b)+(a!=c)*2+(a>=c)*4+(a<c)*8+(a&b)*16+(b|0)*32+(!a)*64",
+        u"f(a,b,c)=atan2(a,b)+fmod(a,c)+sign(a,-1)+dim(a,b)+atan2(2,a)",
+        u"f(a,b,c)=lg(abs(a))+floor(b)+ceil(c)+tan(a)+asin(0.5)+acos(0.25)+atan(b)",
+        u"f(a,b,c)=sinh(a)+cosh(b)+tanh(c)+itor(rtoi(a*1000))",
+        u"f(a,b,c)=padd(a,3)+padd(b,c)",
+        u"f(a,b,c)=(-a)+(-(b*c))+(-c)",
+        u"f(a,b,c)=a/0+b^0.5+(-1)^c",
+    };
+    const double values[][3] = {{1.5, 2.25, -3.75}, {0, 0, 0}, {-7.5, 3, 0.125},
+                                {1e300, -1e-300, 2}, {NAN, 1, INFINITY}};
+    for (const char16_t *f : formulas)
+        for (const auto &v : values) expect_same(f, {v[0], v[1], v[2]});
+}
+
+TEST_F(RealFast, StoresIncrementsAndCommaListsAgree) {
+    const char16_t *formulas[] = {
+        u"f(a,b:x,y)=(x=a*2, y=x+b, x*y)",
+        u"f(a,b:x)=(a=a+1, b=b*3, a+b)",            // parameters written back
+        u"f(a,b:x)=(x=a, x++, ++x, x--, --x, a++, ++b, (b--)*2+a)",
+        u"f(a:x,static,s)=(s=s+a, s++, s)",         // statics persist in the data array
+        u"f(a::m,common,g)=(m=a, g=m*2, m++, ++g, m+g)", // shared cells
+        u"f(a,b)=(a, b, a+b, (a*b, b-a))",
+        u"f(a,b)=(return(a*2), b)",                 // a return in the middle
+        u"f(a)=(a=3)",
+    };
+    for (const char16_t *f : formulas) expect_same(f, {2.5, -4});
+}
+
+TEST_F(RealFast, OnlyStraightLineFormulasGetTheFastForm) {
+    EXPECT_NE(compile(u"f1(x)=x*2+1")->fast, nullptr);
+    EXPECT_NE(compile(u"2+3")->fast, nullptr); // folded to one constant
+    EXPECT_EQ(compile(u"f2(x)=if(x, x=1)")->fast, nullptr);
+    EXPECT_EQ(compile(u"f3(x)=which(x, 1, 2)")->fast, nullptr);
+    EXPECT_EQ(compile(u"f4(x)=(while(x, x=x-1), x)")->fast, nullptr);
+    EXPECT_EQ(compile(u"f5(x)=f5(x)+1")->fast, nullptr); // a call, even of itself
+    EXPECT_EQ(compile(u"f6(x)=SetRealStackMax(x)")->fast, nullptr);
+    EXPECT_EQ(compile(u"f7(x)=getc(1)")->fast, nullptr);
+    EXPECT_EQ(compile(u"f8(x)=setc(1, x)")->fast, nullptr);
+}
+
+TEST_F(RealFast, CallsIntoStraightLineFormulasUseIt) {
+    void *h = nullptr;
+    int p, b, e;
+    double *d;
+    ASSERT_EQ(RealCom(u"sq(x)=x*x", 1, &h, &p, &d, &b, &e), 0);
+    h = nullptr; // on entry the handle argument holds a lock function
+    ASSERT_EQ(RealCom(u"inc(x)=(x=x+1)", 1, &h, &p, &d, &b, &e), 0);
+    h = nullptr;
+    ASSERT_EQ(RealCom(u"g(a:t)=(t=a, inc(&t), sq(t)+t)", 1, &h, &p, &d, &b, &e), 0);
+    auto *caller = static_cast<tmx::FormulaRecord *>(h);
+    double a = 3;
+    EXPECT_EQ(RealCal(caller, &a), 20); // t becomes 4 by reference: 16 + 4
+}
+
+TEST_F(RealFast, RecursiveUseStillTakesTheInterpreter) {
+    // A formula that is running is never started from the fast form.
+    tmx::FormulaRecord *set = compile(u"SetRealStackMax(1000)");
+    EXPECT_EQ(RealCal(set, nullptr), 1000);
+    tmx::FormulaRecord *fact = compile(u"fact(n)=which(n<=1, 1, n*fact(n-1))");
+    ASSERT_NE(fact, nullptr);
+    double n = 10;
+    EXPECT_EQ(RealCal(fact, &n), 3628800);
+}
+
+TEST_F(RealFast, NullArgumentsUseTheArgumentArea) {
+    tmx::FormulaRecord *r = compile(u"f(a,b)=a*10+b");
+    auto *data = static_cast<double *>(r->data);
+    data[0] = 4;
+    data[1] = 2;
+    EXPECT_EQ(RealCal(r, nullptr), 42);
+}
+
+}  // namespace
