@@ -113,6 +113,51 @@ TM_API bool TM_CALL ParaModify(int type, void *hFor);
 TM_API void TM_CALL GetForStr(void *hFor, char16_t **str, int *first, int *last);
 TM_API void TM_CALL DeleteFor(int type, void *hFor);
 
+/* --- key registry -----------------------------------------------------------
+ * Keys are byte strings (wide names: their UTF-16 bytes, byteLen = 2 x
+ * characters) filed under a key type: -255..255 are the kernel's and refused,
+ * 256 and above public, -256 and below private to the owner's delete function.
+ * A delete function is called with the value whenever its key is removed
+ * (deletion, replacement, type unlock, FreeTamrix). */
+typedef void(TM_CALL *TmKeyDelete)(void *value);
+typedef void(TM_CALL *TmUnlockToken)(void);
+/* Enumeration callback: key bytes (0 after them), their count, the value.
+ * Returning 0 stops the walk. */
+typedef int(TM_CALL *TmKeyVisitor)(char *key, int len, void *value);
+
+/* nowKey in/out: *nowKey null on entry keeps an existing key, non-null replaces
+ * it.  Result: 0 inserted, 1 kept (*nowKey := its value), 2 replaced (old
+ * delete function called once), 3 reserved type, 4 type locked by another
+ * delete function, 5 out of memory, 6 bad key (null, byteLen < 1). */
+TM_API int TM_CALL InsertKey(const void *key, int byteLen, int keyType, void *value,
+                             TmKeyDelete deleteFn, void **nowKey);
+TM_API void *TM_CALL SearchKey(const void *key, int byteLen, int keyType);
+/* Public types only. */
+TM_API void TM_CALL DeleteKey(const void *key, int byteLen, int keyType);
+/* Private types only; removes the key only if deleteFn is its delete function. */
+TM_API void TM_CALL DeletePrivateKey(const void *key, int byteLen, int keyType,
+                                     TmKeyDelete deleteFn);
+/* Visits every key of the type in bitwise order (shorter prefixes first); the
+ * buffer receives min(key length, bufferLen - 1) key bytes and a 0. */
+TM_API void TM_CALL EnumKeyTypeValue(int keyType, char *buffer, int bufferLen,
+                                     TmKeyVisitor visit);
+/* Calls unlockToken once, then: deleteFn non-null locks the type for that
+ * delete function (refused when locked or keys exist); null unlocks it with
+ * the token that locked it, removing every key of the type.  0 ok, 1 refused. */
+TM_API int TM_CALL LockKeyType(int keyType, TmKeyDelete deleteFn, TmUnlockToken unlockToken);
+
+/* --- module locks and messages ----------------------------------------------
+ * LockModule calls lockFn once first (null lockFn: false).  lock: reserve the
+ * module number for lockFn; unlock: drop a reservation that holds no formulas. */
+TM_API bool TM_CALL LockModule(int module, TmLockFunction lockFn, bool lock);
+/* 1/3: p = call context, *q := its formula type, *out := its handle, then as
+ * 2/4.  2: *q = type, p = handle -> address of the formula's name.  4: the same
+ * -> its module number.  5: p = static-release hook; 6 clears it.  7/8/9: p =
+ * constant name -> address of the integer/real/complex value.  10: p = module
+ * number -> its formula count.  11: address of the run-error record.  Unknown
+ * handles, names and messages give 0; null out pointers are skipped. */
+TM_API intptr_t TM_CALL ExMsgWithTamrix(int message, void *p, int *q, void **out);
+
 #ifdef __cplusplus
 }
 #endif
