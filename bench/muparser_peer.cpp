@@ -29,13 +29,16 @@ MuParserFormula::~MuParserFormula() = default;
 
 double MuParserFormula::eval() { return parser_->Eval(); }
 
-void MuParserFormula::compile_loop(const std::string &text, long iterations) {
-    double a = 1, b = 1, c = 1;
-    mu::Parser parser;
-    bind(parser, &a, &b, &c);
+MuParserCompiler::MuParserCompiler() : parser_(new mu::Parser) {
+    bind(*parser_, &a_, &b_, &c_);
+}
+
+MuParserCompiler::~MuParserCompiler() = default;
+
+void MuParserCompiler::compile_loop(const std::string &text, long iterations) {
     for (long i = 0; i < iterations; ++i) {
-        parser.SetExpr(text);
-        keep(parser.Eval());
+        parser_->SetExpr(text);
+        keep(parser_->Eval());
     }
 }
 

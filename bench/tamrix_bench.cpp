@@ -126,6 +126,7 @@ void time_compiles(TamrixKernel &kernel) {
                 "muParser: SetExpr and the first Eval, which parses)\n");
     std::printf("%-42s %8s %9s %16s\n", "expression", "Tamrix", "muParser", "Tamrix/muParser");
     std::vector<double> ratios;
+    MuParserCompiler muparser_compiler;
     for (const Expression &e : expressions()) {
         std::string tamrix_source = with_parameters(e.text), muparser_source = e.text;
         std::vector<void *> made;
@@ -135,7 +136,7 @@ void time_compiles(TamrixKernel &kernel) {
                         for (auto h = made.rbegin(); h != made.rend(); ++h) kernel.remove(*h);
                         made.clear();
                     }};
-        Loop muparser{[&](long n) { MuParserFormula::compile_loop(muparser_source, n); }};
+        Loop muparser{[&](long n) { muparser_compiler.compile_loop(muparser_source, n); }};
         std::vector<double> ns = ns_per_iteration({tamrix, muparser});
         ratios.push_back(ns[0] / ns[1]);
         std::printf("%-42s %8.2f %9.2f %16.2f\n", e.text, ns[0] / 1e3, ns[1] / 1e3, ns[0] / ns[1]);

@@ -1,6 +1,6 @@
 // A plain timing harness: each contender is a loop body taking an iteration
-// count; it is calibrated once to run for about kRunTarget, then run
-// kRuns times, the contenders taking turns so that drifts of the clock
+// count; it is calibrated once to run for about 20 ms of processor time, then
+// run seven times, the contenders taking turns so that drifts of the clock
 // speed hit all of them alike.  The median run counts.
 #pragma once
 
