@@ -1,4 +1,4 @@
-// A walk over every path of a compiled real record: each code position must
+// A walk over every path of a compiled record: each code position must
 // be reached in one consistent state (constant position, operand position,
 // stack depth), no instruction may pop more than the stack holds, and the
 // stack (with the spare cell of increments) must stay inside DataLength.  It
@@ -24,11 +24,13 @@ struct PathState {
     bool operator==(const PathState &) const = default;
 };
 
-// Follows every branch of a compiled real record and checks that each code
+// Follows every branch of a compiled record and checks that each code
 // position is reached in one consistent state (constant and operand position,
 // stack depth), that no instruction pops more than the stack holds, and that
 // the stack never grows past DataLength.  Returns the largest depth.
-inline int32_t walk_all_paths(const std::vector<uint8_t> &code, const std::vector<int32_t> &h) {
+// `builtins` is the table of the record's type (which built-ins pop two).
+inline int32_t walk_all_paths(const std::vector<uint8_t> &code, const std::vector<int32_t> &h,
+                              const BuiltinTable &builtins = kRealBuiltins) {
     const int32_t room = h[kDataLength] - h[kStackBase];
     std::map<int32_t, PathState> seen;
     std::vector<std::pair<int32_t, PathState>> work = {
@@ -126,7 +128,11 @@ inline int32_t walk_all_paths(const std::vector<uint8_t> &code, const std::vecto
                 ADD_FAILURE() << "no such instruction " << int(byte) << " at " << pc - 1;
                 return deepest;
             }
-            bool one = byte - kFirstBuiltin < kRealBuiltins.one_arg;
+            if (byte > builtins.highest) {
+                ADD_FAILURE() << "no such built-in " << int(byte) << " at " << pc - 1;
+                return deepest;
+            }
+            bool one = byte - kFirstBuiltin < builtins.one_arg;
             need(one ? 1 : 2);
             next(0, one ? 0 : -1);
             break;
@@ -137,10 +143,11 @@ inline int32_t walk_all_paths(const std::vector<uint8_t> &code, const std::vecto
 }
 
 
-inline int32_t walk_all_paths(const FormulaRecord *r) {
+inline int32_t walk_all_paths(const FormulaRecord *r,
+                              const BuiltinTable &builtins = kRealBuiltins) {
     const int32_t *h = r->header;
     return walk_all_paths(std::vector<uint8_t>(r->code, r->code + h[kCodeLength]),
-                          std::vector<int32_t>(h, h + h[kHeaderLength]));
+                          std::vector<int32_t>(h, h + h[kHeaderLength]), builtins);
 }
 
 }  // namespace tmx::test

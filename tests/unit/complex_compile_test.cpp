@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "code_paths.h"
 #include "kernel/opcodes.h"
 #include "kernel/record.h"
 #include "tamrix/tamrix.h"
@@ -218,6 +219,162 @@ TEST_F(ComplexCompileTest, NamedConstantsOfTheComplexType) {
     ASSERT_EQ(SetConst(7, u"ik", &n), 0);
     expect_folded("ck", {1.5, -2.5});
     EXPECT_EQ(compile_complex("ik").rc, 24);
+}
+
+// --- folding ----------------------------------------------------------------------------
+
+TEST_F(ComplexCompileTest, ConstantExpressionsFoldToOneConstant) {
+    expect_folded("i*i", {-1, 0});
+    expect_folded("(1+2i)*(3+4i)", {-5, 10});
+    expect_folded("0^0", {0, 0});
+    expect_folded("(3+4i)>(2+9i)", {1, 4});
+    expect_folded("floor(2.5+3i)", {2, 0});
+    expect_folded("x0(2.5+3i)", {0, 3});
+    expect_folded("con(1+2i)", {1, -2});
+    expect_folded("xy(1+2i)", {2, 1});
+    expect_folded("abs(3+4i)", {5, 0});
+    TmComplex q = folded("(1+2i)/(3+4i)");
+    EXPECT_NEAR(q.re, 0.44, 1e-15);
+    EXPECT_NEAR(q.im, 0.08, 1e-15);
+    // Negation flips both parts: -4 is (-4, -0), whose root lies below the
+    // cut, at -2i; the same happens at run time.
+    TmComplex r = folded("sqrt(-4)");
+    EXPECT_NEAR(r.re, 0, 1e-15);
+    EXPECT_EQ(r.im, -2);
+    ComplexCompiled c = compile_complex("(x)=sqrt(-x)");
+    ASSERT_EQ(c.rc, 0);
+    c.data[0] = {4, 0};
+    EXPECT_TRUE(same_bits(ComplexCal(c.rec, c.data), r));
+    EXPECT_EQ(folded("sqrt(0-4)").im, 2);
+}
+
+TEST_F(ComplexCompileTest, FoldingKeepsWhatIsNotConstant) {
+    ComplexCompiled c = compile_complex("(z)=z*(2+3i)-exp(0)");
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.instructions(),
+              bytes({OpPushVar, OpPushConst, OpMul, OpPushConst, OpSub, OpReturn}));
+    ASSERT_EQ(c.constants().size(), 2u);
+    EXPECT_TRUE(same_bits(c.constants()[0], {2, 3}));
+    EXPECT_TRUE(same_bits(c.constants()[1], {1, 0}));
+}
+
+// The same operation folded (on named constants) and evaluated (on
+// parameters) must agree bit for bit.
+class ComplexFoldDifferential : public ComplexCompileTest {
+  protected:
+    static constexpr double kInf = std::numeric_limits<double>::infinity();
+    static constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    static constexpr TmComplex kValues[] = {
+        {0, 0},     {-0.0, 0},   {0, -0.0}, {1, 0},         {0, 1},     {-1.5, 2.25},
+        {3, 4},     {2, 9},      {0.1, -0.7}, {1e308, 1e308}, {1e-310, 5}, {kInf, 0},
+        {0, -kInf}, {kNaN, 1},   {2, kNaN},  {-2, 0},        {7.5, -3}};
+    static constexpr int kCount = int(sizeof kValues / sizeof kValues[0]);
+
+    void SetUp() override {
+        ComplexCompileTest::SetUp();
+        for (int k = 0; k < kCount; ++k) {
+            ASSERT_EQ(SetConst(9, u16(name(k)).c_str(), &kValues[k]), 0);
+        }
+    }
+    static std::string name(int k) { return "k" + std::to_string(k); }
+
+    TmComplex fold(const std::string &src) {
+        ComplexCompiled c = compile_complex(src);
+        EXPECT_EQ(c.rc, 0) << src;
+        if (c.rc != 0) return {};
+        EXPECT_EQ(c.instructions(), bytes({OpPushConst, OpReturn})) << src;
+        return c.constants().at(0);
+    }
+    TmComplex evaluate(const std::string &src, std::vector<TmComplex> args) {
+        ComplexCompiled c = compile_complex(src);
+        EXPECT_EQ(c.rc, 0) << src;
+        if (c.rc != 0) return {};
+        return ComplexCal(c.rec, args.data());
+    }
+    void expect_same(const std::string &folded_src, const std::string &param_src,
+                     std::vector<TmComplex> args) {
+        TmComplex f = fold(folded_src);
+        TmComplex e = evaluate(param_src, args);
+        EXPECT_TRUE(same_bits(f, e)) << folded_src << ": folded " << show(f) << ", evaluated "
+                                     << show(e);
+        EXPECT_EQ(take_run_error(), 0) << folded_src;
+    }
+};
+
+TEST_F(ComplexFoldDifferential, BinaryOperators) {
+    for (const char *op : {"+", "-", "*", "/", "^", ">", ">=", "<", "<=", "==", "!=", "&", "|"}) {
+        for (int a = 0; a < kCount; ++a) {
+            for (int b = 0; b < kCount; ++b) {
+                expect_same(name(a) + op + name(b), std::string("(x,y)=x") + op + "y",
+                            {kValues[a], kValues[b]});
+            }
+        }
+    }
+}
+
+TEST_F(ComplexFoldDifferential, UnaryOperatorsAndFoldedBuiltins) {
+    for (int a = 0; a < kCount; ++a) {
+        expect_same("-" + name(a), "(x)=-x", {kValues[a]});
+        expect_same("!" + name(a), "(x)=!x", {kValues[a]});
+        for (const char *f : {"sqrt", "exp", "ln", "sin", "cos", "abs", "floor", "ceil", "con",
+                              "xy", "x0", "y0", "itor", "rtoi"}) {
+            std::string call = std::string(f) + "(";
+            expect_same(call + name(a) + ")", "(x)=" + call + "x)", {kValues[a]});
+        }
+    }
+}
+
+// --- end to end ---------------------------------------------------------------------------
+
+struct ComplexCase {
+    const char *src;
+    std::vector<TmComplex> args;
+    TmComplex want;
+};
+
+TEST_F(ComplexCompileTest, EndToEndCorpus) {
+    void *h = nullptr;
+    int p, b, e;
+    double *rdata;
+    int64_t *idata;
+    ASSERT_EQ(RealCom(u"rsq(a)=a*a", 1, &h, &p, &rdata, &b, &e), 0);
+    h = nullptr;
+    ASSERT_EQ(IntCom(u"idbl(a)=a*2", 1, &h, &p, &idata, &b, &e), 0);
+    ComplexCompiled stack = compile_complex("SetComplexStackMax(1000)");
+    ASSERT_EQ(stack.rc, 0);
+    ASSERT_TRUE(same_bits(ComplexCal(stack.rec, stack.data), {1000, 0}));
+    ASSERT_EQ(compile_complex("cpow(z,n)=which(n==0,1,z*cpow(z,n-1))").rc, 0);
+    ASSERT_EQ(compile_complex("ccount(::m)=m=m+i").rc, 0);
+
+    const ComplexCase cases[] = {
+        {"(x,y)=x*y", {{1, 2}, {3, 4}}, {-5, 10}},
+        {"(x,y)=x^y", {{0, 0}, {0, 0}}, {0, 0}},
+        {"(x)=x*i", {{2, 3}}, {-3, 2}},
+        {"(x)=x+2i", {{1, 1}}, {1, 3}},
+        {"(x)=x-I", {{1, 1}}, {1, 0}},
+        {"cpow(i,4)", {}, {1, 0}},
+        {"cpow(1+i,2)", {}, {0, 2}},
+        {"(n:s,k)=(s=0, k=0, while(k<n, k++, s=s+i), s)", {{3, 0}}, {0, 3}},
+        {"(x)=which(x==1, 10i, x==2, 20i, 30)", {{2, 5}}, {0, 20}},
+        {"(x)=(if(x>0, return(i)), 2)", {{1, 0}}, {0, 1}},
+        {"(x)=(if(x>0, return(i)), 2)", {{0, 7}}, {2, 0}},
+        {"rsq(3)", {}, {9, 0}},
+        {"itor(idbl(rtoi(3.7)))", {}, {6, 0}},
+        {"getw(\"AB\")", {}, {'A', 0}},
+        {"(ccount(), ccount(), ccount())", {}, {0, 3}},
+        {"(z)=(z++, z)", {{1, 1}}, {2, 1}},
+    };
+    for (const ComplexCase &c : cases) {
+        ComplexCompiled compiled = compile_complex(c.src);
+        ASSERT_EQ(compiled.rc, 0) << c.src << " [" << compiled.err_begin << "]";
+        walk_all_paths(compiled.rec, kComplexBuiltins);
+        std::vector<TmComplex> args = c.args;
+        args.push_back({});
+        TmComplex got = ComplexCal(compiled.rec, args.data());
+        EXPECT_TRUE(same_bits(got, c.want))
+            << c.src << ": " << show(got) << " != " << show(c.want) << "\n" << compiled.listing();
+        EXPECT_EQ(take_run_error(), 0) << c.src;
+    }
 }
 
 }  // namespace

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "code_paths.h"
 
 #include "kernel/opcodes.h"
 #include "kernel/record.h"
@@ -263,6 +266,198 @@ TEST_F(IntCompileTest, SharedCellsOfTheThreeTypesAreDistinct) {
     ASSERT_EQ(other.rc, 0);
     EXPECT_NE(other.operands()[0], a.operands()[0]);
     EXPECT_EQ(other.operands()[1], a.operands()[1]);
+}
+
+// --- folding ----------------------------------------------------------------------------
+
+TEST_F(IntCompileTest, ConstantExpressionsFoldToOneConstant) {
+    EXPECT_EQ(folded("7%3"), 1);
+    EXPECT_EQ(folded("-7%3"), -1);
+    EXPECT_EQ(folded("2+3*4"), 14);
+    EXPECT_EQ(folded("-7/2"), -3);
+    EXPECT_EQ(folded("0x7FFFFFFFFFFFFFFF+1"), INT64_MIN);
+    EXPECT_EQ(folded("abs(-5)"), 5);
+    EXPECT_EQ(folded("abs(0x8000000000000000)"), INT64_MIN);
+    EXPECT_EQ(folded("not(0)"), -1);
+    EXPECT_EQ(folded("ptoi(0xFFFFFFFF)"), -1);
+    EXPECT_EQ(folded("itop(-1)"), -1);
+    EXPECT_EQ(folded("rtoi(itor(-42))"), -42);
+    EXPECT_EQ(folded("3>2 & 2>=2 | 0"), 1);
+    EXPECT_EQ(folded("(5==5)+(5!=5)+(1<0)+(1<=1)"), 2);
+    int64_t three_bits;
+    double three = 3.0;
+    std::memcpy(&three_bits, &three, sizeof three_bits);
+    EXPECT_EQ(folded("itor(3)"), three_bits);
+}
+
+TEST_F(IntCompileTest, FoldingKeepsWhatIsNotConstant) {
+    IntCompiled c = compile_int("(x)=x*(2+3)-abs(-4)");
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.instructions(),
+              bytes({OpPushVar, OpPushConst, OpMul, OpPushConst, OpSub, OpReturn}));
+    EXPECT_EQ(c.constants(), (std::vector<int64_t>{5, 4}));
+}
+
+TEST_F(IntCompileTest, AFoldedDivisionByZeroStopsTheCompile) {
+    for (const char *src : {"7/0", "7%0", "1+(2/(1-1))"}) {
+        IntCompiled c = compile_int(src);
+        EXPECT_EQ(c.rc, 36) << src;
+        EXPECT_EQ(c.rec, nullptr);
+        const char16_t *name = nullptr;
+        int type = 0, code = -1, for_type = -1;
+        void *handle = &type;
+        GetRunErr(&type, &name, &code, &for_type, &handle);
+        EXPECT_EQ(type, 1) << src;
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(std::u16string(name), u"Integer division by zero");
+        // The scratch record of the fold is gone: the error names no formula.
+        EXPECT_EQ(handle, nullptr);
+        EXPECT_EQ(for_type, 0);
+    }
+    // At run time the same division records the error and keeps the dividend.
+    IntCompiled c = compile_int("(x)=x/0");
+    ASSERT_EQ(c.rc, 0);
+    c.data[0] = 7;
+    EXPECT_EQ(IntCal(c.rec, c.data), 7);
+    EXPECT_EQ(take_run_error(), 1);
+}
+
+// The same operation folded (on named constants) and evaluated (on
+// parameters) must agree bit for bit, run errors included.
+class IntFoldDifferential : public IntCompileTest {
+  protected:
+    static constexpr int64_t kValues[] = {0,  1,  -1,        2,         3,         7,
+                                          -7, 63, 64,        65,        255,       -256,
+                                          INT64_MAX,         INT64_MIN, INT64_MIN + 1,
+                                          0x123456789ABCDEF, int64_t(0xFFFFFFFF)};
+    static constexpr int kCount = int(sizeof kValues / sizeof kValues[0]);
+
+    void SetUp() override {
+        IntCompileTest::SetUp();
+        for (int k = 0; k < kCount; ++k) {
+            ASSERT_EQ(SetConst(7, name(k).c_str(), &kValues[k]), 0);
+        }
+    }
+    static std::u16string name(int k) { return u16("k" + std::to_string(k)); }
+    static std::string ascii(int k) { return "k" + std::to_string(k); }
+
+    struct Outcome {
+        bool error;
+        int64_t value;
+    };
+    Outcome fold(const std::string &src) {
+        IntCompiled c = compile_int(src);
+        if (c.rc == 36) return {take_run_error() != 0, 0};
+        EXPECT_EQ(c.rc, 0) << src;
+        EXPECT_EQ(c.instructions(), bytes({OpPushConst, OpReturn})) << src;
+        return {false, c.rc == 0 ? c.constants().at(0) : 0};
+    }
+    Outcome evaluate(const std::string &src, std::vector<int64_t> args) {
+        IntCompiled c = compile_int(src);
+        EXPECT_EQ(c.rc, 0) << src;
+        if (c.rc != 0) return {true, 0};
+        int64_t value = IntCal(c.rec, args.data());
+        return {take_run_error() != 0, value};
+    }
+    void expect_same(const std::string &folded_src, const std::string &param_src,
+                     std::vector<int64_t> args) {
+        Outcome f = fold(folded_src);
+        Outcome e = evaluate(param_src, args);
+        EXPECT_EQ(f.error, e.error) << folded_src;
+        if (!f.error && !e.error) {
+            EXPECT_EQ(f.value, e.value) << folded_src;
+        }
+    }
+};
+
+TEST_F(IntFoldDifferential, BinaryOperators) {
+    for (const char *op : {"+", "-", "*", "/", "%", ">", ">=", "<", "<=", "==", "!=", "&", "|"}) {
+        for (int a = 0; a < kCount; ++a) {
+            for (int b = 0; b < kCount; ++b) {
+                expect_same(ascii(a) + op + ascii(b), std::string("(x,y)=x") + op + "y",
+                            {kValues[a], kValues[b]});
+            }
+        }
+    }
+}
+
+TEST_F(IntFoldDifferential, UnaryOperatorsAndFoldedBuiltins) {
+    for (int a = 0; a < kCount; ++a) {
+        expect_same("-" + ascii(a), "(x)=-x", {kValues[a]});
+        expect_same("!" + ascii(a), "(x)=!x", {kValues[a]});
+        for (const char *f : {"abs", "not", "itor", "rtoi", "itop", "ptoi"}) {
+            std::string call = std::string(f) + "(";
+            expect_same(call + ascii(a) + ")", "(x)=" + call + "x)", {kValues[a]});
+        }
+    }
+}
+
+// --- end to end ---------------------------------------------------------------------------
+
+struct IntCase {
+    const char *src;
+    std::vector<int64_t> args;
+    int64_t want;
+};
+
+TEST_F(IntCompileTest, EndToEndCorpus) {
+    void *h = nullptr;
+    int p, b, e;
+    double *rdata;
+    TmComplex *cdata;
+    ASSERT_EQ(RealCom(u"rhalf(a)=a/2", 1, &h, &p, &rdata, &b, &e), 0);
+    h = nullptr;
+    ASSERT_EQ(ComplexCom(u"csq(z)=z*z", 1, &h, &p, &cdata, &b, &e), 0);
+    ASSERT_EQ(compile_int("fact(n)=which(n<2,1,n*fact(n-1))").rc, 0);
+    IntCompiled stack = compile_int("SetIntStackMax(1000)");
+    ASSERT_EQ(stack.rc, 0);
+    ASSERT_EQ(IntCal(stack.rec, stack.data), 1000);
+    ASSERT_EQ(compile_int("counter(::m)=m=m+1").rc, 0);
+
+    const IntCase cases[] = {
+        {"(x,y)=x%y", {-7, 3}, -1},
+        {"(x,y)=x%y", {7, -3}, 1},
+        {"(x,y)=x/y", {-7, 2}, -3},
+        {"(x)=shl(1,x)", {64}, 0},
+        {"(x)=shl(1,x)", {63}, INT64_MIN},
+        {"(x)=shr(x,1)", {-8}, -4},
+        {"(x)=shr(x,200)", {-8}, -1},
+        {"(x)=and(x,0x0F)+or(0,x)*0+xor(5,3)", {0xFF}, 15 + 6},
+        {"(x)=padd(x,5)", {0x1FFFFFFFF}, 0x100000004},
+        {"fact(20)", {}, 2432902008176640000},
+        {"(n:s)=(s=0, while(n>0, s=s+n, n--), s)", {100}, 5050},
+        {"(n:s)=(s=0, until(s=s+n, --n<=0), s)", {4}, 10},
+        {"(x)=(if(x>0, return(1)), 2)", {5}, 1},
+        {"(x)=(if(x>0, return(1)), 2)", {-5}, 2},
+        {"(x)=which(x==1, 10, x==2, 20, 30)", {2}, 20},
+        {"(x)=which(x==1, 10, x==2, 20, 30)", {9}, 30},
+        {"(x)=(x++, x++, ++x)", {0}, 3},
+        {"getw(\"AB\")", {}, 'A'},
+        {"(x)=getw(\"AB\"+1)+x", {0}, 'B'},
+        {"rtoi(rhalf(itor(7)))", {}, 3},
+        {"rtoi(csq(itor(3),itor(0)))", {}, 9},
+        {"(counter(), counter(), counter())", {}, 3},
+        {"0x8000000000000000-1", {}, INT64_MAX},
+    };
+    for (const IntCase &c : cases) {
+        IntCompiled compiled = compile_int(c.src);
+        ASSERT_EQ(compiled.rc, 0) << c.src << " [" << compiled.err_begin << "]";
+        walk_all_paths(compiled.rec, kIntBuiltins);
+        std::vector<int64_t> args = c.args;
+        args.push_back(0);
+        EXPECT_EQ(IntCal(compiled.rec, args.data()), c.want) << c.src << "\n" << compiled.listing();
+        EXPECT_EQ(take_run_error(), 0) << c.src;
+    }
+}
+
+TEST_F(IntCompileTest, EndToEndParameterStoresLandInTheArguments) {
+    IntCompiled c = compile_int("(a,b)=(a=a*2, b=a+1)");
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.rec->code[1] & kFlagModifiesParams, kFlagModifiesParams);
+    int64_t args[2] = {5, 0};
+    EXPECT_EQ(IntCal(c.rec, args), 11);
+    EXPECT_EQ(args[0], 10);
+    EXPECT_EQ(args[1], 11);
 }
 
 }  // namespace
