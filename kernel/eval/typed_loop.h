@@ -331,7 +331,8 @@ done:
 // The export's body: a null handle is refused; otherwise the activation kind
 // and the trace setting pick the instantiation.
 template <class Ops>
-typename Ops::Slot evaluate_typed(void *hFor, typename Ops::Slot *args, const char16_t *export_name) {
+typename Ops::Slot evaluate_typed(void *hFor, typename Ops::Slot *args,
+                                  const char16_t *export_name) {
     auto *rec = static_cast<FormulaRecord *>(hFor);
     if (!rec) [[unlikely]] {
         record_run_error(Ops::kType, export_name, 0, Ops::kType, nullptr);
@@ -339,7 +340,8 @@ typename Ops::Slot evaluate_typed(void *hFor, typename Ops::Slot *args, const ch
     }
     const bool nested = rec->code[0] != kIdle;
     if (g_trace_enabled) [[unlikely]]
-        return nested ? run_typed<Ops, true, true>(rec, args) : run_typed<Ops, true, false>(rec, args);
+        return nested ? run_typed<Ops, true, true>(rec, args)
+                      : run_typed<Ops, true, false>(rec, args);
     if (nested) [[unlikely]]
         return run_typed<Ops, false, true>(rec, args);
     return run_typed<Ops, false, false>(rec, args);

@@ -259,7 +259,8 @@ TEST_F(CrossType, CallsAfterTheCallerWasInvalidatedYieldZero) {
     RecordPtr g = gb.build();
     ExternalEntry invalidate(&invalidate_caller, 4);
     IntBuilder fb(0, 0, 0);
-    fb.call(OpCallExternal, invalidate.index(), -1).call(OpCallReal, gb.index(), -1).op(OpAdd).ret();
+    fb.call(OpCallExternal, invalidate.index(), -1).call(OpCallReal, gb.index(), -1);
+    fb.op(OpAdd).ret();
     RecordPtr f = fb.build();
     g_to_invalidate = f.get();
     EXPECT_EQ(IntCal(f.get(), nullptr), 1);

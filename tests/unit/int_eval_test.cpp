@@ -350,7 +350,8 @@ TEST_F(IntEval, ExternalFunctionsGetTheContextAndWriteBackByReference) {
     uint32_t cell = address_register(&cell_value, AddressKind::SharedCell);
     // f(a) = double_first(&a, 5) with arg0 also written to a shared cell.
     IntBuilder rb(1, 0, 0);
-    rb.push_var(0).push_const(5).call(OpCallExternal, fn.index(), 1, {{2, 0, 0}, {3, 0, int32_t(cell)}});
+    rb.push_var(0).push_const(5);
+    rb.call(OpCallExternal, fn.index(), 1, {{2, 0, 0}, {3, 0, int32_t(cell)}});
     rb.ret();
     RecordPtr f = rb.build();
     int64_t a = 21;

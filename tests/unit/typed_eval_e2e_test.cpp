@@ -35,18 +35,13 @@ struct Formula {
 Formula compile(int type, const std::string &src) {
     Formula f;
     const std::u16string text = u16(src);
+    const char16_t *s = text.c_str();
     int *ps = &f.params, *eb = &f.err_begin, *ee = &f.err_end;
+    void **h = &f.handle;
     switch (type) {
-    case 1:
-        f.rc = IntCom(text.c_str(), 1, &f.handle, ps, reinterpret_cast<int64_t **>(&f.data), eb, ee);
-        break;
-    case 2:
-        f.rc = RealCom(text.c_str(), 1, &f.handle, ps, reinterpret_cast<double **>(&f.data), eb, ee);
-        break;
-    default:
-        f.rc = ComplexCom(text.c_str(), 1, &f.handle, ps, reinterpret_cast<TmComplex **>(&f.data),
-                          eb, ee);
-        break;
+    case 1: f.rc = IntCom(s, 1, h, ps, reinterpret_cast<int64_t **>(&f.data), eb, ee); break;
+    case 2: f.rc = RealCom(s, 1, h, ps, reinterpret_cast<double **>(&f.data), eb, ee); break;
+    default: f.rc = ComplexCom(s, 1, h, ps, reinterpret_cast<TmComplex **>(&f.data), eb, ee);
     }
     EXPECT_EQ(f.rc, 0) << src << " [" << f.err_begin << ", " << f.err_end << "]";
     return f;
