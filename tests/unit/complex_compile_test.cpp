@@ -6,12 +6,14 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "code_paths.h"
 #include "kernel/opcodes.h"
 #include "kernel/record.h"
+#include "kernel/work_buffers.h"
 #include "tamrix/tamrix.h"
 #include "typed_compile.h"
 
@@ -375,6 +377,49 @@ TEST_F(ComplexCompileTest, EndToEndCorpus) {
             << c.src << ": " << show(got) << " != " << show(c.want) << "\n" << compiled.listing();
         EXPECT_EQ(take_run_error(), 0) << c.src;
     }
+}
+
+// --- growth and bad input ----------------------------------------------------------------
+
+TEST_F(ComplexCompileTest, LongSourcesGrowTheComplexConstantsBuffer) {
+    std::string src = "(z)=0";
+    for (int k = 1; k <= 400; ++k) src += "+z*" + std::to_string(k) + "i";
+    ComplexCompiled c = compile_complex(src);
+    ASSERT_EQ(c.rc, 0);
+    ASSERT_EQ(c.constants().size(), 401u);
+    EXPECT_TRUE(same_bits(c.constants()[400], {0, 400}));
+    c.data[0] = {1, 0};
+    TmComplex got = ComplexCal(c.rec, c.data);
+    EXPECT_EQ(got.re, 0);
+    EXPECT_EQ(got.im, 400 * 401 / 2);
+    EXPECT_GT(g_work.complex_capacity, 400);
+}
+
+TEST_F(ComplexCompileTest, RandomFragmentsNeverBreakTheCompiler) {
+    static const char *kPieces[] = {"z", "i", "I", " ", "2", "2i", "1e3", "1e", ".", "0x1F",
+                                    "%", "^", "+", "-", "*", "/", "(", ")", ",", ":", "!",
+                                    "sqrt(", "con(", "setn(", "=", "++", "&", "|", ">",
+                                    "\"s\"", "which(", "until(", "continue()", "ii", "@\"a\""};
+    constexpr int kPieceCount = int(sizeof kPieces / sizeof kPieces[0]);
+    std::mt19937 rng(4242);
+    int compiled = 0;
+    for (int n = 0; n < 20000; ++n) {
+        std::string src = n % 3 == 0 ? "(z:w)=" : n % 3 == 1 ? "(i)=" : "";
+        int len = 1 + int(rng() % 12);
+        for (int k = 0; k < len; ++k) src += kPieces[rng() % kPieceCount];
+        ComplexCompiled c = compile_complex(src);
+        ASSERT_TRUE(c.rc == 0 || (c.rc >= 2 && c.rc <= 39)) << src << " -> " << c.rc;
+        if (c.rc != 0) {
+            EXPECT_LE(0, c.err_begin) << src;
+            EXPECT_LT(c.err_end, int(src.size())) << src;
+            take_run_error();
+            continue;
+        }
+        ++compiled;
+        walk_all_paths(c.rec, kComplexBuiltins);
+        ASSERT_FALSE(HasFailure()) << src << "\n" << c.listing();
+    }
+    EXPECT_GT(compiled, 150); // the soup does reach code generation
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 
 #include "kernel/opcodes.h"
 #include "kernel/record.h"
+#include "kernel/work_buffers.h"
 #include "tamrix/tamrix.h"
 #include "typed_compile.h"
 
@@ -458,6 +460,55 @@ TEST_F(IntCompileTest, EndToEndParameterStoresLandInTheArguments) {
     EXPECT_EQ(IntCal(c.rec, args), 11);
     EXPECT_EQ(args[0], 10);
     EXPECT_EQ(args[1], 11);
+}
+
+// --- growth and bad input ----------------------------------------------------------------
+
+TEST_F(IntCompileTest, LongSourcesGrowTheIntegerConstantsBuffer) {
+    // Every x*k keeps its own constant: the integer data buffer outgrows its
+    // first capacity several times, each time restarting the compile.
+    std::string src = "(x)=0";
+    int64_t want = 0;
+    for (int k = 1; k <= 600; ++k) {
+        src += "+x*" + std::to_string(k);
+        want += 3 * k;
+    }
+    IntCompiled c = compile_int(src);
+    ASSERT_EQ(c.rc, 0);
+    EXPECT_EQ(c.constants().size(), 601u);
+    c.data[0] = 3;
+    EXPECT_EQ(IntCal(c.rec, c.data), want);
+    EXPECT_GT(g_work.int_capacity, 600);
+}
+
+// Random token soup: every source gets 0 or a compile error, never anything
+// else, and whatever compiles has sound code on every path.
+TEST_F(IntCompileTest, RandomFragmentsNeverBreakTheCompiler) {
+    static const char *kPieces[] = {"x", "i", "I", "0x1F", "0x", "0xf", "7", "9223372036854775808",
+                                    "%", "^", "+", "-", "*", "/", "(", ")", ",", ":", "!",
+                                    "abs(", "shl(", "getc(", "=", "++", "--", "&", "|", "<",
+                                    "2i", "\"s\"", "if(", "while(", "break()", ".", "1.5", "e"};
+    constexpr int kPieceCount = int(sizeof kPieces / sizeof kPieces[0]);
+    std::mt19937 rng(77);
+    int compiled = 0;
+    for (int n = 0; n < 20000; ++n) {
+        std::string src = n % 2 ? "(x:i)=" : "";
+        int len = 1 + int(rng() % 12);
+        for (int k = 0; k < len; ++k) src += kPieces[rng() % kPieceCount];
+        IntCompiled c = compile_int(src);
+        ASSERT_TRUE(c.rc == 0 || (c.rc >= 2 && c.rc <= 39)) << src << " -> " << c.rc;
+        if (c.rc != 0) {
+            EXPECT_LE(0, c.err_begin) << src;
+            EXPECT_LE(c.err_begin, c.err_end + 1) << src;
+            EXPECT_LT(c.err_end, int(src.size())) << src;
+            take_run_error();
+            continue;
+        }
+        ++compiled;
+        walk_all_paths(c.rec, kIntBuiltins);
+        ASSERT_FALSE(HasFailure()) << src << "\n" << c.listing();
+    }
+    EXPECT_GT(compiled, 150); // the soup does reach code generation
 }
 
 }  // namespace
