@@ -18,7 +18,6 @@
 #include "record_builder.h"
 #include "tamrix/tamrix.h"
 
-extern "C" int64_t IntCal(void *hFor, int64_t *args) __attribute__((weak));
 
 namespace tmx::test {
 namespace {
@@ -598,21 +597,6 @@ TEST_F(Eval, FormulaCallPassesArgumentsByReference) {
     EXPECT_EQ(x, 6);
     EXPECT_EQ(g->code[0], kIdle);
     EXPECT_EQ(g_real_stack.top, 1);
-}
-
-TEST_F(Eval, CallsIntoAMissingEvaluatorRecordAnError) {
-    if (IntCal) GTEST_SKIP() << "the integer evaluator is linked";
-    RecordBuilder ib(0, 0, 0);
-    ib.push_const(1).ret();
-    RecordPtr callee = ib.build();
-    RecordBuilder rb(0, 0, 0);
-    rb.push_const(5).call(OpCallInt, ib.index(), -1).op(OpAdd).ret();
-    RecordPtr f = rb.build();
-    EXPECT_EQ(RealCal(f.get(), nullptr), 5);
-    RunError e = take_error();
-    EXPECT_EQ(e.type, 2);
-    EXPECT_EQ(e.name_text(), u"IntCal");
-    EXPECT_EQ(e.formula, f.get());
 }
 
 FormulaRecord *g_to_invalidate;

@@ -132,19 +132,18 @@ protected:
         registry_teardown();
         address_reset();
         g_run_error = {};
-        saved_real_evaluator_ = release_evaluator(2);
+        for (int type = 1; type <= 3; ++type) saved_evaluators_[type - 1] = release_evaluator(type);
     }
     void TearDown() override {
         registry_teardown();
         address_reset();
         g_run_error = {};
-        set_release_evaluator(1, nullptr);
-        set_release_evaluator(2, saved_real_evaluator_);
-        set_release_evaluator(3, nullptr);
+        // Tests swap in recording passes; later suites need the real ones.
+        for (int type = 1; type <= 3; ++type) set_release_evaluator(type, saved_evaluators_[type - 1]);
     }
 
 private:
-    ReleaseEvaluator saved_real_evaluator_ = nullptr;
+    ReleaseEvaluator saved_evaluators_[3] = {};
 };
 
 // --- the name tree ----------------------------------------------------------
