@@ -1,7 +1,8 @@
 // tamrix_bench: evaluation of ten expressions through RealCal, through
 // muParser and as native C++ in one run, ns per evaluation and the ratio to
 // native for each; then compile time per formula against muParser's, and a
-// recursive fib(25) against native C++ and Lua 5.4.
+// recursive fib(25) against native C++ and Lua 5.4; then integer and complex
+// formulas against native C++.
 //
 // Usage: tamrix_bench           the full run (well under a minute)
 //        tamrix_bench --check   only checks that the evaluators agree
@@ -18,6 +19,7 @@
 #include "muparser_peer.h"
 #include "tamrix_peer.h"
 #include "timing.h"
+#include "typed_bench.h"
 
 namespace bench {
 namespace {
@@ -216,6 +218,7 @@ int main(int argc, char **argv) {
     time_evaluation(kernel, cases, inputs);
     time_compiles(kernel);
     sound = time_fib(kernel) && sound;
+    sound = time_typed(kernel) && sound;
     for (Case &c : cases)
         if (c.tamrix) kernel.remove(c.tamrix);
     return sound ? 0 : 1;

@@ -31,6 +31,8 @@ public:
     std::string take_run_error();
 
     double eval(void *handle, double *args) { return api_.RealCal(handle, args); }
+    // Every export, for the integer and complex cases.
+    const host::KernelApi &api() const { return api_; }
     void remove(void *handle) { api_.DeleteFor(TM_REAL, handle); }
 
     // Time of one compile of "(a,b,c)=text"; the formulas made are deleted

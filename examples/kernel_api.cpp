@@ -30,6 +30,10 @@ bool load_kernel(KernelApi &api, std::string *error) {
                     resolve(library, "FreeTamrix", api.FreeTamrix, error) &&
                     resolve(library, "RealCom", api.RealCom, error) &&
                     resolve(library, "RealCal", api.RealCal, error) &&
+                    resolve(library, "IntCom", api.IntCom, error) &&
+                    resolve(library, "IntCal", api.IntCal, error) &&
+                    resolve(library, "ComplexCom", api.ComplexCom, error) &&
+                    resolve(library, "ComplexCal", api.ComplexCal, error) &&
                     resolve(library, "GetRunErr", api.GetRunErr, error) &&
                     resolve(library, "TestRunErr", api.TestRunErr, error) &&
                     resolve(library, "SetFunction", api.SetFunction, error) &&

@@ -19,6 +19,10 @@ struct KernelApi {
     decltype(&::FreeTamrix) FreeTamrix = nullptr;
     decltype(&::RealCom) RealCom = nullptr;
     decltype(&::RealCal) RealCal = nullptr;
+    decltype(&::IntCom) IntCom = nullptr;
+    decltype(&::IntCal) IntCal = nullptr;
+    decltype(&::ComplexCom) ComplexCom = nullptr;
+    decltype(&::ComplexCal) ComplexCal = nullptr;
     decltype(&::GetRunErr) GetRunErr = nullptr;
     decltype(&::TestRunErr) TestRunErr = nullptr;
     decltype(&::SetFunction) SetFunction = nullptr;
