@@ -170,6 +170,18 @@ template <class Slot>
         for (int32_t i = 0; i <= a.last_param; ++i) a.caller_args[i] = a.args[i];
 }
 
+// What OpReturn yields on an empty evaluation stack: the slot below the stack
+// base.  A first activation without variables and constants has no such slot
+// in its data array, so it yields zero instead of reading before the array.
+// (A nested frame always has one: slot 0 of the shared stack is never handed
+// out.)
+template <class Slot, bool Nested>
+[[gnu::cold]] inline Slot empty_stack_result(const Slot *sp, const Slot *data) {
+    if constexpr (!Nested)
+        if (sp < data) return Slot{};
+    return *sp;
+}
+
 // Argument slot of a call with argument count minus one `m`: the first of the
 // m+1 arguments that end at the top, or a fresh result slot when m < 0.
 template <class Slot> inline Slot *call_slot(Slot *sp, int32_t m) {

@@ -209,7 +209,9 @@ template <bool Trace, bool Nested> double real_cal(FormulaRecord *rec, double *a
     for (;;) {
         if constexpr (Trace) trace_instruction(rec, kReal, ip, op, cp, sb, sp);
         switch (*ip++) {
-        case OpReturn: result = sp >= sb ? top : *sp; goto done;
+        case OpReturn:
+            result = sp >= sb ? top : empty_stack_result<double, Nested>(sp, data);
+            goto done;
         case OpPushConst: push(*cp++); break;
         case OpPushVar: push(var()); break;
         case OpPushCommon: push(cell()); break;

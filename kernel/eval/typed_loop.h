@@ -161,7 +161,9 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         if constexpr (Trace) trace_instruction(rec, Ops::kType, ip, op, cp, sb, sp);
         const uint8_t byte = *ip++;
         switch (byte) {
-        case OpReturn: result = sp >= sb ? top : *sp; goto done;
+        case OpReturn:
+            result = sp >= sb ? top : empty_stack_result<Slot, Nested>(sp, data);
+            goto done;
         case OpPushConst: push(*cp++); break;
         case OpPushVar: push(var()); break;
         case OpPushCommon: push(cell()); break;

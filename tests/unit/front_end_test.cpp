@@ -201,3 +201,29 @@ TEST_F(FrontEnd, RecursionDeeperThanTheNativeStackEndsWithStackOverflow) {
 }
 
 }  // namespace
+
+namespace {
+
+// A formula without variables or constants has no slot below its stack; a
+// return on an empty stack (a continue while an error is pending) must not
+// read before the data array.
+TEST_F(FrontEnd, ReturnOnAnEmptyStackStaysInsideTheDataArray) {
+    Compiled c = compile(u"until(continue(), continue())");
+    ASSERT_EQ(c.status, 0);
+    SetRunErr(7, u"pending", 0, 0, nullptr);
+    EXPECT_EQ(RealCal(c.handle, c.data), 0);
+    int type, code, ftype;
+    const char16_t *name;
+    void *h;
+    GetRunErr(&type, &name, &code, &ftype, &h);
+    EXPECT_EQ(type, 7);
+    void *ih = nullptr;
+    int p, b, e;
+    int64_t *idata;
+    ASSERT_EQ(IntCom(u"until(continue(), continue())", 2, &ih, &p, &idata, &b, &e), 0);
+    SetRunErr(7, u"pending", 0, 0, nullptr);
+    EXPECT_EQ(IntCal(ih, idata), 0);
+    GetRunErr(&type, &name, &code, &ftype, &h);
+}
+
+}  // namespace
