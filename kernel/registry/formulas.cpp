@@ -18,9 +18,12 @@ namespace {
 
 // Filed formulas; the value is true while the formula's release pass runs.
 using LiveMap = std::unordered_map<const FormulaRecord *, bool>;
+// Made on first use and dropped by the teardown, so a freed kernel holds no
+// memory (a library unloaded after FreeTamrix leaves nothing behind).
+LiveMap *g_live = nullptr;
 LiveMap &live_map() {
-    static LiveMap *map = new LiveMap;
-    return *map;
+    if (!g_live) g_live = new LiveMap;
+    return *g_live;
 }
 
 FormulaRecord *g_anonymous[4] = {}; // by type; newest first
@@ -256,7 +259,9 @@ void registry_teardown() {
         }
     }
     name_tree().clear();
-    live_map().clear();
+    release_name_tree();
+    delete g_live;
+    g_live = nullptr;
     g_static_release_hook = nullptr;
     g_in_teardown = was_in_teardown;
 }

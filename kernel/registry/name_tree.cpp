@@ -169,11 +169,22 @@ void NameTree::release_nodes(Nodes &nodes) {
     nodes.clear();
 }
 
+namespace {
+// Not a static object: its destructor would call release routines of other
+// libraries at process exit, when they may be gone.  FreeTamrix drops it
+// instead (release_name_tree), so a freed kernel holds no memory.
+NameTree *g_tree = nullptr;
+}  // namespace
+
 NameTree &name_tree() {
-    // Never destroyed, so a library that frees the kernel from a static
-    // destructor still finds the tree.
-    static NameTree *tree = new NameTree;
-    return *tree;
+    if (!g_tree) g_tree = new NameTree;
+    return *g_tree;
+}
+
+void release_name_tree() {
+    if (!g_tree || !g_tree->empty()) return;
+    delete g_tree;
+    g_tree = nullptr;
 }
 
 }  // namespace tmx

@@ -134,5 +134,7 @@ private:
 
 // The kernel's name tree (never destroyed: teardown empties it).
 NameTree &name_tree();
+// Frees the (empty) tree object itself; the next name_tree() makes a new one.
+void release_name_tree();
 
 }  // namespace tmx
