@@ -38,6 +38,9 @@ std::string program_directory() {
 
 LibraryHandle load_library(const std::string &name, std::string *error) {
     std::string file = library_file_name(name);
+    // The first library that exists but does not load explains the failure
+    // better than the system loader's final "not found".
+    std::string first_failure;
     if (file.find('/') == std::string::npos) {
         std::string here = program_directory();
         for (const std::string &dir : {here, here + "/../lib", std::string(TAMRIX_LIBRARY_DIR)}) {
@@ -45,12 +48,16 @@ LibraryHandle load_library(const std::string &name, std::string *error) {
             std::string path = dir + "/" + file;
             if (access(path.c_str(), R_OK) != 0) continue;
             if (void *h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
+            if (first_failure.empty()) {
+                const char *msg = dlerror();
+                first_failure = msg ? msg : "cannot load " + path;
+            }
         }
     }
     void *h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!h && error) {
         const char *msg = dlerror();
-        *error = msg ? msg : "cannot load " + file;
+        *error = !first_failure.empty() ? first_failure : msg ? msg : "cannot load " + file;
     }
     return h;
 }
