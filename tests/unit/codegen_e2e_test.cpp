@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "code_paths.h"
+#include "typed_compile.h"
 #include "kernel/disasm.h"
 #include "kernel/opcodes.h"
 #include "kernel/record.h"
@@ -20,7 +21,7 @@
 namespace tmx {
 namespace {
 
-std::u16string u16(const std::string &s) { return std::u16string(s.begin(), s.end()); }
+using test::u16;
 
 struct Compiled {
     int rc = -100;
@@ -59,25 +60,10 @@ double run(const std::string &src, std::vector<double> args = {}) {
     return RealCal(c.rec, c.data);
 }
 
-uint64_t bits(double d) {
-    uint64_t b;
-    std::memcpy(&b, &d, sizeof b);
-    return b;
-}
+uint64_t bits(double d) { return test::bits_of(d); }
 
-class RealCompileTest : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(InitTamrix()); }
-    void TearDown() override {
-        GetRunErr(nullptr, nullptr, nullptr, nullptr, nullptr);
-        FreeTamrix();
-    }
-    static int take_run_error(const char16_t **name = nullptr) {
-        int type = 0;
-        GetRunErr(&type, name, nullptr, nullptr, nullptr);
-        return type;
-    }
-};
+// The same fixture as the integer and complex compile tests.
+class RealCompileTest : public test::TypedCompileTest {};
 
 using Bytes = std::vector<uint8_t>;
 
