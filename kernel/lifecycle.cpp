@@ -1,33 +1,11 @@
 // Start and end of the kernel's life: TamrixVer, InitTamrix, FreeTamrix.
 #include "address_table.h"
+#include "builtins/builtins.h"
 #include "eval/value_stacks.h"
 #include "registry/registry.h"
 #include "run_error.h"
 #include "tamrix/tamrix.h"
 #include "work_buffers.h"
-
-namespace tmx {
-
-namespace {
-
-struct BuiltinRow {
-    int type; // 4 integer, 5 real, 6 complex
-    const char16_t *name;
-    void *function;
-    int param_count;
-};
-
-// Registered in this order: integer, real, complex.  A row whose name is
-// already taken is dropped without a message.
-const BuiltinRow kRegisteredBuiltins[] = {
-    {4, u"SetIntStackMax", reinterpret_cast<void *>(&builtin_set_int_stack_max), 0},
-    {5, u"SetRealStackMax", reinterpret_cast<void *>(&builtin_set_real_stack_max), 0},
-    {6, u"SetComplexStackMax", reinterpret_cast<void *>(&builtin_set_complex_stack_max), 0},
-};
-
-}  // namespace
-
-}  // namespace tmx
 
 extern "C" {
 
@@ -56,8 +34,7 @@ TM_API bool InitTamrix(void) {
         return false;
     }
     g_run_error.type = 0;
-    for (const BuiltinRow &row : kRegisteredBuiltins)
-        SetFunction(row.type, row.name, row.function, row.param_count);
+    register_builtins();
     return true;
 }
 

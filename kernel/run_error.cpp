@@ -11,7 +11,7 @@ RunErrorRecord g_run_error = {};
 
 void record_run_error(int type, const char16_t *name, int code, int formula_type,
                       void *formula) {
-    if (g_run_error.type != 0) return;
+    if (run_error_pending()) return;
     g_run_error = {type, name, code, formula_type, formula};
 }
 
@@ -44,9 +44,18 @@ TM_API void TM_CALL SetRunErr(int type, const char16_t *name, int code, int forT
         forType = ctx->type;
         hFor = ctx->hFor;
     }
-    tmx::g_run_error = {type, name, code, forType, hFor};
+    // The type goes last: a thread polling run_error_pending() then finds
+    // the other fields written.
+    tmx::RunErrorRecord &e = tmx::g_run_error;
+    e.name = name;
+    e.code = code;
+    e.formula_type = forType;
+    e.formula = hFor;
+    __atomic_store_n(&e.type, type, __ATOMIC_RELEASE);
 }
 
-TM_API int TM_CALL TestRunErr(void) { return tmx::g_run_error.type; }
+TM_API int TM_CALL TestRunErr(void) {
+    return __atomic_load_n(&tmx::g_run_error.type, __ATOMIC_RELAXED);
+}
 
 }  // extern "C"

@@ -19,7 +19,12 @@ struct RunErrorRecord {
 
 extern RunErrorRecord g_run_error;
 
-inline bool run_error_pending() { return g_run_error.type != 0; }
+// Another thread may record an error (an interrupt) while a formula runs; the
+// loops that poll this must see it, so the read is atomic (a plain load on
+// x86-64) and cannot be hoisted out of a loop.
+inline bool run_error_pending() {
+    return __atomic_load_n(&g_run_error.type, __ATOMIC_RELAXED) != 0;
+}
 
 // Records an error unless one is pending.
 void record_run_error(int type, const char16_t *name, int code, int formula_type,

@@ -1,0 +1,10 @@
+// STUB: "GetCalByte" (to be written).
+#include "builtins.h"
+
+namespace tmx {
+
+int64_t builtin_get_cal_byte_int(int, int64_t *, TmCallContext *) { return 0; }
+double builtin_get_cal_byte_real(int, double *, TmCallContext *) { return 0; }
+void builtin_get_cal_byte_complex(TmComplex *result, int, TmComplex *, TmCallContext *) { *result = {0, 0}; }
+
+}  // namespace tmx
