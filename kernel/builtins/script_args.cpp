@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "../registry/formulas.h"
+#include "../registry/module_names.h"
 #include "../registry/modules.h"
 #include "../registry/resolve.h"
 
@@ -39,7 +40,7 @@ FormulaRecord *named_formula(const char16_t *name, size_t len, int type,
         if (same_module(r->header[kModuleNo], module)) return r;
         if (r->header[kModuleNo] > 0) found = r;
     }
-    return found;
+    return found ? found : qualified_formula(name, len, type);
 }
 
 }  // namespace tmx

@@ -1,8 +1,10 @@
 #include "modules.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
+#include "module_names.h"
 #include "registry.h"
 
 namespace tmx {
@@ -29,10 +31,17 @@ struct ModuleKey {
     TreeKey key() const { return {digits, size_t(len)}; }
 };
 
-void release_module_record(void *data) {
-    auto *record = static_cast<ModuleRecord *>(data);
+void free_used_modules(ModuleRecord *record) {
     std::free(record->used);
     std::free(record->used_chars);
+    record->used = nullptr;
+    record->used_chars = nullptr;
+}
+
+void release_module_record(void *data) {
+    auto *record = static_cast<ModuleRecord *>(data);
+    drop_module_name(record);
+    free_used_modules(record);
     delete record;
 }
 
@@ -63,6 +72,37 @@ int decimal_digits(uint32_t n, char16_t *buf) { return write_decimal(n, buf); }
 ModuleRecord *find_module(int module) {
     TreeEntry *e = name_tree().find(ModuleKey(module).key(), kEntryModule);
     return e ? static_cast<ModuleRecord *>(e->data) : nullptr;
+}
+
+// Builds the new list completely before dropping the old one, so a failure
+// leaves the module's list as it was.
+bool set_used_modules(ModuleRecord *record, const NameText *names, int count) {
+    if (count <= 0) {
+        free_used_modules(record);
+        return true;
+    }
+    size_t chars = 0;
+    for (int i = 0; i < count; ++i) chars += names[i].len + 1;
+    size_t slots = size_t(count) + 1;
+    auto *list = static_cast<const char16_t **>(std::malloc(slots * sizeof(char16_t *)));
+    auto *text = static_cast<char16_t *>(std::malloc(chars * sizeof(char16_t)));
+    if (!list || !text) {
+        std::free(list);
+        std::free(text);
+        return false;
+    }
+    char16_t *at = text;
+    for (int i = 0; i < count; ++i) {
+        std::memcpy(at, names[i].text, names[i].len * sizeof(char16_t));
+        at[names[i].len] = 0;
+        list[i] = at;
+        at += names[i].len + 1;
+    }
+    list[count] = nullptr;
+    free_used_modules(record);
+    record->used = list;
+    record->used_chars = text;
+    return true;
 }
 
 ModuleRecord *module_record(int module) {

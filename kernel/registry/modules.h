@@ -2,9 +2,10 @@
 // and the module-wide hooks of the kernel.
 //
 // A record counts the formulas compiled under +m or -m and holds the module's
-// lock function and its list of used modules.  It is created by the first
-// formula (or by a lock) and removed, together with the module's variables of
-// all three types, when its last formula goes.
+// lock function, its name (module_names.h) and its list of used modules.  It
+// is created by the first formula (or by a lock) and removed, together with
+// the module's variables of all three types and its name, when its last
+// formula goes.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,13 @@
 
 namespace tmx {
 
+struct ModuleName;
+struct NameText;
+
 struct ModuleRecord {
     int32_t formula_count = 0;
     TmLockFunction lock = nullptr; // the function that locked the module
+    ModuleName *name = nullptr;    // set once by "Module"; owned here
     // Used modules ("using"): null-terminated list into used_chars; both
     // allocated with std::malloc and freed with the record.
     const char16_t **used = nullptr;
@@ -54,6 +59,10 @@ ModuleRecord *module_record(int module);
 void module_formula_removed(int module);
 // Removes the record and the module's variables of types 10, 11, 12.
 void remove_module(int module);
+
+// Replaces the module's used-module list with copies of `names` (count may be
+// 0, which empties it).  False when memory is exhausted: the list is kept.
+bool set_used_modules(ModuleRecord *record, const NameText *names, int count);
 
 // Called instead of the release pass for a deleted formula that has a free
 // marker but may no longer run: (first static slot after `static`, formula

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "formulas.h"
+#include "module_names.h"
 #include "modules.h"
 #include "registry.h"
 
@@ -30,9 +31,19 @@ bool qualified(const char16_t *used, const char16_t *name, size_t len,
     }
 }
 
-// Tries `name` as a formula, then as an external function of ext_type.
+// A formula reached by the name as written: visible from the module, else
+// through module names when the name is qualified.
+FormulaRecord *reached_formula(const char16_t *name, size_t len, int module) {
+    if (FormulaRecord *r = visible_formula(name, len, module)) return r;
+    return qualified_formula(name, len, 0);
+}
+
+// Tries `name` as a formula, then as an external function of ext_type.  So a
+// library function registered under a literal "lib::f" is found unless a
+// module named "lib" exports a formula f: formulas come first, as for plain
+// names.
 bool resolve_plain(const char16_t *name, size_t len, int module, int ext_type, Callee *out) {
-    if (FormulaRecord *r = visible_formula(name, len, module)) {
+    if (FormulaRecord *r = reached_formula(name, len, module)) {
         *out = {r->type + 6, uint32_t(r->header[kSelf])};
         return true;
     }
@@ -57,12 +68,12 @@ FormulaRecord *visible_formula(const char16_t *name, size_t len, int module) {
 }
 
 FormulaRecord *resolve_formula(const char16_t *name, size_t len, int module) {
-    if (FormulaRecord *r = visible_formula(name, len, module)) return r;
+    if (FormulaRecord *r = reached_formula(name, len, module)) return r;
     const char16_t *const *used = used_modules(module);
     std::vector<char16_t> full;
     for (; used && *used; ++used) {
         if (!qualified(*used, name, len, &full)) return nullptr;
-        if (FormulaRecord *r = visible_formula(full.data(), full.size(), module)) return r;
+        if (FormulaRecord *r = reached_formula(full.data(), full.size(), module)) return r;
     }
     return nullptr;
 }

@@ -12,8 +12,9 @@ namespace tmx {
 // own module at once; otherwise the public formula met last.  Null if none.
 FormulaRecord *visible_formula(const char16_t *name, size_t len, int module);
 
-// visible_formula, then M::name for every module M the caller's module uses,
-// in the order of its list.
+// visible_formula, then a qualified name through module names
+// (qualified_formula), then the same two for M::name for every module M the
+// caller's module uses, in the order of its list.
 FormulaRecord *resolve_formula(const char16_t *name, size_t len, int module);
 
 }  // namespace tmx
