@@ -1,0 +1,61 @@
+// Script functions and constants a library registers from tables.  A row
+// that fails (its name is taken, no memory) does not stop start-up: a
+// message box names it and the rest goes on.  At shutdown exactly the rows
+// that succeeded are removed, so a failed row never deletes somebody else's
+// function of the same name.
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "kernel_binding.h"
+
+namespace extproto {
+
+// Registration types of SetFunction (4 integer, 5 real, 6 complex) and of
+// SetConst (7, 8, 9).
+enum RegistrationType : int {
+    kIntFunction = 4,
+    kRealFunction = 5,
+    kComplexFunction = 6,
+    kIntConst = 7,
+    kRealConst = 8,
+    kComplexConst = 9,
+};
+
+struct ScriptFunction {
+    int type;                // kIntFunction .. kComplexFunction
+    const char16_t *name;    // may carry a library prefix ("sys::")
+    void *entry;
+    int lastParam;           // parameters minus one; -2 any number
+};
+
+struct ScriptConstant {
+    int type;                // kIntConst .. kComplexConst
+    const char16_t *name;
+    const void *value;       // 8 bytes, or 16 for a complex constant
+};
+
+class Registrations {
+public:
+    // Each row is registered; a failure shows failureText with the row's
+    // name as caption.  Returns the number of rows that failed.
+    int add_functions(const KernelExports &kernel, std::span<const ScriptFunction> rows,
+                      const std::u16string &failureText);
+    int add_constants(const KernelExports &kernel, std::span<const ScriptConstant> rows,
+                      const std::u16string &failureText);
+    // Removes what succeeded, last first.
+    void remove_all(const KernelExports &kernel);
+    size_t size() const { return done_.size(); }
+
+private:
+    struct Registered {
+        int type;
+        std::u16string name;
+    };
+    bool remember(int type, const char16_t *name);
+    std::vector<Registered> done_;
+};
+
+}  // namespace extproto
