@@ -1,0 +1,208 @@
+#include "engine.h"
+
+#include <cstring>
+
+#include "host_callbacks.h"
+#include "platform/text.h"
+
+namespace cli {
+namespace {
+
+template <typename Function>
+bool resolve(platform::LibraryHandle library, const char *name, Function &slot,
+             std::string *error) {
+    slot = reinterpret_cast<Function>(platform::find_symbol(library, name));
+    if (slot) return true;
+    *error = std::string("the kernel library has no export ") + name;
+    return false;
+}
+
+// Keys are filed under their ASCII bytes, without a terminator.
+int key_length(const char *key) { return int(std::strlen(key)); }
+
+template <typename Function> void *as_value(Function function) {
+    return reinterpret_cast<void *>(function);
+}
+
+void *as_value(intptr_t number) { return reinterpret_cast<void *>(number); }
+
+// The module number the stack sizing compiles into: beyond every number the
+// module library hands out, so it never meets a program's module.
+constexpr int kSetupModule = -2147483647;
+
+}  // namespace
+
+bool Engine::start(long stack_slots, std::string *error) {
+    stop();
+    if (!load_libraries(error)) return false;
+    if (!resolve_exports(error)) {
+        unload_libraries();
+        return false;
+    }
+    if (!kernel_.InitTamrix()) {
+        *error = "the kernel could not be initialised (out of memory)";
+        unload_libraries();
+        return false;
+    }
+    kernel_started_ = true;
+    publish_host_keys();
+    if (stack_slots > 0 && !size_stacks(stack_slots, error)) {
+        stop();
+        return false;
+    }
+    if (!start_module_library(error)) {
+        stop();
+        return false;
+    }
+    return true;
+}
+
+bool Engine::load_libraries(std::string *error) {
+    std::string why;
+    kernel_library_ = platform::load_library("Tamrix32W.dll", &why);
+    if (!kernel_library_) {
+        *error = "cannot load libTamrix32W.so: " + why;
+        return false;
+    }
+    module_library_ = platform::load_library("MTamrix32W.dll", &why);
+    if (!module_library_) {
+        *error = "cannot load libMTamrix32W.so: " + why;
+        unload_libraries();
+        return false;
+    }
+    return true;
+}
+
+bool Engine::resolve_exports(std::string *error) {
+    platform::LibraryHandle k = kernel_library_;
+    KernelExports &e = kernel_;
+    bool complete =
+        resolve(k, "TamrixVer", e.TamrixVer, error) &&
+        resolve(k, "InitTamrix", e.InitTamrix, error) &&
+        resolve(k, "FreeTamrix", e.FreeTamrix, error) &&
+        resolve(k, "SetRunErr", e.SetRunErr, error) &&
+        resolve(k, "TestRunErr", e.TestRunErr, error) &&
+        resolve(k, "GetRunErr", e.GetRunErr, error) &&
+        resolve(k, "SetFunction", e.SetFunction, error) &&
+        resolve(k, "SetConst", e.SetConst, error) &&
+        resolve(k, "DeleteConstOrFunction", e.DeleteConstOrFunction, error) &&
+        resolve(k, "GetForStr", e.GetForStr, error) &&
+        resolve(k, "SearchKey", e.SearchKey, error) &&
+        resolve(k, "InsertKey", e.InsertKey, error) &&
+        resolve(k, "DeleteKey", e.DeleteKey, error) &&
+        resolve(k, "DeletePrivateKey", e.DeletePrivateKey, error) &&
+        resolve(k, "EnumKeyTypeValue", e.EnumKeyTypeValue, error) &&
+        resolve(k, "LockKeyType", e.LockKeyType, error) &&
+        resolve(k, "IntCom", e.IntCom, error) && resolve(k, "IntCal", e.IntCal, error) &&
+        resolve(k, "RealCom", e.RealCom, error) && resolve(k, "RealCal", e.RealCal, error) &&
+        resolve(k, "ComplexCom", e.ComplexCom, error) &&
+        resolve(k, "ComplexCal", e.ComplexCal, error) &&
+        resolve(k, "DeleteFor", e.DeleteFor, error);
+    if (!complete) return false;
+    module_entry_ = reinterpret_cast<TmDllEntry>(platform::find_symbol(module_library_, "TmDll32W"));
+    if (module_entry_) return true;
+    *error = "the module library has no export TmDll32W";
+    return false;
+}
+
+void Engine::publish_host_keys() const {
+    const KernelExports &k = kernel_;
+    void *kept = nullptr;
+    k.InsertKey("MTM_LockKeyErrStr", key_length("MTM_LockKeyErrStr"), TM_SERVICE_KEY_TYPE,
+                as_value(intptr_t(kErrorTextKeyType)), &host_keep_value, &kept);
+    kept = nullptr;
+    k.InsertKey("MTM_LockKeyRunInfo", key_length("MTM_LockKeyRunInfo"), TM_SERVICE_KEY_TYPE,
+                as_value(intptr_t(kHelpTextKeyType)), &host_keep_value, &kept);
+    k.LockKeyType(kErrorTextKeyType, &host_free_text, &host_unlock_token);
+    k.LockKeyType(kHelpTextKeyType, &host_free_text, &host_unlock_token);
+    kept = nullptr;
+    k.InsertKey("MTM_MessageBox", key_length("MTM_MessageBox"), TM_HOST_KEY_TYPE,
+                as_value(&host_message_box), nullptr, &kept);
+    publish_callbacks();
+}
+
+void Engine::publish_callbacks() const {
+    void *kept = nullptr;
+    kernel_.InsertKey("TmMessage", key_length("TmMessage"), TM_HOST_KEY_TYPE,
+                      as_value(&host_message), nullptr, &kept);
+    kept = nullptr;
+    kernel_.InsertKey("MTM_LoadModule", key_length("MTM_LoadModule"), TM_HOST_KEY_TYPE,
+                      as_value(&host_load_module), nullptr, &kept);
+}
+
+// Runs each type's stack-size built-in once, as a program would, and reads
+// the run-error record to see whether the allocation succeeded.
+bool Engine::size_stacks(long slots, std::string *error) const {
+    const KernelExports &k = kernel_;
+    const std::u16string count = u"(" + platform::from_utf8(std::to_string(slots)) + u")";
+    int param_count = 0, first = 0, last = 0;
+    void *formula = nullptr;
+    int64_t *int_data = nullptr;
+    if (k.IntCom((u"SetIntStackMax" + count).c_str(), kSetupModule, &formula, &param_count,
+                 &int_data, &first, &last) == 0) {
+        k.IntCal(formula, int_data);
+        k.DeleteFor(TM_INTEGER, formula);
+    }
+    formula = nullptr;
+    double *real_data = nullptr;
+    if (k.RealCom((u"SetRealStackMax" + count).c_str(), kSetupModule, &formula, &param_count,
+                  &real_data, &first, &last) == 0) {
+        k.RealCal(formula, real_data);
+        k.DeleteFor(TM_REAL, formula);
+    }
+    formula = nullptr;
+    TmComplex *complex_data = nullptr;
+    if (k.ComplexCom((u"SetComplexStackMax" + count).c_str(), kSetupModule, &formula,
+                     &param_count, &complex_data, &first, &last) == 0) {
+        k.ComplexCal(formula, complex_data);
+        k.DeleteFor(TM_COMPLEX, formula);
+    }
+    int type = 0, code = 0, formula_type = 0;
+    const char16_t *name = nullptr;
+    void *handle = nullptr;
+    k.GetRunErr(&type, &name, &code, &formula_type, &handle);
+    if (type == 0) return true;
+    *error = "cannot size the value stacks to " + std::to_string(slots) + " slots";
+    return false;
+}
+
+bool Engine::start_module_library(std::string *error) {
+    if (!module_entry_(kernel_library_, 1, nullptr)) {
+        *error = "the module library could not be started";
+        return false;
+    }
+    module_library_started_ = true;
+    auto service = [&](const char *name) {
+        return kernel_.SearchKey(name, key_length(name), TM_SERVICE_KEY_TYPE);
+    };
+    services_.UseTamrix = reinterpret_cast<TmUseTamrix>(service("UseTamrix"));
+    services_.ComModule = reinterpret_cast<TmComModule>(service("ComModule"));
+    services_.ExeModule = reinterpret_cast<TmExeModule>(service("ExeModule"));
+    services_.DeleteModule = reinterpret_cast<TmDeleteModule>(service("DeleteModule"));
+    if (services_.UseTamrix && services_.ComModule && services_.ExeModule &&
+        services_.DeleteModule)
+        return true;
+    *error = "the module library did not publish UseTamrix, ComModule, ExeModule and "
+             "DeleteModule";
+    return false;
+}
+
+void Engine::stop() {
+    if (module_library_started_) module_entry_(kernel_library_, 0, nullptr);
+    module_library_started_ = false;
+    services_ = ModuleServices{};
+    if (kernel_started_) kernel_.FreeTamrix();
+    kernel_started_ = false;
+    unload_libraries();
+}
+
+void Engine::unload_libraries() {
+    // The module library first: it calls into the kernel until it is closed.
+    platform::close_library(module_library_);
+    platform::close_library(kernel_library_);
+    module_library_ = kernel_library_ = nullptr;
+    module_entry_ = nullptr;
+    kernel_ = KernelExports{};
+}
+
+}  // namespace cli

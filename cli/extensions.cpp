@@ -1,0 +1,61 @@
+#include "extensions.h"
+
+#include "host_callbacks.h"
+#include "platform/text.h"
+
+namespace cli {
+namespace {
+
+void report(const char *caption, const std::string &name) {
+    print_diagnostic(std::string(caption) + ": " + name);
+}
+
+}  // namespace
+
+bool ExtensionSet::is_loaded(platform::LibraryHandle handle) const {
+    if (handle == engine_.module_library()) return true;
+    for (const Loaded &library : loaded_)
+        if (library.handle == handle) return true;
+    return false;
+}
+
+bool ExtensionSet::load(const LoadItem &item) {
+    std::string why;
+    platform::LibraryHandle handle = platform::load_library(item.library, &why);
+    if (!handle) {
+        report("OpenTM：加载动态库失败！", item.library + " (" + why + ")");
+        return false;
+    }
+    // The loader hands out one handle per file, so a second name for a
+    // loaded file is caught here too; closing drops only the extra reference.
+    if (is_loaded(handle)) {
+        report("OpenTM：扩展动态库重复加载，被忽略！", item.library);
+        platform::close_library(handle);
+        return false;
+    }
+    auto entry = reinterpret_cast<TmDllEntry>(platform::find_symbol(handle, "TmDll32W"));
+    if (!entry) {
+        report("OpenTM：该库不是Tamrix扩展动态库！", item.library);
+        platform::close_library(handle);
+        return false;
+    }
+    std::u16string argument = platform::from_utf8(item.argument);
+    if (!entry(engine_.kernel_library(), 1, item.has_argument ? argument.c_str() : nullptr)) {
+        report("OpenTM：扩展动态库初始化失败！", item.library);
+        platform::close_library(handle);
+        return false;
+    }
+    loaded_.push_back({handle, entry});
+    return true;
+}
+
+void ExtensionSet::unload_all() {
+    while (!loaded_.empty()) {
+        Loaded library = loaded_.back();
+        loaded_.pop_back();
+        library.entry(engine_.kernel_library(), 0, nullptr);
+        platform::close_library(library.handle);
+    }
+}
+
+}  // namespace cli

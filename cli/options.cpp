@@ -1,0 +1,128 @@
+#include "options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace cli {
+namespace {
+
+constexpr long kMaxStackSlots = 2147483647L;
+
+bool parse_stack(const std::string &text, long &slots) {
+    if (text.empty() || text[0] == '-' || text[0] == '+') return false;
+    errno = 0;
+    char *end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || value < 0 || value > kMaxStackSlots) return false;
+    slots = value;
+    return true;
+}
+
+LoadItem parse_load(const std::string &text) {
+    LoadItem item;
+    size_t colon = text.find(':');
+    item.library = text.substr(0, colon);
+    if (colon != std::string::npos) {
+        item.argument = text.substr(colon + 1);
+        item.has_argument = true;
+    }
+    return item;
+}
+
+// Splits "--name=value" into name and value; other arguments stay whole.
+bool split_long_option(const std::string &arg, std::string &name, std::string &value) {
+    if (arg.rfind("--", 0) != 0) return false;
+    size_t eq = arg.find('=');
+    if (eq == std::string::npos) return false;
+    name = arg.substr(0, eq);
+    value = arg.substr(eq + 1);
+    return true;
+}
+
+ParsedOptions failure(std::string why) {
+    ParsedOptions parsed;
+    parsed.error = std::move(why);
+    return parsed;
+}
+
+}  // namespace
+
+ParsedOptions parse_options(const std::vector<std::string> &args) {
+    ParsedOptions parsed;
+    Options &options = parsed.options;
+    bool options_ended = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (options_ended || arg == "-" || arg.empty() || arg[0] != '-') {
+            if (arg == "-" && !options_ended)
+                options.sources.push_back({SourceItem::Kind::Stdin, ""});
+            else
+                options.sources.push_back({SourceItem::Kind::File, arg});
+            continue;
+        }
+        if (arg == "--") {
+            options_ended = true;
+            continue;
+        }
+        if (arg == "-h" || arg == "--help") {
+            options.help = true;
+            continue;
+        }
+        if (arg == "-V" || arg == "--version") {
+            options.version = true;
+            continue;
+        }
+        std::string name = arg, value;
+        bool inline_value = split_long_option(arg, name, value);
+        bool takes_value = name == "-e" || name == "--eval" || name == "--load" ||
+                           name == "--stack";
+        if (!takes_value) return failure("unknown option '" + arg + "'");
+        if (!inline_value) {
+            if (i + 1 >= args.size()) return failure("option '" + name + "' needs a value");
+            value = args[++i];
+        }
+        if (name == "-e" || name == "--eval") {
+            options.sources.push_back({SourceItem::Kind::Text, value});
+        } else if (name == "--load") {
+            LoadItem item = parse_load(value);
+            if (item.library.empty()) return failure("--load needs a library name");
+            options.loads.push_back(item);
+        } else if (!parse_stack(value, options.stack_slots)) {
+            return failure("--stack needs a whole number from 0 to 2147483647, not '" + value +
+                           "'");
+        }
+    }
+    if (options.sources.empty()) options.sources.push_back({SourceItem::Kind::Stdin, ""});
+    parsed.ok = true;
+    return parsed;
+}
+
+std::string usage_text() {
+    return "Usage: tamrix [OPTION]... [FILE]...\n"
+           "Compiles each FILE (or the -e text, or standard input when none is given)\n"
+           "as one module and runs it; results print one per line.\n"
+           "\n"
+           "  -e, --eval TEXT      compile and run TEXT as a program (repeatable)\n"
+           "      --load LIB[:ARG] start the extension library LIB before any program,\n"
+           "                       handing it ARG (repeatable, in order)\n"
+           "      --stack N        size each shared value stack (integer, real, complex)\n"
+           "                       to N slots before any program runs; default 100000;\n"
+           "                       0 leaves them unsized, so recursion fails until the\n"
+           "                       program calls SetRealStackMax and the like\n"
+           "  -h, --help           show this help and exit\n"
+           "  -V, --version        show the kernel's and this program's versions\n"
+           "  -                    read a program from standard input\n"
+           "\n"
+           "Programs run in the order given and stay loaded until the end, so a later\n"
+           "one may call the public (~) formulas of an earlier one; the first program\n"
+           "that fails ends the run.  \"#USE# name\" compiles the file name, relative\n"
+           "to the directory of the file being compiled (the current directory for\n"
+           "-e and standard input).  Files are UTF-8, UTF-16LE with a byte-order mark,\n"
+           "or GB18030.\n"
+           "\n"
+           "Exit status: 0 success; 64 bad usage; 65 compile error; 66 a program file\n"
+           "cannot be read; 69 the kernel or module library cannot be started;\n"
+           "70 run error (the run-error report was printed while the program ran).\n";
+}
+
+}  // namespace cli

@@ -1,0 +1,43 @@
+// Command-line arguments of the `tamrix` host.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// One program to compile and run, in the order given.
+struct SourceItem {
+    enum class Kind { File, Text, Stdin };
+    Kind kind = Kind::File;
+    std::string value;  // the path (File) or the program text (Text)
+};
+
+// One "--load LIB[:ARG]"; the first ':' separates the name from the argument.
+struct LoadItem {
+    std::string library;
+    std::string argument;
+    bool has_argument = false;
+};
+
+struct Options {
+    std::vector<SourceItem> sources;  // none given: one Stdin item
+    std::vector<LoadItem> loads;
+    // Slots of each shared value stack; 0 leaves the stacks unsized, so that
+    // nested calls fail until a program sizes them itself.
+    long stack_slots = 100000;
+    bool help = false;
+    bool version = false;
+};
+
+struct ParsedOptions {
+    bool ok = false;
+    std::string error;  // set when !ok: what was wrong, for the usage message
+    Options options;
+};
+
+ParsedOptions parse_options(const std::vector<std::string> &args);
+
+std::string usage_text();
+
+}  // namespace cli

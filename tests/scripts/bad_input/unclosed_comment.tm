@@ -1,0 +1,3 @@
+1;
+/* a comment that never closes
+2;

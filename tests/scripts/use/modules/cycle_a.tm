@@ -1,0 +1,2 @@
+#USE# cycle_b.tm;
+~from_a()= 1;

@@ -1,0 +1,2 @@
+#USE# cycle_a.tm;
+~from_b()= 2;
