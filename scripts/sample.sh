@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the kernel and the sample program in build/,
-# and runs the sample on examples/formulas.txt (or on the file given).
+# Sets up the machine, builds the kernel, the module library and the
+# command-line host `tamrix` in build/, and runs the example programs in
+# examples/programs/ (or the program files given).  Then the small kernel
+# sample runs its formula file, as before.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja
-ninja -C build tamrix_sample
-build/bin/tamrix_sample "${1:-examples/formulas.txt}"
+ninja -C build tamrix tamrix_sample
+
+if (($# > 0)); then
+    exec build/bin/tamrix "$@"
+fi
+for program in examples/programs/*.tm; do
+    echo "== tamrix $program"
+    build/bin/tamrix "$program"
+done
+echo "== tamrix_sample examples/formulas.txt"
+build/bin/tamrix_sample examples/formulas.txt

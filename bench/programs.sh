@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Whole programs through `tamrix` against the same programs in Lua 5.4:
+#   - a generated program of 10 000 formulas (5 000 definitions, 5 000 calls
+#     whose results are printed): compile and run;
+#   - a loop of 10^7 iterations.
+# Each pair runs in this one invocation; the best of three runs counts, and
+# the ratio is tamrix's time over Lua's.
+#
+#   bench/programs.sh [TAMRIX [LUA]]     (defaults: build-bench/bin/tamrix, lua5.4)
+set -euo pipefail
+tamrix=${1:-build-bench/bin/tamrix}
+lua=${2:-lua5.4}
+runs=3
+
+if [[ ! -x $tamrix ]]; then
+    echo "programs.sh: no tamrix at $tamrix" >&2
+    exit 1
+fi
+if ! command -v "$lua" >/dev/null; then
+    echo "programs.sh: $lua is not installed" >&2
+    exit 1
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+generate_formulas() {
+    local n=5000 k
+    for ((k = 1; k <= n; k++)); do
+        echo "f$k(x)= x*x + $k*x - sin(x)/($k+1);"
+    done
+    for ((k = 1; k <= n; k++)); do
+        echo "f$k($k*0.001);"
+    done
+} >"$work/formulas.tm"
+
+generate_formulas_lua() {
+    local n=5000 k
+    for ((k = 1; k <= n; k++)); do
+        echo "function f$k(x) return x*x + $k*x - math.sin(x)/($k+1) end"
+    done
+    for ((k = 1; k <= n; k++)); do
+        echo "io.write(string.format('%.16g\\n', f$k($k*0.001)))"
+    done
+} >"$work/formulas.lua"
+
+cat >"$work/loop.tm" <<'PROGRAM'
+(:i,s)= i=0, s=0, while(i<10000000, s=s+i, i++), s;
+PROGRAM
+cat >"$work/loop.lua" <<'PROGRAM'
+local i, s = 0, 0
+while i < 10000000 do s = s + i; i = i + 1 end
+io.write(string.format('%.16g\n', s))
+PROGRAM
+
+# Milliseconds of the fastest of $runs runs; the output goes to a file so
+# that the last run's output can be compared.
+best_ms() {
+    local out=$1
+    shift
+    local best=0 run start end ms
+    for ((run = 0; run < runs; run++)); do
+        start=$(date +%s%N)
+        "$@" >"$out"
+        end=$(date +%s%N)
+        ms=$(((end - start) / 1000000))
+        if ((run == 0 || ms < best)); then best=$ms; fi
+    done
+    echo "$best"
+}
+
+ratio() {
+    awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) b = 1; printf "%.2f", a / b }'
+}
+
+generate_formulas
+generate_formulas_lua
+
+printf '%-34s %12s %12s %8s\n' "program" "tamrix ms" "lua5.4 ms" "ratio"
+compare() {
+    local name=$1 program=$2
+    local t l
+    t=$(best_ms "$work/$program.tamrix.out" "$tamrix" "$work/$program.tm")
+    l=$(best_ms "$work/$program.lua.out" "$lua" "$work/$program.lua")
+    if ! cmp -s "$work/$program.tamrix.out" "$work/$program.lua.out"; then
+        echo "programs.sh: $program: tamrix and Lua print different results" >&2
+        diff "$work/$program.tamrix.out" "$work/$program.lua.out" | head -n 5 >&2
+        exit 1
+    fi
+    printf '%-34s %12s %12s %8s\n' "$name" "$t" "$l" "$(ratio "$t" "$l")"
+}
+compare "10 000 formulas: compile + run" formulas
+compare "loop of 10^7 iterations" loop
