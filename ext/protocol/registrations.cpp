@@ -21,8 +21,25 @@ void report_failure(const std::u16string &failureText, const char16_t *name) {
 
 }  // namespace
 
-// The row is remembered before it is registered, so that a success can
-// always be recorded; a failure forgets it again.
+// Registers each row with `add` (SetFunction or SetConst).  The row is
+// remembered before it is registered, so that a success can always be
+// recorded; a failure forgets it again.
+template <typename Row, typename Add>
+int Registrations::add_rows(std::span<const Row> rows, Add add, const std::u16string &failureText) {
+    int failed = 0;
+    for (const Row &row : rows) {
+        bool ok = row.name && remember(row.type, row.name);
+        if (ok && add(row) != 0) {
+            done_.pop_back();
+            ok = false;
+        }
+        if (ok) continue;
+        ++failed;
+        report_failure(failureText, row.name);
+    }
+    return failed;
+}
+
 bool Registrations::remember(int type, const char16_t *name) {
     try {
         done_.push_back({type, std::u16string(name)});
@@ -34,34 +51,18 @@ bool Registrations::remember(int type, const char16_t *name) {
 
 int Registrations::add_functions(const KernelExports &kernel, std::span<const ScriptFunction> rows,
                                  const std::u16string &failureText) {
-    int failed = 0;
-    for (const ScriptFunction &row : rows) {
-        bool ok = kernel.SetFunction && row.name && remember(row.type, row.name);
-        if (ok && kernel.SetFunction(row.type, row.name, row.entry, row.lastParam) != 0) {
-            done_.pop_back();
-            ok = false;
-        }
-        if (ok) continue;
-        ++failed;
-        report_failure(failureText, row.name);
-    }
-    return failed;
+    if (!kernel.SetFunction) return int(rows.size());
+    auto add = [&](const ScriptFunction &r) {
+        return kernel.SetFunction(r.type, r.name, r.entry, r.lastParam);
+    };
+    return add_rows(rows, add, failureText);
 }
 
 int Registrations::add_constants(const KernelExports &kernel, std::span<const ScriptConstant> rows,
                                  const std::u16string &failureText) {
-    int failed = 0;
-    for (const ScriptConstant &row : rows) {
-        bool ok = kernel.SetConst && row.name && remember(row.type, row.name);
-        if (ok && kernel.SetConst(row.type, row.name, row.value) != 0) {
-            done_.pop_back();
-            ok = false;
-        }
-        if (ok) continue;
-        ++failed;
-        report_failure(failureText, row.name);
-    }
-    return failed;
+    if (!kernel.SetConst) return int(rows.size());
+    auto add = [&](const ScriptConstant &r) { return kernel.SetConst(r.type, r.name, r.value); };
+    return add_rows(rows, add, failureText);
 }
 
 void Registrations::remove_all(const KernelExports &kernel) {

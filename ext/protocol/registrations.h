@@ -54,6 +54,8 @@ private:
         int type;
         std::u16string name;
     };
+    template <typename Row, typename Add>
+    int add_rows(std::span<const Row> rows, Add add, const std::u16string &failureText);
     bool remember(int type, const char16_t *name);
     std::vector<Registered> done_;
 };

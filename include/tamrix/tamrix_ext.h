@@ -58,6 +58,16 @@ typedef int(TM_CALL *TmExeTmDll32W)(TmDllEntry entry, void *kernel, int init,
 
 /* --- callbacks a host publishes (type 256) ---------------------------------- */
 
+/* Keys a host publishes for the libraries:
+ *   "TmMessage", "MTM_LoadModule", "MTM_MessageBox" (type 256): the callbacks below;
+ *   "MTM_Quit" (type 256): a pointer to a byte that is non-zero while the host
+ *       shuts down ("UseTamrix" 1 and 2 then answer -1); looked up at start-up;
+ *   "MTM_LockKeyErrStr" (type -256): the private key type holding run-error
+ *       descriptions (-257), as a number carried in the pointer.  Under that
+ *       type a function's description is filed with the function name's UTF-16
+ *       bytes as key and a text "#1:reason;#2:reason;..." as value;
+ *   "MTM_LockKeyRunInfo" (type -256): the same for function help texts (-258). */
+
 /* "TmMessage": prints one text (no line end added). */
 typedef void(TM_CALL *TmMessageFn)(const char16_t *text);
 /* "MTM_LoadModule": compiles and files the module a "#USE#" statement names;

@@ -104,17 +104,6 @@ TEST(Statements, LongRunsOfBracketsStayLinear) {
     EXPECT_EQ(statements(deep).size(), 2u);
 }
 
-TEST(Words, ArePrefixesFollowedByOptionalBlanks) {
-    std::u16string t = u"#MODULE#  \t x";
-    size_t pos = 0;
-    EXPECT_FALSE(modlib::take_word(t, pos, t.size(), u"#END#"));
-    EXPECT_TRUE(modlib::take_word(t, pos, t.size(), u"#MODULE#"));
-    EXPECT_EQ(pos, 12u);
-    // The statement's end bounds the match.
-    pos = 0;
-    EXPECT_FALSE(modlib::take_word(t, pos, 4, u"#MODULE#"));
-}
-
 TEST(Reasons, AreCutFromTheDescriptionByExactCode) {
     std::u16string r;
     EXPECT_TRUE(modlib::find_reason(u"#1:one;#2:two;#12:twelve;", 2, r));
