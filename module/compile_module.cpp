@@ -73,7 +73,7 @@ int ModuleCompiler::run(const char16_t *source, int &moduleNo, TmModuleNode *&li
     try {
         text_.assign(source, length);
         reserved_.reserve(8);
-    } catch (const std::bad_alloc &) {
+    } catch (...) {
         return kModuleNoMemory;
     }
     main_ = lib_.numbers.take_main(kernel_, moduleNo);
@@ -84,7 +84,7 @@ int ModuleCompiler::run(const char16_t *source, int &moduleNo, TmModuleNode *&li
     int rc;
     try {
         rc = compile_text(moduleNo, list);
-    } catch (const std::bad_alloc &) {
+    } catch (...) {  // out of memory in the middle: undo like any failure
         rc = kModuleNoMemory;
     }
     if (rc != kModuleOk) {

@@ -111,6 +111,19 @@ TEST_F(ComModule, MarkersDecideWhatRuns) {
     EXPECT_EQ(runFlags, (std::vector<int>{1, 0, 0, 1}));
 }
 
+TEST_F(ComModule, PrefixesWithoutAFormulaAndUnpairedDirectives) {
+    // A prefix or marker with nothing after it hands the compiler an empty text.
+    for (const char16_t *src : {u"1; ~", u"1; i:", u"1; ~ c: !", u"1; :"}) {
+        Compiled c = compile(src);
+        EXPECT_EQ(c.rc, 3) << c.errorStart;
+        EXPECT_EQ(c.list, nullptr);
+    }
+    // Directives alone are no formula; "#END#" without "#MODULE#" and a
+    // "#MODULE#" left open are harmless.
+    EXPECT_EQ(compile(u"integer:; #MODULE#; #END#").rc, 3);
+    EXPECT_EQ(run(u"#END# 1; #MODULE# 2"), (Results{"r:1", "r:2"}));
+}
+
 TEST_F(ComModule, StringsWithSeparatorsStayInOneStatement) {
     EXPECT_EQ(run(u"(\"a;b//c/*d\", 5); 2"), (Results{"r:5", "r:2"}));
 }
