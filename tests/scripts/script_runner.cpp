@@ -5,7 +5,6 @@
 //
 // Exit status 0 when every expectation holds; otherwise the differences are
 // printed and the status is 1.
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -26,6 +25,7 @@ namespace {
 
 struct Expectations {
     std::vector<std::string> args;
+    std::string input;  // "// stdin: " lines, each ended by a line feed
     std::vector<std::string> output;              // "// expect: " lines, in order
     std::vector<std::string> compile_errors;      // "compile error N[ at RANGE]"
     std::vector<std::string> stderr_texts;        // "// expect stderr: "
@@ -106,6 +106,8 @@ bool parse_directive(const std::string &comment, const std::string &libs, Expect
         e.stdout_texts.push_back(rest);
     } else if (take_prefix(rest, "expect exit: ")) {
         e.exit_status = std::atoi(rest.c_str());
+    } else if (take_prefix(rest, "stdin: ")) {
+        e.input += rest + "\n";
     } else if (rest == "output: unchecked") {
         e.output_checked = false;
     } else if (take_prefix(rest, "args: ")) {
@@ -141,16 +143,23 @@ bool read_file(const std::string &path, std::string &bytes) {
     return true;
 }
 
-// Runs the program with stdin from /dev/null, collecting both streams until
-// it exits or the deadline passes (then it is killed).
-Outcome run(const std::vector<std::string> &command, int timeout_seconds) {
+// Runs the program with `input` as its standard input (through an unlinked
+// temporary file, so a program that never reads cannot block the runner),
+// collecting both streams until it exits or the deadline passes (then it is
+// killed).
+Outcome run(const std::vector<std::string> &command, const std::string &input,
+            int timeout_seconds) {
     Outcome outcome;
+    std::FILE *in = std::tmpfile();
+    if (!in) return outcome;
+    std::fwrite(input.data(), 1, input.size(), in);
+    std::fflush(in);
+    std::rewind(in);
     int out_pipe[2], err_pipe[2];
     if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return outcome;
     pid_t child = fork();
     if (child == 0) {
-        int null_in = open("/dev/null", O_RDONLY);
-        dup2(null_in, 0);
+        dup2(fileno(in), 0);
         dup2(out_pipe[1], 1);
         dup2(err_pipe[1], 2);
         close(out_pipe[0]);
@@ -193,6 +202,7 @@ Outcome run(const std::vector<std::string> &command, int timeout_seconds) {
         if (fd.fd >= 0) close(fd.fd);
     int wait_status = 0;
     waitpid(child, &wait_status, 0);
+    std::fclose(in);
     if (!outcome.timed_out && WIFEXITED(wait_status)) outcome.status = WEXITSTATUS(wait_status);
     return outcome;
 }
@@ -302,7 +312,7 @@ int main(int argc, char **argv) {
         command.push_back(replace_all(arg, "@FILE@", file));
     }
     if (!placed) command.push_back(file);
-    Outcome outcome = run(command, timeout);
+    Outcome outcome = run(command, expectations.input, timeout);
     std::vector<std::string> failures = check(expectations, outcome);
     if (failures.empty()) return 0;
     std::fprintf(stderr, "%s:\n", file.c_str());
