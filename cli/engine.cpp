@@ -130,38 +130,38 @@ void Engine::publish_callbacks() const {
                       as_value(&host_load_module), nullptr, &kept);
 }
 
+// Compiles and runs one formula without parameters through a typed pair of
+// exports; false when it does not compile.
+template <typename Com, typename Cal, typename Slot>
+bool run_once(const KernelExports &k, Com compile, Cal evaluate, int type,
+              const std::u16string &source) {
+    void *formula = nullptr;
+    Slot *data = nullptr;
+    int param_count = 0, first = 0, last = 0;
+    if (compile(source.c_str(), kSetupModule, &formula, &param_count, &data, &first, &last) != 0)
+        return false;
+    evaluate(formula, data);
+    k.DeleteFor(type, formula);
+    return true;
+}
+
 // Runs each type's stack-size built-in once, as a program would, and reads
-// the run-error record to see whether the allocation succeeded.
+// the run-error record to see whether the allocations succeeded.
 bool Engine::size_stacks(long slots, std::string *error) const {
     const KernelExports &k = kernel_;
     const std::u16string count = u"(" + platform::from_utf8(std::to_string(slots)) + u")";
-    int param_count = 0, first = 0, last = 0;
-    void *formula = nullptr;
-    int64_t *int_data = nullptr;
-    if (k.IntCom((u"SetIntStackMax" + count).c_str(), kSetupModule, &formula, &param_count,
-                 &int_data, &first, &last) == 0) {
-        k.IntCal(formula, int_data);
-        k.DeleteFor(TM_INTEGER, formula);
-    }
-    formula = nullptr;
-    double *real_data = nullptr;
-    if (k.RealCom((u"SetRealStackMax" + count).c_str(), kSetupModule, &formula, &param_count,
-                  &real_data, &first, &last) == 0) {
-        k.RealCal(formula, real_data);
-        k.DeleteFor(TM_REAL, formula);
-    }
-    formula = nullptr;
-    TmComplex *complex_data = nullptr;
-    if (k.ComplexCom((u"SetComplexStackMax" + count).c_str(), kSetupModule, &formula,
-                     &param_count, &complex_data, &first, &last) == 0) {
-        k.ComplexCal(formula, complex_data);
-        k.DeleteFor(TM_COMPLEX, formula);
-    }
+    bool compiled =
+        run_once<decltype(k.IntCom), decltype(k.IntCal), int64_t>(
+            k, k.IntCom, k.IntCal, TM_INTEGER, u"SetIntStackMax" + count) &&
+        run_once<decltype(k.RealCom), decltype(k.RealCal), double>(
+            k, k.RealCom, k.RealCal, TM_REAL, u"SetRealStackMax" + count) &&
+        run_once<decltype(k.ComplexCom), decltype(k.ComplexCal), TmComplex>(
+            k, k.ComplexCom, k.ComplexCal, TM_COMPLEX, u"SetComplexStackMax" + count);
     int type = 0, code = 0, formula_type = 0;
     const char16_t *name = nullptr;
     void *handle = nullptr;
     k.GetRunErr(&type, &name, &code, &formula_type, &handle);
-    if (type == 0) return true;
+    if (compiled && type == 0) return true;
     *error = "cannot size the value stacks to " + std::to_string(slots) + " slots";
     return false;
 }
