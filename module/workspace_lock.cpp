@@ -9,8 +9,10 @@ bool quitting(const volatile unsigned char *quit) { return quit && *quit != 0; }
 }  // namespace
 
 WorkspaceLock &workspace_lock() {
-    static WorkspaceLock *lock = new WorkspaceLock;  // never destroyed: see above
-    return *lock;
+    // Destroyed when the library is unloaded: by then the host has shut the
+    // library down, which waits until no thread holds or waits for the lock.
+    static WorkspaceLock lock;
+    return lock;
 }
 
 // Only the owner can release: a stray release from another thread is
