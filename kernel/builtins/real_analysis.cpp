@@ -1,13 +1,16 @@
-// STUB: "modf", "SimpIntegrate", "sum", "pro", "DataSum", "DataPro" (to be written).
+// "modf": the fractional part as the result, the integral part through the
+// second argument, which the caller passes by reference (&ip) to receive it.
+#include <cmath>
+
 #include "builtins.h"
 
 namespace tmx {
 
-double builtin_modf(int, double *, TmCallContext *) { return 0; }
-double builtin_simp_integrate(int, double *, TmCallContext *) { return 0; }
-double builtin_sum(int, double *, TmCallContext *) { return 0; }
-double builtin_pro(int, double *, TmCallContext *) { return 0; }
-double builtin_data_sum(int, double *, TmCallContext *) { return 0; }
-double builtin_data_pro(int, double *, TmCallContext *) { return 0; }
+double builtin_modf(int m, double *args, TmCallContext *) {
+    // Registered with two parameters, so the compilers always pass two; a
+    // native caller with fewer has no slot for the integral part.
+    if (m < 1) return 0.0;
+    return std::modf(args[0], &args[1]);
+}
 
 }  // namespace tmx

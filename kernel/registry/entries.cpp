@@ -96,6 +96,18 @@ uint32_t shared_cell(int type, int module, const char16_t *name, int32_t len, bo
     return cell->index;
 }
 
+int file_constant(int type, const char16_t *name, size_t len, void *value,
+                  void (*release)(void *)) {
+    if (type < kEntryIntConst || type > kEntryIntConst + 2 || !value) return kBadType;
+    if (!name || len == 0) return kEmptyName;
+    TreeKey key = wide_key(name, len);
+    switch (name_tree().insert(key, type, value, release)) {
+    case NameTree::Insert::Added: return kRegistered;
+    case NameTree::Insert::Exists: return kNameExists;
+    default: return kOutOfMemory;
+    }
+}
+
 }  // namespace tmx
 
 extern "C" {
@@ -133,11 +145,9 @@ TM_API int TM_CALL SetConst(int type, const char16_t *name, const void *value) {
     void *copy = std::malloc(size);
     if (!copy) return kOutOfMemory;
     std::memcpy(copy, value, size);
-    if (name_tree().insert(key, type, copy, release_plain_constant) != NameTree::Insert::Added) {
-        std::free(copy);
-        return kOutOfMemory;
-    }
-    return kRegistered;
+    const int filed = file_constant(type, name, wide_length(name), copy, release_plain_constant);
+    if (filed != kRegistered) std::free(copy);
+    return filed;
 }
 
 TM_API void TM_CALL DeleteConstOrFunction(int type, const char16_t *name) {
