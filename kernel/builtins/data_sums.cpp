@@ -1,0 +1,65 @@
+// "DataSum" and "DataPro"("f", x0, y0, x1, y1, ...): the sum or product of
+// a real formula over consecutive groups of its parameter count of values.
+// The walk stops at the first run error that becomes pending, with result 0.
+#include <cstdint>
+
+#include "builtin_support.h"
+#include "builtins.h"
+#include "formula_argument.h"
+
+namespace tmx {
+
+namespace {
+
+enum DataError : int {
+    kBadDataCount = 3,
+    kNoParameters = 4,
+};
+
+double over_data(int m, double *args, const TmCallContext *ctx, const char16_t *name,
+                 bool product) {
+    if (run_error_pending()) return 0.0;
+    // No data at all (nor perhaps a name): nothing to look up.
+    if (m < 1) {
+        report_builtin_error(2, name, kBadDataCount, ctx);
+        return 0.0;
+    }
+    NamedRealFormula f;
+    if (int code = find_real_formula(string_index_of(args[0]), ctx, &f)) {
+        report_builtin_error(2, name, code, ctx);
+        return 0.0;
+    }
+    if (f.params == 0) {
+        report_builtin_error(2, name, kNoParameters, ctx);
+        return 0.0;
+    }
+    if (m % f.params != 0) {
+        report_builtin_error(2, name, kBadDataCount, ctx);
+        return 0.0;
+    }
+
+    double acc = product ? 1.0 : 0.0;
+    for (double *group = args + 1; group <= args + m; group += f.params) {
+        // A running formula takes the group where it lies: argument slots
+        // are the callee's to change, and each group is read by one call only.
+        double *const point = f.argument_array(group);
+        if (point != group)
+            for (int32_t i = 0; i < f.params; ++i) point[i] = group[i];
+        const double value = f.call(point);
+        if (run_error_pending()) return 0.0;
+        acc = product ? acc * value : acc + value;
+    }
+    return acc;
+}
+
+}  // namespace
+
+double builtin_data_sum(int m, double *args, TmCallContext *ctx) {
+    return over_data(m, args, ctx, u"DataSum", false);
+}
+
+double builtin_data_pro(int m, double *args, TmCallContext *ctx) {
+    return over_data(m, args, ctx, u"DataPro", true);
+}
+
+}  // namespace tmx
