@@ -279,6 +279,17 @@ TEST_F(Qualified, CyclesTerminateAndMarksAreCleared) {
         EXPECT_FALSE(tmx::find_module_name(n, 1)->visited);
 }
 
+TEST_F(Qualified, UsedModulesPrefixQualifiedNames) {
+    int64_t n = 6;
+    ASSERT_EQ(SetConst(7, u"A::n", &n), 0);
+    EXPECT_EQ(real_run("using(\"Nope\", \"A\")", 8), 0);
+    EXPECT_EQ(real_run("fa(1)", 8), 2);     // A::fa
+    EXPECT_EQ(real_run("B::fb(1)", 8), 3);  // A::B::fb
+    EXPECT_EQ(real_run("both(0)", 8), 40);  // A::both, the shallowest
+    EXPECT_EQ(int_run("n*2", -8), 12);      // A::n as an integer constant
+    EXPECT_EQ(compile_status("hidden(1)", 8), 25);
+}
+
 TEST_F(Qualified, LiteralExternalNamesWithScopeStillWork) {
     ASSERT_EQ(SetFunction(5, u"sys::call", reinterpret_cast<void *>(&seven), 0), 0);
     EXPECT_EQ(real_run("sys::call(1)", 7), 7);
