@@ -5,7 +5,8 @@
 # missing, so the test and sample scripts call this first on every run.
 set -euo pipefail
 
-# Build and test tools, then the benchmark peers (muParser, Lua).
+# Build and test tools (clang and its runtime for the fuzz targets), then
+# the benchmark peers (muParser, Lua).
 PACKAGES=(
     build-essential
     g++
@@ -13,6 +14,8 @@ PACKAGES=(
     ninja-build
     pkg-config
     libgtest-dev
+    clang-14
+    libclang-rt-14-dev
     libbenchmark-dev
     libmuparser-dev
     lua5.4

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets up the machine, then builds and runs every test twice: a normal build
 # in build/ and a sanitizer build (AddressSanitizer with LeakSanitizer, and
-# UndefinedBehaviorSanitizer) in build-asan/.  Ends with one line
-# "N passed, N failed" over both runs and exits non-zero on any failure; a
-# build that fails counts as one failed test.
+# UndefinedBehaviorSanitizer) in build-asan/; then runs every fuzz target for
+# a bounded time (scripts/fuzz.sh, build-fuzz/), each counting as one test.
+# Ends with one line "N passed, N failed" over all of it and exits non-zero
+# on any failure; a build that fails counts as one failed test.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -93,6 +94,24 @@ fi
 export ASAN_OPTIONS="detect_leaks=$leaks${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 build_and_test build-asan -DTAMRIX_SANITIZE=ON -DTAMRIX_BUILD_BENCH=OFF
+
+# The fuzz script ends with its own "N passed, N failed" line.
+run_fuzz_targets() {
+    local log
+    log=$(mktemp)
+    bash scripts/fuzz.sh 2>&1 | tee "$log"
+    local summary
+    summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1)
+    rm -f "$log"
+    if [[ -z $summary ]]; then
+        echo "test: the fuzz run ended without a summary"
+        failed=$((failed + 1))
+        return
+    fi
+    passed=$((passed + ${summary%% passed*}))
+    failed=$((failed + $(sed -E 's/.*, ([0-9]+) failed/\1/' <<<"$summary")))
+}
+run_fuzz_targets
 
 echo "$passed passed, $failed failed"
 ((failed == 0))

@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora and the dictionary of the fuzz targets.
+
+The seeds come from the script tests and the example programs: whole
+programs for the module target, their statements (directives, prefixes and
+markers stripped) for the compile targets.  Each seed carries the header
+bytes its target reads first.  Run it again after adding programs; the files
+are committed, so fuzzing never needs Python.
+
+    python3 fuzz/make_corpus.py
+"""
+import hashlib
+import pathlib
+import re
+import shutil
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+OUT = ROOT / "fuzz" / "corpus"
+PROGRAM_DIRS = [ROOT / "tests" / "scripts", ROOT / "examples" / "programs"]
+MAX_PROGRAM_BYTES = 4000  # keeps the corpus small; large inputs fuzz slowly
+MAX_STATEMENTS = 60       # per compile target
+
+MODULE_ONE = b"\x01\x00"
+
+
+def utf16(text):
+    return text.encode("utf-16-le")
+
+
+def programs():
+    for directory in PROGRAM_DIRS:
+        for path in sorted(directory.rglob("*.tm")):
+            data = path.read_bytes()
+            if len(data) > MAX_PROGRAM_BYTES:
+                continue
+            try:
+                yield path, data.decode("utf-8")
+            except UnicodeDecodeError:
+                continue
+
+
+def strip_comments(text):
+    text = re.sub(r"/\*.*?\*/", " ", text, flags=re.S)
+    return re.sub(r"//[^\n]*", "", text)
+
+
+def statements(text):
+    """The formulas of a program, without directives, prefixes and markers.
+    Splitting at ';' is naive about strings, which only makes odd seeds."""
+    for raw in strip_comments(text).split(";"):
+        s = raw.strip()
+        if not s or s.startswith("#"):
+            continue
+        s = re.sub(r"^(integer|real|complex):\s*", "", s)
+        s = re.sub(r"^~\s*", "", s)
+        match = re.match(r"^([irc]):\s*", s)
+        kind = {"i": 1, "r": 2, "c": 3}.get(match.group(1)) if match else 2
+        s = s[match.end():] if match else s
+        s = re.sub(r"^[!:]\s*", "", s)
+        if s:
+            yield kind, s
+
+
+def write(target, data):
+    directory = OUT / target
+    directory.mkdir(parents=True, exist_ok=True)
+    name = hashlib.sha1(data).hexdigest()[:16]
+    (directory / name).write_bytes(data)
+
+
+def main():
+    if OUT.exists():
+        shutil.rmtree(OUT)
+    all_statements = []
+    for _path, text in programs():
+        write("fuzz_com_module", MODULE_ONE + utf16(text))
+        all_statements.extend(statements(text))
+    seen = set()
+    unique = [s for s in all_statements if not (s[1] in seen or seen.add(s[1]))]
+
+    by_type = {1: "fuzz_int_com", 2: "fuzz_real_com", 3: "fuzz_complex_com"}
+    # Each compiler gets its own statements first; the integer and complex
+    # ones also accept most real text and fill up with it.
+    for k in (1, 2, 3):
+        own = [source for kind, source in unique if kind == k]
+        other = [source for kind, source in unique if kind != k] if k != 2 else []
+        for source in (own + other)[:MAX_STATEMENTS]:
+            write(by_type[k], MODULE_ONE + utf16(source))
+
+    # Compile-and-run: consecutive statements of a program, up to four, with
+    # their types in byte 2 and parameter value 5 in byte 3.
+    group = []
+    for index, (kind, source) in enumerate(unique[: 4 * MAX_STATEMENTS]):
+        group.append((kind, source))
+        if len(group) == 4 or index % 3 == 2:
+            types = sum(k << (2 * i) for i, (k, _) in enumerate(group))
+            text = "\0".join(s for _, s in group)
+            write("fuzz_compile_eval", MODULE_ONE + bytes([types, 5]) + utf16(text))
+            group = []
+
+    # The registry target reads operations; a few random programs suffice.
+    for seed in range(8):
+        write("fuzz_registry", hashlib.sha256(bytes([seed])).digest() * 4)
+
+    write_dictionary()
+
+
+DICTIONARY_WORDS = (
+    "if which while until break continue return static free common "
+    "sum pro SimpIntegrate DataSum DataPro GetCalByte HFor Module OutFun using const "
+    "SetIntStackMax SetRealStackMax SetComplexStackMax max min modf err stop SetTalk "
+    "sqrt exp ln lg sin cos tan asin acos atan sinh cosh tanh abs floor ceil itor rtoi "
+    "itop ptoi getc getw getn atan2 fmod sign dim padd setc setw setn and or xor not "
+    "shl shr con x0 y0 xy slen twice count fail itwice cswap ki kr kc hi hr hc "
+    "++ -- >= <= == != :: ( ) [ ] { } = , : ; . ^ & | ! @\" \" \\\" \\& \\% \\x00FF "
+    "\\[3] \\00065 #MODULE# #END# #USE# integer: real: complex: i: r: c: ~ /* */ // "
+    "1e308 1e-308 9223372036854775807 0.5 1.5e3"
+).split()
+
+
+def write_dictionary():
+    lines = ["# Keywords, built-ins and operators as UTF-16LE text."]
+    for word in DICTIONARY_WORDS:
+        encoded = "".join("\\x%02X" % b for b in utf16(word))
+        lines.append('"%s"' % encoded)
+    (ROOT / "fuzz" / "formula.dict").write_text("\n".join(lines) + "\n")
+
+
+if __name__ == "__main__":
+    main()
