@@ -9,6 +9,7 @@
 #include "address_table.h"
 #include "compile/context.h"
 #include "eval/real_fast.h"
+#include "limits.h"
 #include "record.h"
 #include "registry/registry.h"
 #include "run_error.h"
@@ -19,13 +20,15 @@ namespace tmx {
 
 namespace {
 
-// Source length up to the terminating zero, capped so that every source
-// index fits the 32-bit token fields; longer sources are compiled up to the
-// cap (the tail cannot be addressed by an error range anyway).
+// Source length up to the terminating zero, or -1 when the source is longer
+// than kMaxSourceChars.  The scan stops one character past the limit, so a
+// huge text costs no more than a maximal one.
 int32_t source_length(const char16_t *src) {
-    constexpr int32_t kMax = 0x7FFFFFF0;
     int32_t n = 0;
-    while (n < kMax && src[n] != 0) ++n;
+    while (src[n] != 0) {
+        if (n == kMaxSourceChars) return -1;
+        ++n;
+    }
     return n;
 }
 
@@ -76,6 +79,13 @@ int compile_front_end(const TypeDesc &type, const char16_t *source, int module, 
         }
     }
 
+    const int32_t length = source_length(source);
+    if (length < 0) {
+        if (errBegin) *errBegin = 0;
+        if (errEnd) *errEnd = 0;
+        return kErrorSourceTooLong;
+    }
+
     auto *record = new (std::nothrow) FormulaRecord;
     if (!record) return TM_NO_MEMORY;
     record->type = int8_t(type.type);
@@ -85,7 +95,6 @@ int compile_front_end(const TypeDesc &type, const char16_t *source, int module, 
         return TM_NO_MEMORY;
     }
 
-    const int32_t length = source_length(source);
     CompileContext cx;
     for (;;) {
         cx = CompileContext{};

@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "limits.h"
+
 namespace tmx {
 
 WorkBuffers g_work;
@@ -62,11 +64,15 @@ bool alloc_tokens(int32_t count) {
     return ok;
 }
 
-// New capacity after a growth request; -1 when it overflows.
+// New capacity after a growth request: 2 * old + 30, but never beyond the
+// work-buffer limit; -1 when the buffer is at the limit already.  Clamping
+// (rather than refusing the step that would cross the limit) lets a compile
+// use every byte up to it.
 int64_t grown(int32_t old, size_t entry_size) {
-    int64_t n = int64_t(old) * 2 + 30;
-    if (n > INT_MAX || n * int64_t(entry_size) > INT_MAX) return -1;
-    return n;
+    const int64_t most = kMaxWorkBufferBytes / int64_t(entry_size);
+    if (old >= most) return -1;
+    const int64_t n = int64_t(old) * 2 + 30;
+    return n < most ? n : most;
 }
 
 }  // namespace

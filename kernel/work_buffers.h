@@ -3,7 +3,8 @@
 // Every buffer has a capacity counted in entries and starts small.  A compiler
 // never grows a buffer: when one is too small it stops and returns the
 // buffer's growth request code; the front end grows that buffer (new capacity
-// = 2 * old + 30, contents not kept) and compiles the whole source again.
+// = 2 * old + 30 up to kMaxWorkBufferBytes of limits.h, contents not kept)
+// and compiles the whole source again.
 // Buffers keep their grown capacity between compiles until FreeTamrix or a
 // failed growth releases them.
 #pragma once

@@ -4,19 +4,17 @@
 // (M::f, A::B::g) become one identifier, and a source without a header gets
 // the tokens "( ) =" in front so that every later pass sees a header.  The
 // lexer also measures the string area the literals will need and refuses
-// (error 39) a layout the code array could never hold; the header pass
+// (error 39) a layout beyond the string-area limit; the header pass
 // writes the strings once the name is known.
 #include <cstring>
 
+#include "../limits.h"
 #include "lex_strings.h"
 #include "parse_tokens.h"
 
 namespace tmx {
 
 namespace {
-
-// Code arrays at or beyond this size are refused rather than built.
-constexpr int64_t kCodeArrayLimit = 0x7FFFFFD0;
 
 struct Lexer {
     CompileContext &cx;
@@ -213,8 +211,8 @@ int Lexer::insert_header() {
 
 // Lays the string area out as the header pass will (name, then the body's
 // literals, aligned ones on a multiple of 4 characters) and refuses it when
-// the code array would reach its limit.  64-bit arithmetic throughout: a
-// single \[n] may ask for more than the address space.
+// it would reach the string-area limit (limits.h).  64-bit arithmetic
+// throughout: a single \[n] may ask for more than the address space.
 int Lexer::check_string_area() const {
     int32_t close = cx.header_close;
     int64_t name_length = 0;
@@ -228,7 +226,7 @@ int Lexer::check_string_area() const {
         std::memcpy(&length, tok[k].constant, sizeof length);
         if (tok[k].value) word = (word + 3) & ~int64_t(3);
         word += length + 1;
-        if (2 * word >= kCodeArrayLimit) return cx.fail(39, 0, 0);
+        if (2 * word >= kMaxStringAreaBytes) return cx.fail(kErrorSourceTooLong, 0, 0);
     }
     return 0;
 }

@@ -2,8 +2,10 @@
 #include "value_stacks.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
+#include "../limits.h"
 #include "../run_error.h"
 
 namespace tmx {
@@ -17,11 +19,12 @@ namespace {
 
 // Smallest stack a script can ask for.
 constexpr double kMinSlots = 10;
-// Largest: the limit and every frame position are 32-bit, so 2^31-1 slots is
-// the most the evaluators can address (16 GiB of reals, 32 GiB of complex
-// values).  Larger requests are refused like a failed allocation instead of
-// being clamped, so a script that asks for 1e300 learns that it got nothing.
-constexpr double kMaxSlots = 2147483647.0;
+// Largest: the memory limit of limits.h (which also keeps every frame
+// position within 32 bits).  Larger requests are refused like a failed
+// allocation instead of being clamped, so a script that asks for 1e300 learns
+// that it got nothing.
+template <class Slot> constexpr double kMaxSlots = double(kMaxValueStackBytes / sizeof(Slot));
+static_assert(kMaxValueStackBytes / sizeof(int64_t) < INT32_MAX);
 
 template <class Slot> void release(ValueStack<Slot> &s) {
     std::free(s.slots);
@@ -44,7 +47,7 @@ int64_t resize(ValueStack<Slot> &s, int type, double requested, const char16_t *
     // NaN fails every comparison and so ends up at the minimum too.
     if (!(requested >= kMinSlots)) requested = kMinSlots;
     release(s);
-    if (requested > kMaxSlots) {
+    if (requested > kMaxSlots<Slot>) {
         record_run_error(type, name, 1, ctx_type, ctx_formula);
         return 0;
     }

@@ -295,20 +295,20 @@ TEST(StringLiteral, BadEscapesAndUnclosedStrings) {
     }
 }
 
-// The code array may not reach 0x7FFFFFD0 bytes.  Without a name the first
+// The string area may not reach 64 MiB (limits.h).  Without a name the first
 // string starts at word 2, so n spaces end the area at word n + 3.
 TEST(StringLiteral, StringAreaLimit) {
     auto code = [](const std::u16string &src) { return run_front(src, kUpToLex).code; };
-    EXPECT_EQ(code(u"\"\\[1073741796]\""), 0);
-    FrontRun r = run_front(u"\"\\[1073741797]\"", kUpToLex);
+    EXPECT_EQ(code(u"\"\\[33554428]\""), 0);
+    FrontRun r = run_front(u"\"\\[33554429]\"", kUpToLex);
     EXPECT_EQ(r.code, 39);
     EXPECT_EQ(r.first, 0);
     EXPECT_EQ(r.last, 0);
-    EXPECT_EQ(code(u"g()=\"\\[1073741796]\""), 39); // the name takes a word
-    EXPECT_EQ(code(u"\"\\&\\[268435449]\""), 39);   // aligned: 4n spaces
-    EXPECT_EQ(code(u"\"\\&\\[268435448]\""), 0);
+    EXPECT_EQ(code(u"g()=\"\\[33554428]\""), 39); // the name takes a word
+    EXPECT_EQ(code(u"\"\\&\\[8388607]\""), 39);    // aligned: 4n spaces
+    EXPECT_EQ(code(u"\"\\&\\[8388606]\""), 0);
     EXPECT_EQ(code(u"\"\\[99999999999999999999999999]\""), 39);
-    EXPECT_EQ(code(u"\"\\[600000000]\"+\"\\[600000000]\""), 39); // together too much
+    EXPECT_EQ(code(u"\"\\[20000000]\"+\"\\[20000000]\""), 39); // together too much
     EXPECT_EQ(code(u"g(\"\\[99999999999]\")=1"), 0); // header strings get no space
 }
 
