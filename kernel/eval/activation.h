@@ -25,6 +25,7 @@
 
 #include "../address_table.h"
 #include "../record.h"
+#include "../run_error.h"
 #include "native_guard.h"
 #include "value_stacks.h"
 
@@ -115,11 +116,22 @@ template <class Slot>
 // Starts a nested activation on `stack`; false after recording why it may
 // not (invalidated, native stack, or "StackOverFlow" when the frame does not
 // fit the shared stack).
+//
+// A nested activation does not start at all while a run error is pending:
+// every unbounded run of calls re-enters some formula, so this is what lets
+// an interrupt from another thread end a recursion that has no loop to poll
+// (fib(100) would otherwise run on for ages after the error).  The result of
+// an evaluation with a pending error is not valid anyway; straight-line code
+// and first activations still run as before.
 template <class Slot>
 [[gnu::always_inline]] inline bool begin_nested(FormulaRecord *rec, Slot *args,
                                                 ValueStack<Slot> &stack, int type,
                                                 Frame<Slot, true> &a) {
     const int32_t *h = rec->header;
+    if (run_error_pending()) [[unlikely]] {
+        stack.copy_args = 1;
+        return false;
+    }
     if (!activation_allowed(rec, h, stack, type)) return false;
     read_record(rec, h, a);
     if (!args) args = a.data;
