@@ -66,6 +66,12 @@ void *address_lookup(uint32_t index, AddressKind kind) {
     return e.kind == kind ? e.ptr : nullptr;
 }
 
+uint32_t address_live_count() {
+    return g_size == 0 ? 0 : g_size - 1 - uint32_t(g_free.size());
+}
+
+uint32_t address_table_span() { return g_size; }
+
 void address_reset() {
     std::free(g_address_base);
     g_address_base = nullptr;

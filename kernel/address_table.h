@@ -34,6 +34,11 @@ void *address_lookup(uint32_t index, AddressKind kind);
 // Drops every entry (kernel teardown).
 void address_reset();
 
+// Diagnostics for leak checks: indices bound to an object now, and indices
+// the table spans (index 0 and freed ones included).
+uint32_t address_live_count();
+uint32_t address_table_span();
+
 // Unchecked read for code that holds an index the compiler wrote.
 inline void *address_at(uint32_t index) { return g_address_base[index].ptr; }
 

@@ -14,8 +14,9 @@ namespace tmx {
 
 // Longest formula source in characters (8 MiB of UTF-16 text).  A longer
 // source is refused with compile error 39 ("source too long or too many
-// strings"), range 0..0, before any pass runs.  At this length the work
-// buffers of the largest token lists stay below about 300 MB.
+// strings"), range 0..0, before any pass runs.  A source of this length
+// needs at most about 440 MB of work-buffer capacity (one token per
+// character, about 300 MB of it touched).
 inline constexpr int32_t kMaxSourceChars = int32_t(1) << 22;
 inline constexpr int kErrorSourceTooLong = 39;
 

@@ -23,10 +23,16 @@ configure_and_build() {
     cmake -S . -B "$dir" -G Ninja "$@" && ninja -C "$dir"
 }
 
-# Runs ctest in a build directory and adds its counts to the totals.
+# The soak test (label "soak") runs with this many cycles here; a full run
+# is `ctest --test-dir build -L soak` with TAMRIX_SOAK_CYCLES unset.
+export TAMRIX_SOAK_CYCLES=${TAMRIX_SOAK_CYCLES:-20000}
+
+# Runs ctest in a build directory (further arguments go to ctest; the log is
+# $dir/$log_name) and adds its counts to the totals.
 run_ctest() {
-    local dir=$1 log=$1/ctest-output.log
-    ctest --test-dir "$dir" --output-on-failure --timeout 600 -j "$(nproc)" 2>&1 | tee "$log"
+    local dir=$1 log=$1/$2
+    shift 2
+    ctest --test-dir "$dir" --output-on-failure --timeout 600 -j "$(nproc)" "$@" 2>&1 | tee "$log"
     local status=${PIPESTATUS[0]}
     # ctest closes with "97% tests passed, 3 tests failed out of 120".
     local summary
@@ -58,7 +64,9 @@ build_and_test() {
         return
     fi
     echo "=== $dir: tests"
-    run_ctest "$dir"
+    run_ctest "$dir" ctest-output.log -LE soak
+    echo "=== $dir: soak test, $TAMRIX_SOAK_CYCLES cycles"
+    run_ctest "$dir" ctest-soak-output.log -L soak
 }
 
 # LeakSanitizer stops the process with ptrace to scan it; where ptrace is
