@@ -37,8 +37,9 @@ protected:
 
     static size_t reports_of_the_interrupt() {
         const std::u16string &text = captured().messages;
-        const std::u16string expected = u"\r\n\r\nTamrix表达式运行错误！\r\n其他运行错误！\r\n错误描述：" +
-                                        std::u16string(kInterruptName) + u"  错误代码：0\r\n";
+        std::u16string expected = u"\r\n\r\nTamrix表达式运行错误！\r\n其他运行错误！\r\n错误描述：";
+        expected += kInterruptName;
+        expected += u"  错误代码：0\r\n";
         size_t count = 0;
         for (size_t at = text.find(expected); at != std::u16string::npos;
              at = text.find(expected, at + 1))

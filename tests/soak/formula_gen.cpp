@@ -356,8 +356,9 @@ std::unique_ptr<Expr> Generator::leaf(const Formula &f, int64_t limit, int64_t *
         default: {
             const int64_t most = std::min(limit, kLiteralLimit);
             auto e = node(Op::Literal);
-            e->value.re = int64_t(rng_() % uint64_t(2 * most + 1)) - most;
-            if (f.type == 3 && below(2)) e->value.im = int64_t(rng_() % uint64_t(2 * most + 1)) - most;
+            const uint64_t span = uint64_t(2 * most + 1);
+            e->value.re = int64_t(rng_() % span) - most;
+            if (f.type == 3 && below(2)) e->value.im = int64_t(rng_() % span) - most;
             *bound = most;
             return e;
         }

@@ -132,7 +132,8 @@ TEST_F(Interrupt, RecursionWhoseFramesLoopEnds) {
         interrupt(type, top, "looping recursion of type " + std::to_string(type));
     }
     // Loops at every level of a branching recursion.
-    Compiled g = compile(2, u"g(n : k)=which(n<=0, running(), (k=0, while(k<3, g(n-1), k++), 0))", 4);
+    Compiled g =
+        compile(2, u"g(n : k)=which(n<=0, running(), (k=0, while(k<3, g(n-1), k++), 0))", 4);
     ASSERT_EQ(g.status, 0);
     Compiled top = compile(2, u"g(40)", 4);
     ASSERT_EQ(top.status, 0);

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "kernel/eval/value_stacks.h"
 #include "kernel/limits.h"
@@ -57,12 +59,13 @@ class StackLimits : public ::testing::Test {
 };
 
 TEST_F(StackLimits, ArgumentsBelowTheMinimumGiveTenSlots) {
-    const char16_t *small[] = {u"-1", u"0", u"3", u"9", u"-1e300", u"-(1/0)", u"0/0"};
+    const char16_t *small[] = {u"-1", u"0", u"3", u"9"};
+    // NaN and infinities exist in real and complex formulas only.
+    const char16_t *non_finite[] = {u"-1e300", u"-(1e300*1e300)", u"0/0", u"(-0)/0"};
     for (int type = 1; type <= 3; ++type) {
-        for (const char16_t *arg : small) {
-            // 1/0 is a run error in integer formulas; the others apply.
-            if (type == 1 && std::u16string(arg).find(u'/') != std::u16string::npos) continue;
-            if (type == 1 && std::u16string(arg).find(u'e') != std::u16string::npos) continue;
+        std::vector<const char16_t *> args(std::begin(small), std::end(small));
+        if (type != 1) args.insert(args.end(), std::begin(non_finite), std::end(non_finite));
+        for (const char16_t *arg : args) {
             EXPECT_EQ(set_stack(type, arg), 10) << type;
             EXPECT_EQ(stack_limit(type), 10);
             EXPECT_EQ(take_run_error().type, 0);
