@@ -104,9 +104,14 @@ void run_program(const std::u16string &source, int moduleNo) {
             g_services.exe(list, host_int, host_real, host_complex);
         }
         GetRunErr(nullptr, nullptr, nullptr, nullptr, nullptr);
-        g_services.del(moduleNo);
     }
-    for (int loaded : g_loaded) g_services.del(loaded);
+    // Deleting runs the release passes of formulas that have one.
+    {
+        fuzz::WatchdogScope armed(watchdog());
+        if (rc == 0) g_services.del(moduleNo);
+        for (int loaded : g_loaded) g_services.del(loaded);
+    }
+    GetRunErr(nullptr, nullptr, nullptr, nullptr, nullptr);
     g_loaded.clear();
 }
 

@@ -3,7 +3,8 @@
 //
 // Input: byte 0 and 1 the module number, byte 2 the number types (two bits
 // per formula: 1 integer, 2 real, 3 complex, 0 real), byte 3 the parameter
-// values, then UTF-16 text whose zero characters separate the formulas.
+// values (bit 6: the extremes of the type) and the order of deletion (bit 7),
+// then UTF-16 text whose zero characters separate the formulas.
 // Later formulas may call earlier ones.  After one run of each, the first
 // formula is deleted, which invalidates its callers, and the others run
 // again before they are deleted in the order byte 3's top bit picks.
@@ -54,10 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (const auto &f : formulas) fuzz::evaluate(f, seed, &watchdog());
     if (formulas.empty()) return 0;
 
-    DeleteFor(formulas.front().type, formulas.front().handle);
+    fuzz::remove(formulas.front(), &watchdog());
     formulas.erase(formulas.begin());
     for (const auto &f : formulas) fuzz::evaluate(f, seed, &watchdog());
     if (seed & 0x80) std::reverse(formulas.begin(), formulas.end());
-    for (const auto &f : formulas) DeleteFor(f.type, f.handle);
+    for (const auto &f : formulas) fuzz::remove(f, &watchdog());
     return 0;
 }

@@ -135,6 +135,7 @@ constexpr Template kTemplates[] = {
     {u"z", u"z()=zz(1)+yy"},
     {u"r", u"r(n)=which(n<1,0,r(n-1)+1)"},
     {u"w", u"w(:i)=i=0,while(i<5,i++),i"},
+    {u"t", u"t()=slen(\"x;y\")+slen(@\"\\q\")"},
     {u"f", u"f()=hi(1)"},
 };
 
@@ -170,6 +171,7 @@ private:
     void delete_const_or_function();
     void lock_module();
     void module_messages();
+    void formula_strings();
 
     void check_key(const std::string &key, int type);
     void check_formula_alive(const LiveFormula &f, const char *when);
@@ -614,8 +616,33 @@ void Driver::module_messages() {
         fail("a formula's name or module message is wrong");
 }
 
+// GetForStr through a call context, or through a handle and type: a string
+// area it hands out is readable from `first` to `last`.
+void Driver::formula_strings() {
+    void *handle = nullptr;
+    const bool stale = in_.ConsumeBool();
+    const auto &list = stale ? model_.deleted : model_.formulas;
+    if (!list.empty())
+        handle = list[in_.ConsumeIntegralInRange<size_t>(0, list.size() - 1)].handle;
+    TmCallContext context{int8_t(in_.ConsumeIntegralInRange(0, 3)), handle};
+    char16_t *text = nullptr;
+    int first = -7, last = -7;
+    if (in_.ConsumeBool()) {
+        GetForStr(&context, &text, &first, &last);
+    } else {
+        text = static_cast<char16_t *>(handle);
+        last = in_.ConsumeIntegralInRange(0, 4);
+        GetForStr(nullptr, &text, &first, &last);
+    }
+    if (!text) return;
+    if (stale) fail("GetForStr handed out the strings of a deleted formula");
+    volatile char16_t sink = 0;
+    for (int i = first; i <= last; ++i) sink = text[i];
+    (void)sink;
+}
+
 void Driver::step() {
-    switch (in_.ConsumeIntegralInRange(0, 14)) {
+    switch (in_.ConsumeIntegralInRange(0, 15)) {
     case 0: insert_key(); break;
     case 1: search_key(); break;
     case 2: delete_key(); break;
@@ -631,6 +658,7 @@ void Driver::step() {
     case 12: delete_const_or_function(); break;
     case 13: lock_module(); break;
     case 14: module_messages(); break;
+    case 15: formula_strings(); break;
     }
 }
 

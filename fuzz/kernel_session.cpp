@@ -1,6 +1,8 @@
 #include "kernel_session.h"
 
+#include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "kernel/eval/value_stacks.h"
 
@@ -34,7 +36,8 @@ double TM_CALL real_count(int m, double *args, TmCallContext *) {
 
 // Reports a run error for its caller, as library functions do on bad input.
 double TM_CALL real_fail(int, double *args, TmCallContext *ctx) {
-    if (TestRunErr() == 0) SetRunErr(2, u"fail", int(args[0]) & 0xFF, 0, ctx);
+    const double code = args[0] >= 0 && args[0] < 256 ? args[0] : 0;  // NaN too
+    if (TestRunErr() == 0) SetRunErr(2, u"fail", int(code), 0, ctx);
     return 0;
 }
 
@@ -107,31 +110,58 @@ Compiled compile(int type, const std::u16string &source, int module, TmLockFunct
     return c;
 }
 
+namespace {
+
+// Parameter values: small ones (recursion on them ends soon) and, for a
+// quarter of the seeds, the extremes of the type.
+int64_t int_argument(int seed, int i) {
+    static constexpr int64_t kExtremes[] = {INT64_MIN, INT64_MAX, -1, 0};
+    if (seed & 0x40) return kExtremes[(seed + i) & 3];
+    return seed % 16 - 4 + i;
+}
+
+double real_argument(int seed, int i) {
+    static constexpr double kExtremes[] = {
+        std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+        -1e308, -0.0};
+    if (seed & 0x40) return kExtremes[(seed + i) & 3];
+    return seed % 16 - 4 + i * 0.5;
+}
+
+}  // namespace
+
 void evaluate(const Compiled &formula, int seed, Watchdog *dog) {
     if (formula.status != 0) return;
-    if (dog) dog->arm();
     const int params = formula.paramCount + 1;
-    const int value = seed % 16 - 4;
+    if (dog) dog->arm();
     switch (formula.type) {
     case 1: {
         auto *args = static_cast<int64_t *>(formula.data);
-        for (int i = 0; i < params; ++i) args[i] = value + i;
+        for (int i = 0; i < params; ++i) args[i] = int_argument(seed, i);
         IntCal(formula.handle, args);
         break;
     }
     case 2: {
         auto *args = static_cast<double *>(formula.data);
-        for (int i = 0; i < params; ++i) args[i] = value + i * 0.5;
+        for (int i = 0; i < params; ++i) args[i] = real_argument(seed, i);
         RealCal(formula.handle, args);
         break;
     }
     case 3: {
         auto *args = static_cast<TmComplex *>(formula.data);
-        for (int i = 0; i < params; ++i) args[i] = {double(value + i), 0.5};
+        for (int i = 0; i < params; ++i) args[i] = {real_argument(seed, i), 0.5};
         ComplexCal(formula.handle, args);
         break;
     }
     }
+    if (dog) dog->disarm();
+    GetRunErr(nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+void remove(const Compiled &formula, Watchdog *dog) {
+    if (formula.status != 0) return;
+    if (dog) dog->arm();
+    DeleteFor(formula.type, formula.handle);
     if (dog) dog->disarm();
     GetRunErr(nullptr, nullptr, nullptr, nullptr, nullptr);
 }

@@ -55,4 +55,8 @@ Compiled compile(int type, const std::u16string &source, int module,
 // watchdog armed (when given), then reads and so clears the run-error record.
 void evaluate(const Compiled &formula, int seed, Watchdog *dog);
 
+// Deletes the formula.  Deleting runs a formula's release pass, which may
+// loop like any run: the watchdog (when given) is armed for it too.
+void remove(const Compiled &formula, Watchdog *dog);
+
 }  // namespace fuzz

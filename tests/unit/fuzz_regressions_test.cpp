@@ -1,0 +1,78 @@
+// Inputs the fuzz targets (fuzz/) stopped on, replayed through the same
+// exports, so the normal test run catches a regression without clang.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "tamrix/tamrix.h"
+
+namespace {
+
+constexpr int kInterrupt = 6;
+
+struct Compiled {
+    int status = -99;
+    void *handle = nullptr;
+    int paramCount = 0;
+    double *data = nullptr;
+};
+
+Compiled compile_real(const std::u16string &source, int module = -1) {
+    Compiled c;
+    int begin = 0, end = 0;
+    c.status = RealCom(source.c_str(), module, &c.handle, &c.paramCount, &c.data, &begin, &end);
+    return c;
+}
+
+int take_run_error_type() {
+    int type = 0;
+    GetRunErr(&type, nullptr, nullptr, nullptr, nullptr);
+    return type;
+}
+
+// Records an interrupt from another thread after a delay, as a host's
+// monitor does; joined when the test's scope ends.
+class DelayedInterrupt {
+public:
+    explicit DelayedInterrupt(std::chrono::milliseconds delay)
+        : thread_([delay] {
+              std::this_thread::sleep_for(delay);
+              SetRunErr(kInterrupt, u"monitor", 0, 0, nullptr);
+          }) {}
+    ~DelayedInterrupt() { thread_.join(); }
+
+private:
+    std::thread thread_;
+};
+
+class FuzzRegressions : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(InitTamrix()); }
+    void TearDown() override {
+        take_run_error_type();
+        FreeTamrix();
+    }
+};
+
+// fuzz_compile_eval hung on "f(:static,free)=while(free,1)": deleting a
+// formula runs its release pass, which can loop like any run.  The pass ends
+// once another thread records a run error, and the formula is gone after.
+TEST_F(FuzzRegressions, ReleasePassThatLoopsEndsOnInterrupt) {
+    Compiled f = compile_real(u"f(:static,free)=while(free,1)");
+    ASSERT_EQ(f.status, 0);
+    {
+        DelayedInterrupt monitor(std::chrono::milliseconds(20));
+        DeleteFor(TM_REAL, f.handle);
+    }
+    EXPECT_EQ(take_run_error_type(), kInterrupt);
+    EXPECT_FALSE(IsFor(u"f", TM_REAL, -1, f.handle, f.data, f.paramCount));
+    // The name is free again.
+    Compiled again = compile_real(u"f(:static,free)=free");
+    EXPECT_EQ(again.status, 0);
+    DeleteFor(TM_REAL, again.handle);
+}
+
+}  // namespace
