@@ -98,12 +98,21 @@ def main():
             write("fuzz_compile_eval", MODULE_ONE + bytes([types, 5]) + utf16(text))
             group = []
 
+    # Inputs a target once stopped on stay in its corpus.
+    for types, text in REGRESSIONS:
+        write("fuzz_compile_eval", MODULE_ONE + bytes([types, 5]) + utf16(text))
+
     # The registry target reads operations; a few random programs suffice.
     for seed in range(8):
         write("fuzz_registry", hashlib.sha256(bytes([seed])).digest() * 4)
 
     write_dictionary()
 
+
+# (types byte, formulas joined by NUL) for fuzz_compile_eval.
+REGRESSIONS = [
+    (2, "f(:static,free)=while(free,1)"),  # a release pass that never ends
+]
 
 DICTIONARY_WORDS = (
     "if which while until break continue return static free common "
