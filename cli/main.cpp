@@ -9,6 +9,7 @@
 #include "engine.h"
 #include "extensions.h"
 #include "host_callbacks.h"
+#include "interrupt_watch.h"
 #include "options.h"
 #include "platform/loader.h"
 #include "platform/text.h"
@@ -47,16 +48,33 @@ int run_programs(const cli::Options &options) {
     cli::OutputSink out(stdout);
     int status = cli::kExitOk;
     {
+        // Outlives the modules: deleting one runs release passes that may loop.
+        cli::Interrupter interrupter(engine.kernel().SetRunErr, options.time_limit_seconds);
         cli::ExtensionSet extensions(engine);
         cli::Session session(engine, out);
         for (const cli::LoadItem &item : options.loads) extensions.load(item);
         for (const cli::SourceItem &source : options.sources) {
             status = session.run(source);
+            if (interrupter.cause() != cli::Interrupter::Cause::None) break;
             if (status != cli::kExitOk) break;
         }
         // Modules go before the libraries whose functions they call.
         session.close();
         extensions.unload_all();
+        // An interrupt may have landed in a compile (which then fails) as
+        // well as in a run: the cause decides the status.
+        switch (interrupter.cause()) {
+        case cli::Interrupter::Cause::UserInterrupt:
+            status = cli::kExitInterrupted;
+            break;
+        case cli::Interrupter::Cause::TimeLimit:
+            std::fprintf(stderr, "tamrix: interrupted after the time limit of %g s\n",
+                         options.time_limit_seconds);
+            status = cli::kExitRunError;
+            break;
+        case cli::Interrupter::Cause::None:
+            break;
+        }
     }
     out.finish_line();
     cli::host_state().out = nullptr;
@@ -67,6 +85,8 @@ int run_programs(const cli::Options &options) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    // Before any thread exists: Ctrl-C is then taken only by the interrupter.
+    cli::block_interrupt_signal();
     std::vector<std::string> args(argv + 1, argv + argc);
     cli::ParsedOptions parsed = cli::parse_options(args);
     if (!parsed.ok) {

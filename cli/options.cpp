@@ -18,6 +18,17 @@ bool parse_stack(const std::string &text, long &slots) {
     return true;
 }
 
+bool parse_seconds(const std::string &text, double &seconds) {
+    if (text.empty()) return false;
+    errno = 0;
+    char *end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    // Up to a year: beyond that the deadline arithmetic would overflow.
+    if (errno != 0 || *end != '\0' || !(value > 0) || value > 31536000) return false;
+    seconds = value;
+    return true;
+}
+
 LoadItem parse_load(const std::string &text) {
     LoadItem item;
     size_t colon = text.find(':');
@@ -75,7 +86,7 @@ ParsedOptions parse_options(const std::vector<std::string> &args) {
         std::string name = arg, value;
         bool inline_value = split_long_option(arg, name, value);
         bool takes_value = name == "-e" || name == "--eval" || name == "--load" ||
-                           name == "--stack";
+                           name == "--stack" || name == "--time-limit";
         if (!takes_value) return failure("unknown option '" + arg + "'");
         if (!inline_value) {
             if (i + 1 >= args.size()) return failure("option '" + name + "' needs a value");
@@ -87,6 +98,10 @@ ParsedOptions parse_options(const std::vector<std::string> &args) {
             LoadItem item = parse_load(value);
             if (item.library.empty()) return failure("--load needs a library name");
             options.loads.push_back(item);
+        } else if (name == "--time-limit") {
+            if (!parse_seconds(value, options.time_limit_seconds))
+                return failure("--time-limit needs a number of seconds above 0, not '" + value +
+                               "'");
         } else if (!parse_stack(value, options.stack_slots)) {
             return failure("--stack needs a whole number from 0 to 2147483647, not '" + value +
                            "'");
@@ -109,6 +124,7 @@ std::string usage_text() {
            "                       to N slots before any program runs; default 100000;\n"
            "                       0 leaves them unsized, so recursion fails until the\n"
            "                       program calls SetRealStackMax and the like\n"
+           "      --time-limit S   interrupt a run that takes more than S seconds\n"
            "  -h, --help           show this help and exit\n"
            "  -V, --version        show the kernel's and this program's versions\n"
            "  -                    read a program from standard input\n"
@@ -122,7 +138,11 @@ std::string usage_text() {
            "\n"
            "Exit status: 0 success; 64 bad usage; 65 compile error; 66 a program file\n"
            "cannot be read; 69 the kernel or module library cannot be started;\n"
-           "70 run error (the run-error report was printed while the program ran).\n";
+           "70 run error (the run-error report was printed while the program ran, or\n"
+           "the time limit interrupted it); 130 interrupted by Ctrl-C.\n"
+           "\n"
+           "Ctrl-C interrupts a running program the way the run-error report shows\n"
+           "(run error 6); a second Ctrl-C ends tamrix at once.\n";
 }
 
 }  // namespace cli

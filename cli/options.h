@@ -26,6 +26,8 @@ struct Options {
     // Slots of each shared value stack; 0 leaves the stacks unsized, so that
     // nested calls fail until a program sizes them itself.
     long stack_slots = 100000;
+    // Seconds after which a run is interrupted as by Ctrl-C; 0: no limit.
+    double time_limit_seconds = 0;
     bool help = false;
     bool version = false;
 };

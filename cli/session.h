@@ -20,6 +20,7 @@ enum ExitStatus {
     kExitNoInput = 66,
     kExitUnavailable = 69,
     kExitRunError = 70,
+    kExitInterrupted = 130, // 128 + SIGINT, as a shell reports it
 };
 
 class Session {

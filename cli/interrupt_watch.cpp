@@ -1,0 +1,85 @@
+#include "interrupt_watch.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+namespace cli {
+
+namespace {
+
+constexpr long kRepeatNanoseconds = 100'000'000;  // 100 ms
+
+const char16_t kUserInterrupt[] = u"OpenTM：用户中断了Tamrix运行。";
+const char16_t kTimeLimit[] = u"tamrix：运行时间超过了 --time-limit。";
+
+sigset_t interrupt_set() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    return set;
+}
+
+}  // namespace
+
+void block_interrupt_signal() {
+    sigset_t set = interrupt_set();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+Interrupter::Interrupter(decltype(&::SetRunErr) set_run_err, double time_limit_seconds)
+    : set_run_err_(set_run_err) {
+    if (!set_run_err_) return;
+    thread_ = std::thread([this, time_limit_seconds] { watch(time_limit_seconds); });
+}
+
+Interrupter::~Interrupter() {
+    done_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+void Interrupter::record(Cause cause) {
+    Cause none = Cause::None;
+    cause_.compare_exchange_strong(none, cause);
+    set_run_err_(6, cause_.load() == Cause::TimeLimit ? kTimeLimit : kUserInterrupt, 0, 0,
+                 nullptr);
+}
+
+void Interrupter::watch(double time_limit_seconds) {
+    using Clock = std::chrono::steady_clock;
+    const bool limited = time_limit_seconds > 0;
+    const Clock::time_point deadline =
+        limited ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                     std::chrono::duration<double>(time_limit_seconds))
+                : Clock::time_point::max();
+    const sigset_t set = interrupt_set();
+    int interrupts = 0;
+    while (!done_) {
+        // Wake at least every 100 ms: to notice the end, to repeat a
+        // triggered interrupt, and to check the deadline.
+        timespec wait{0, kRepeatNanoseconds};
+        int signal = sigtimedwait(&set, nullptr, &wait);
+        if (done_) break;
+        if (signal == SIGINT) {
+            if (++interrupts > 1) {
+                std::fputs("\ntamrix: interrupted\n", stderr);
+                _exit(130);
+            }
+            std::fputs("\ntamrix: interrupting the run (Ctrl-C again to quit at once)\n",
+                       stderr);
+            record(Cause::UserInterrupt);
+            continue;
+        }
+        if (signal < 0 && errno != EAGAIN && errno != EINTR) break;
+        if (cause_.load() != Cause::None) {
+            record(cause_.load());
+        } else if (limited && Clock::now() >= deadline) {
+            record(Cause::TimeLimit);
+        }
+    }
+}
+
+}  // namespace cli
