@@ -14,6 +14,7 @@ void destroy_record(FormulaRecord *r) {
     std::free(r->code);
     std::free(r->header);
     std::free(r->data);
+    std::free(r->filed_name);
     delete r;
 }
 

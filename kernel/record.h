@@ -91,6 +91,11 @@ struct FormulaRecord {
     ReferrerCell *referrers = nullptr; // formulas that call this one
     int8_t type = 0;                   // 1 integer, 2 real, 3 complex
     bool anonymous = false;            // in the anonymous list, not a name list
+    // The name the formula is filed under, copied when it is filed: the copy
+    // in the string area is not fixed, since setc/setw/setn may write there,
+    // and unlinking by a changed name would leave the record in its list.
+    char16_t *filed_name = nullptr;    // std::malloc, freed with the record
+    size_t filed_name_length = 0;
     FastCode *fast = nullptr;          // pre-decoded form (eval/real_fast.h), or null
 };
 

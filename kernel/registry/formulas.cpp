@@ -2,6 +2,8 @@
 // registry's teardown.
 #include "formulas.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <new>
 #include <unordered_map>
 
@@ -46,7 +48,9 @@ void unlink_from(FormulaRecord **head, FormulaRecord *r) {
     r->prev = r->next = nullptr;
 }
 
-TreeKey name_key(const FormulaRecord *r) { return wide_key(formula_name(r), name_length(r)); }
+TreeKey filed_key(const FormulaRecord *r) {
+    return wide_key(r->filed_name, r->filed_name_length);
+}
 
 // Release routine of a same-name list entry: releases every formula still in
 // the list (the entry is only removed with formulas in it at teardown).
@@ -67,7 +71,7 @@ void unfile(FormulaRecord *r) {
         unlink_from(&g_anonymous[r->type], r);
         return;
     }
-    TreeKey key = name_key(r);
+    TreeKey key = filed_key(r);
     TreeEntry *e = name_tree().find(key, r->type);
     if (!e) {
         r->prev = r->next = nullptr;
@@ -217,12 +221,21 @@ bool file_formula(FormulaRecord *r) {
         push_front(&g_anonymous[r->type], r);
         return true;
     }
-    TreeEntry *e = nullptr;
-    auto rc = name_tree().insert(wide_key(formula_name(r), len), r->type, r, release_name_list, &e);
-    if (rc == NameTree::Insert::NoMemory) {
+    auto *name = static_cast<char16_t *>(std::malloc(len * sizeof(char16_t)));
+    if (!name) {
         map.erase(r);
         return false;
     }
+    std::memcpy(name, formula_name(r), len * sizeof(char16_t));
+    TreeEntry *e = nullptr;
+    auto rc = name_tree().insert(wide_key(name, len), r->type, r, release_name_list, &e);
+    if (rc == NameTree::Insert::NoMemory) {
+        std::free(name);
+        map.erase(r);
+        return false;
+    }
+    r->filed_name = name;
+    r->filed_name_length = len;
     r->anonymous = false;
     auto *head = rc == NameTree::Insert::Exists ? static_cast<FormulaRecord *>(e->data) : nullptr;
     push_front(&head, r);

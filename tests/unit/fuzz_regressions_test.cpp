@@ -75,4 +75,26 @@ TEST_F(FuzzRegressions, ReleasePassThatLoopsEndsOnInterrupt) {
     DeleteFor(TM_REAL, again.handle);
 }
 
+// fuzz_compile_eval: "gcd(a,b)= which(b==6, a, setc(b, a%b))" wrote into its
+// own name (the name is part of the string area setc may write), and deleting
+// it then looked for its list under the changed name: the record was freed
+// but stayed in its same-name list, read again by FreeTamrix.
+TEST_F(FuzzRegressions, FormulaThatRewritesItsNameIsStillUnfiled) {
+    Compiled f = compile_real(u"f(x)= setw(1, 65), x");
+    ASSERT_EQ(f.status, 0);
+    f.data[0] = 2;
+    EXPECT_EQ(RealCal(f.handle, f.data), 2);
+    EXPECT_EQ(take_run_error_type(), 0);
+    DeleteFor(2, f.handle);
+
+    // The name is free again and the list does not hold the freed record.
+    void *found = nullptr;
+    EXPECT_FALSE(GetFor(u"f", 2, nullptr, nullptr, &found, nullptr, nullptr));
+    Compiled again = compile_real(u"f(x)= x+1");
+    EXPECT_EQ(again.status, 0);
+    Compiled caller = compile_real(u"f(3)");
+    ASSERT_EQ(caller.status, 0);
+    EXPECT_EQ(RealCal(caller.handle, caller.data), 4);
+}
+
 }  // namespace
