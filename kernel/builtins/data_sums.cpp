@@ -13,7 +13,6 @@ namespace {
 
 enum DataError : int {
     kBadDataCount = 3,
-    kNoParameters = 4,
 };
 
 double over_data(int m, double *args, const TmCallContext *ctx, const char16_t *name,
@@ -25,12 +24,8 @@ double over_data(int m, double *args, const TmCallContext *ctx, const char16_t *
         return 0.0;
     }
     NamedRealFormula f;
-    if (int code = find_real_formula(string_index_of(args[0]), ctx, &f)) {
+    if (int code = find_real_formula_with_parameters(string_index_of(args[0]), ctx, &f)) {
         report_builtin_error(2, name, code, ctx);
-        return 0.0;
-    }
-    if (f.params == 0) {
-        report_builtin_error(2, name, kNoParameters, ctx);
         return 0.0;
     }
     if (m % f.params != 0) {

@@ -18,4 +18,10 @@ FormulaArgumentError find_real_formula(int64_t index, const TmCallContext *ctx,
     return kFormulaFound;
 }
 
+FormulaArgumentError find_real_formula_with_parameters(int64_t index, const TmCallContext *ctx,
+                                                       NamedRealFormula *out) {
+    if (FormulaArgumentError code = find_real_formula(index, ctx, out)) return code;
+    return out->params == 0 ? kFormulaWithoutParameters : kFormulaFound;
+}
+
 }  // namespace tmx

@@ -34,11 +34,16 @@ enum FormulaArgumentError : int {
     kFormulaFound = 0,
     kBadFormulaString = 1,
     kFormulaNotFound = 2,
+    kFormulaWithoutParameters = 4, // "sum", "pro", "DataSum", "DataPro"
 };
 
 // Looks up the real formula whose name is the string at word index `index`
 // of the caller's string area.
 FormulaArgumentError find_real_formula(int64_t index, const TmCallContext *ctx,
                                        NamedRealFormula *out);
+// The same for the walks over points and data groups, which need a formula
+// that takes at least one parameter.
+FormulaArgumentError find_real_formula_with_parameters(int64_t index, const TmCallContext *ctx,
+                                                       NamedRealFormula *out);
 
 }  // namespace tmx

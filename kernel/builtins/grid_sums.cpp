@@ -24,7 +24,6 @@ namespace {
 
 enum GridError : int {
     kBadArgumentCount = 3,
-    kNoParameters = 4,
     kNoMemory = 5,
     kBadRange = 6,
 };
@@ -71,12 +70,8 @@ double over_grid(int m, const double *args, const TmCallContext *ctx, const char
         return 0.0;
     }
     NamedRealFormula f;
-    if (int code = find_real_formula(string_index_of(args[0]), ctx, &f)) {
+    if (int code = find_real_formula_with_parameters(string_index_of(args[0]), ctx, &f)) {
         report_builtin_error(2, name, code, ctx);
-        return 0.0;
-    }
-    if (f.params == 0) {
-        report_builtin_error(2, name, kNoParameters, ctx);
         return 0.0;
     }
     if (int64_t(m) != 3 * int64_t(f.params)) {
