@@ -11,8 +11,7 @@ namespace {
 template <typename Function>
 bool resolve(platform::LibraryHandle library, const char *name, Function &slot,
              std::string *error) {
-    slot = reinterpret_cast<Function>(platform::find_symbol(library, name));
-    if (slot) return true;
+    if (platform::find_function(library, name, slot)) return true;
     *error = std::string("the kernel library has no export ") + name;
     return false;
 }
@@ -99,8 +98,7 @@ bool Engine::resolve_exports(std::string *error) {
         resolve(k, "ComplexCal", e.ComplexCal, error) &&
         resolve(k, "DeleteFor", e.DeleteFor, error);
     if (!complete) return false;
-    module_entry_ = reinterpret_cast<TmDllEntry>(platform::find_symbol(module_library_, "TmDll32W"));
-    if (module_entry_) return true;
+    if (platform::find_function(module_library_, "TmDll32W", module_entry_)) return true;
     *error = "the module library has no export TmDll32W";
     return false;
 }

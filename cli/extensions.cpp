@@ -33,8 +33,8 @@ bool ExtensionSet::load(const LoadItem &item) {
         platform::close_library(handle);
         return false;
     }
-    auto entry = reinterpret_cast<TmDllEntry>(platform::find_symbol(handle, "TmDll32W"));
-    if (!entry) {
+    TmDllEntry entry = nullptr;
+    if (!platform::find_function(handle, "TmDll32W", entry)) {
         report("OpenTM：该库不是Tamrix扩展动态库！", item.library);
         platform::close_library(handle);
         return false;

@@ -8,8 +8,7 @@ namespace {
 template <typename Function>
 bool resolve(platform::LibraryHandle library, const char *name, Function &slot,
              std::string *error) {
-    slot = reinterpret_cast<Function>(platform::find_symbol(library, name));
-    if (slot) return true;
+    if (platform::find_function(library, name, slot)) return true;
     if (error) *error = std::string("the kernel library has no export ") + name;
     return false;
 }

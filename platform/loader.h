@@ -21,6 +21,13 @@ std::string library_file_name(const std::string &name);
 LibraryHandle load_library(const std::string &name, std::string *error = nullptr);
 // A symbol by plain name, or null.
 void *find_symbol(LibraryHandle lib, const char *name);
+// The same into a typed function pointer; false (and a null slot) when the
+// library lacks the symbol.
+template <typename Function> bool find_function(LibraryHandle lib, const char *name,
+                                                Function &slot) {
+    slot = reinterpret_cast<Function>(find_symbol(lib, name));
+    return slot != nullptr;
+}
 void close_library(LibraryHandle lib);
 
 // Directory of the running program (no trailing '/').
