@@ -6,6 +6,8 @@
 # that the evaluators agree, and skips the programs).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# ccache keys on paths relative to the checkout, so any clone reuses the cache.
+export CCACHE_BASEDIR="$PWD"
 
 bash scripts/setup.sh
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAMRIX_BUILD_TESTS=OFF

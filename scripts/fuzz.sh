@@ -14,6 +14,8 @@
 #   FUZZ_RSS_LIMIT_MB memory limit per target (default 2048)
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# ccache keys on paths relative to the checkout, so any clone reuses the cache.
+export CCACHE_BASEDIR="$PWD"
 
 seconds=${FUZZ_SECONDS:-40}
 build=${FUZZ_BUILD_DIR:-build-fuzz}

@@ -5,6 +5,8 @@
 # sample runs its formula file, as before.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# ccache keys on paths relative to the checkout, so any clone reuses the cache.
+export CCACHE_BASEDIR="$PWD"
 
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja

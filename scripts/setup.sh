@@ -13,6 +13,7 @@ PACKAGES=(
     cmake
     ninja-build
     pkg-config
+    ccache
     libgtest-dev
     clang-14
     libclang-rt-14-dev

@@ -7,6 +7,8 @@
 # on any failure; a build that fails counts as one failed test.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# ccache keys on paths relative to the checkout, so any clone reuses the cache.
+export CCACHE_BASEDIR="$PWD"
 
 if ! bash scripts/setup.sh; then
     echo "setup failed"
