@@ -49,6 +49,16 @@ bool ExtensionSet::load(const LoadItem &item) {
     return true;
 }
 
+// The graphics library publishes "gleWaitScene": it returns once no scene
+// needs the programs' formulas any more.
+void ExtensionSet::wait_for_libraries() const {
+    constexpr char kWaitScene[] = "gleWaitScene";
+    if (loaded_.empty() || !engine_.kernel().SearchKey) return;
+    auto wait = reinterpret_cast<void(TM_CALL *)()>(
+        engine_.kernel().SearchKey(kWaitScene, int(sizeof kWaitScene - 1), TM_SERVICE_KEY_TYPE));
+    if (wait) wait();
+}
+
 void ExtensionSet::unload_all() {
     while (!loaded_.empty()) {
         Loaded library = loaded_.back();

@@ -21,6 +21,9 @@ public:
     // box "caption: name") and leaves nothing loaded.  True when started.
     bool load(const LoadItem &item);
     void unload_all();
+    // Waits for what a library still shows from the programs (a scene
+    // window that stays until the user closes it), before the modules go.
+    void wait_for_libraries() const;
     size_t size() const { return loaded_.size(); }
 
 private:

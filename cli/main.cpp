@@ -58,7 +58,9 @@ int run_programs(const cli::Options &options) {
             if (interrupter.cause() != cli::Interrupter::Cause::None) break;
             if (status != cli::kExitOk) break;
         }
-        // Modules go before the libraries whose functions they call.
+        // A scene window of the programs stays open until it is closed;
+        // modules go before the libraries whose functions they call.
+        if (interrupter.cause() == cli::Interrupter::Cause::None) extensions.wait_for_libraries();
         session.close();
         extensions.unload_all();
         // An interrupt may have landed in a compile (which then fails) as

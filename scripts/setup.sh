@@ -6,7 +6,9 @@
 set -euo pipefail
 
 # Build and test tools (clang and its runtime for the fuzz targets), then
-# the benchmark peers (muParser, Lua).
+# the benchmark peers (muParser, Lua), then what the graphics library builds
+# on and its tests need (Mesa GL/GLU/EGL, Xlib, FreeType, fontconfig, libpng,
+# a CJK font, a virtual X server, Pillow as an independent image reader).
 PACKAGES=(
     build-essential
     g++
@@ -20,6 +22,19 @@ PACKAGES=(
     libbenchmark-dev
     libmuparser-dev
     lua5.4
+    libgl-dev
+    libglu1-mesa-dev
+    libegl-dev
+    libegl1-mesa-dev
+    libgl1-mesa-dri
+    libx11-dev
+    libfreetype-dev
+    libfontconfig-dev
+    libpng-dev
+    fonts-wqy-zenhei
+    xvfb
+    xauth
+    python3-pil
 )
 
 is_installed() {

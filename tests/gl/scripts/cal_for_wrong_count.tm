@@ -1,0 +1,7 @@
+// gleCalFor refuses the call with error 2.
+// args: --load @LIBS@/libTmFakeData.so --load OpenTmGl32W.dll:offscreen,frames=2,size=64x48
+f(x, y) = x + y;
+gleCalFor("f", 1);
+// expect: 0
+// expect run error: gleCalFor
+// expect stdout: 错误代码：2

@@ -1,0 +1,6 @@
+// gleDrawScene refuses the call with error 1.
+// args: --load @LIBS@/libTmFakeData.so --load OpenTmGl32W.dll:offscreen,frames=2,size=64x48
+gleDrawScene(HFor("missing", 2));
+// expect: 0
+// expect run error: gleDrawScene
+// expect stdout: 错误代码：1

@@ -1,0 +1,11 @@
+// gleCreatePrintCnList beyond the maximum number of blocks: reported once by the window thread, which then shows the no-signal
+// picture until the error is cleared.
+// args: --load @LIBS@/libTmFakeData.so --load OpenTmGl32W.dll:offscreen,frames=3,size=64x48
+
+scene() = gleCreatePrintCnList(1) + gleCreatePrintCnList("a") + gleCreatePrintCnList("b");
+gleDrawScene(HFor("scene", 2));
+// expect: 0
+// expect: 0
+// expect: OpenTmGl发现运行错误！！！
+// expect: 实数函数运行错误！函数名：gleCreatePrintCnList，错误代码：1
+// expect: 正在运行的实数表达式名称：scene  所在模块：-1

@@ -1,0 +1,11 @@
+// glPolygonMode with a face that is none of the three: reported once by the window thread, which then shows the no-signal
+// picture until the error is cleared.
+// args: --load @LIBS@/libTmFakeData.so --load OpenTmGl32W.dll:offscreen,frames=3,size=64x48
+
+scene() = glPolygonMode(GL_FILL, GL_LINE);
+gleDrawScene(HFor("scene", 2));
+// expect: 0
+// expect: 0
+// expect: OpenTmGl发现运行错误！！！
+// expect: 实数函数运行错误！函数名：glPolygonMode，错误代码：1
+// expect: 正在运行的实数表达式名称：scene  所在模块：-1

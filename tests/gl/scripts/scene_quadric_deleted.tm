@@ -1,0 +1,11 @@
+// A quadric after gluDeleteQuadric: reported once by the window thread,
+// which then shows the no-signal
+// picture until the error is cleared.
+// args: --load @LIBS@/libTmFakeData.so --load OpenTmGl32W.dll:offscreen,frames=3,size=64x48
+scene(:q) = q = gluNewQuadric(), gluDeleteQuadric(q), gluSphere(q, 1, 8, 8);
+gleDrawScene(HFor("scene", 2));
+// expect: 0
+// expect: 0
+// expect: OpenTmGl发现运行错误！！！
+// expect: 实数函数运行错误！函数名：gluSphere，错误代码：1
+// expect: 正在运行的实数表达式名称：scene  所在模块：-1

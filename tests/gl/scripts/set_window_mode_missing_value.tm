@@ -1,0 +1,6 @@
+// gleSetWindowMode refuses the call with error 2.
+// args: --load @LIBS@/libTmFakeData.so --load OpenTmGl32W.dll:offscreen,frames=2,size=64x48
+gleSetWindowMode(GLE_WindowPosition, 10);
+// expect: 0
+// expect run error: gleSetWindowMode
+// expect stdout: 错误代码：2
