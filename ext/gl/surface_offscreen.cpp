@@ -27,13 +27,13 @@ public:
     bool open(const SurfaceRequest &request, std::string *why) {
         auto platform_display = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
             eglGetProcAddress("eglGetPlatformDisplayEXT"));
-        if (!platform_display) return fail(why, "No EGL platform display.");
+        if (!platform_display) return fail(why, "Can't Create A GL Device Context.");
         display_ = platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-        if (display_ == EGL_NO_DISPLAY) return fail(why, "No EGL display.");
+        if (display_ == EGL_NO_DISPLAY) return fail(why, "Can't Create A GL Device Context.");
         EGLint major = 0, minor = 0;
         if (!eglInitialize(display_, &major, &minor)) {
             display_ = EGL_NO_DISPLAY;
-            return fail(why, "Can't Initialize EGL.");
+            return fail(why, "Can't Create A GL Device Context.");
         }
         const EGLint bits = request.colorBits >= 24 ? 8 : request.colorBits >= 15 ? 5 : 1;
         const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,

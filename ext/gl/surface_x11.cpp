@@ -9,7 +9,9 @@
 #include <poll.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
+#include <thread>
 
 #include "key_map.h"
 #include "platform/text.h"
@@ -135,6 +137,19 @@ void remove_decorations(Display *display, Window window) {
                     reinterpret_cast<unsigned char *>(&hints), 5);
 }
 
+// A server whose last client has just gone (a probe for a display, the
+// previous scene window) may be resetting and refuse connections for a
+// moment: a few more tries before the display counts as missing.
+Display *open_display() {
+    constexpr int kTries = 20;
+    for (int i = 0; i < kTries; ++i) {
+        if (Display *display = XOpenDisplay(nullptr)) return display;
+        if (!std::getenv("DISPLAY")) return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return nullptr;
+}
+
 class WindowSurface final : public Surface {
 public:
     ~WindowSurface() override {
@@ -150,7 +165,7 @@ public:
     }
 
     bool open(const SurfaceRequest &request, std::string *why) {
-        display_ = XOpenDisplay(nullptr);
+        display_ = open_display();
         if (!display_) return fail(why, "Window Creation Error.");
         XkbSetDetectableAutoRepeat(display_, True, nullptr);
         const int screen = DefaultScreen(display_);
