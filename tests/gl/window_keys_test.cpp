@@ -1,0 +1,149 @@
+// The scene window under a virtual X server: keys typed into it reach the
+// frame loop as virtual-key codes.  F2 twice goes to full screen and back
+// with the scene state kept; Esc closes the window, which ends a work-mode
+// scene the host waits for.
+// gtest first: Xlib defines macros (None, Bool) that clash with its names.
+#include "gl_host.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace gltest {
+namespace {
+
+int ignore_errors(Display *, XErrorEvent *) { return 0; }
+
+class SceneWindow : public GlHost {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+        GlHost::SetUp();
+        display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr);
+        XSetErrorHandler(ignore_errors);
+    }
+    void TearDown() override {
+        if (display) XCloseDisplay(display);
+        if (std::getenv("DISPLAY")) GlHost::TearDown();
+    }
+
+    // The scene window (class "OpenTmGl"), waited for until it has the
+    // size asked for (0: any).  A window made again may get the id of the
+    // one it replaces, so the size tells them apart.
+    Window find_window(int width = 0, int height = 0) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < deadline) {
+            Window w = search(DefaultRootWindow(display));
+            int ww = 0, hh = 0;
+            if (w) size_of(w, ww, hh);
+            if (w && (width == 0 || (ww == width && hh == height))) return w;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return 0;
+    }
+
+    void press(Window window, KeySym key) {
+        XEvent e{};
+        e.xkey.type = KeyPress;
+        e.xkey.display = display;
+        e.xkey.window = window;
+        e.xkey.root = DefaultRootWindow(display);
+        e.xkey.keycode = XKeysymToKeycode(display, key);
+        e.xkey.same_screen = True;
+        XSendEvent(display, window, True, KeyPressMask, &e);
+        XFlush(display);
+    }
+
+    void size_of(Window window, int &w, int &h) {
+        XWindowAttributes a{};
+        XGetWindowAttributes(display, window, &a);
+        w = a.width;
+        h = a.height;
+    }
+
+    Display *display = nullptr;
+
+private:
+    Window search(Window parent) {
+        Window root = 0, up = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, parent, &root, &up, &children, &count)) return 0;
+        Window found = 0;
+        for (unsigned i = 0; i < count && !found; ++i) {
+            XClassHint hint{};
+            if (XGetClassHint(display, children[i], &hint)) {
+                if (hint.res_class && std::strcmp(hint.res_class, "OpenTmGl") == 0)
+                    found = children[i];
+                if (hint.res_class) XFree(hint.res_class);
+                if (hint.res_name) XFree(hint.res_name);
+            }
+            if (!found) found = search(children[i]);
+        }
+        if (children) XFree(children);
+        return found;
+    }
+};
+
+TEST_F(SceneWindow, F2TwiceKeepsTheSceneAndEscClosesTheWindow) {
+    ASSERT_TRUE(start_graphics(u"window,size=200x150"));
+    lock();
+    run_module(u"s(x) = glClear(), probe();\n"
+               u"gleWorkDrawScene(HFor(\"s\", 2));\n"
+               u"gleAxis(0.5, 0.25, -1);\n"
+               u"gleAngleRate(2);");
+    unlock();
+    const Window first = find_window(200, 150);
+    ASSERT_NE(first, 0u);
+    ASSERT_TRUE(wait_for_probes(1));
+
+    press(first, XK_F2);
+    const Window full = find_window(DisplayWidth(display, DefaultScreen(display)),
+                                    DisplayHeight(display, DefaultScreen(display)));
+    ASSERT_NE(full, 0u);
+
+    press(full, XK_F2);
+    const Window back = find_window(200, 150);
+    ASSERT_NE(back, 0u);
+
+    lock();
+    EXPECT_EQ(evaluate(u"gleAxis(1)"), 0.5);
+    EXPECT_EQ(evaluate(u"gleAxis(3)"), -1);
+    EXPECT_EQ(evaluate(u"gleVirtualKey(113)"), 0);
+    unlock();
+
+    const int probes = probe_count();
+    press(back, XK_Escape);
+    wait_for_scene();
+    EXPECT_GT(probe_count(), probes);
+}
+
+// A key held down moves the scene each frame: Right adds the axis step to
+// x, with Shift the angle step to angle x.
+TEST_F(SceneWindow, ArrowKeysNavigate) {
+    ASSERT_TRUE(start_graphics(u"window,size=120x90"));
+    lock();
+    run_module(u"s(x) = glClear(), probe();\n"
+               u"gleWorkDrawScene(HFor(\"s\", 2));\n"
+               u"gleAxisRate(0.25);");
+    unlock();
+    const Window window = find_window();
+    ASSERT_NE(window, 0u);
+    press(window, XK_Right);
+    ASSERT_TRUE(wait_for_probes(probe_count() + 3));
+    lock();
+    const double x = evaluate(u"gleAxis(1)");
+    EXPECT_GT(x, 0.2);
+    EXPECT_EQ(evaluate(u"gleVirtualKey(39)"), 1);  // still down: no release came
+    EXPECT_EQ(evaluate(u"gleVirtualKey(39, 0) + gleVirtualKey(27, 1)"), 1);
+    unlock();
+    wait_for_scene();
+}
+
+}  // namespace
+}  // namespace gltest
