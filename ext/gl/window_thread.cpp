@@ -233,11 +233,28 @@ void check_parent(WindowContext &w) {
     if (w.parent && !w.surface->parent_alive()) scene().quit = true;
 }
 
+// The script that starts a scene usually sets the window's options right
+// after (gleSetWindowMode follows gleDrawScene, which resets them).  The
+// first window therefore waits a moment for that run to end: until the
+// workspace is free, at most kOptionsWait, trying without ever blocking.
+constexpr auto kOptionsWait = std::chrono::milliseconds(500);
+
+void let_the_starting_run_finish() {
+    const auto deadline = std::chrono::steady_clock::now() + kOptionsWait;
+    while (!scene().quit && std::chrono::steady_clock::now() < deadline) {
+        const int lock = use_tamrix(1);
+        if (lock == 0) use_tamrix(0);
+        if (lock != 1) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
 void thread_main() {
     Scene &s = scene();
     WindowContext w;
     t_context = &w;
     g_framesDrawn = 0;
+    let_the_starting_run_finish();
     if (take_key(kVkF2)) {
         std::lock_guard<std::mutex> guard(s.lock);
         s.options.fullScreen = true;

@@ -77,7 +77,7 @@ def main():
     command = [a.tamrix, "--load", a.data_lib, "--load", "OpenTmGl32W.dll:" + options, a.program]
     env = dict(os.environ)
     if a.window:
-        command = ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24"] + command
+        command = ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24 -noreset"] + command
     else:
         env.pop("DISPLAY", None)
     run = subprocess.run(command, capture_output=True, text=True, timeout=120, env=env)

@@ -9,6 +9,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <bit>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -67,6 +68,16 @@ protected:
         h = a.height;
     }
 
+    std::string title_of(Window window) {
+        char *name = nullptr;
+        std::string title;
+        if (XFetchName(display, window, &name) && name) {
+            title = name;
+            XFree(name);
+        }
+        return title;
+    }
+
     Display *display = nullptr;
 
 private:
@@ -117,10 +128,53 @@ TEST_F(SceneWindow, F2TwiceKeepsTheSceneAndEscClosesTheWindow) {
     EXPECT_EQ(evaluate(u"gleVirtualKey(113)"), 0);
     unlock();
 
+    // F3 switches to timer mode and its title; gleFindWindow finds the
+    // window by class and title.
+    press(back, XK_F3);
+    const std::string timerTitle = "OpenTM&OpenGL - 计时器模式 [F1：帮助]";
+    for (int i = 0; i < 3000 && title_of(back) != timerTitle; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(title_of(back), timerTitle);
+    lock();
+    const double found = evaluate(u"gleFindWindow(\"OpenTmGl\", \"OpenTM&OpenGL - 计时器模式 [F1：帮助]\")");
+    EXPECT_EQ(std::bit_cast<uint64_t>(found), uint64_t(back));
+    EXPECT_EQ(evaluate(u"gleFindWindow(\"OpenTmGl\", \"no such title\")"), 0);
+    unlock();
+
     const int probes = probe_count();
     press(back, XK_Escape);
     wait_for_scene();
     EXPECT_GT(probe_count(), probes);
+}
+
+// A scene window given a parent (an X window id) lives inside it and ends
+// when the parent goes away.
+TEST_F(SceneWindow, ChildOfAParentWindowEndsWithIt) {
+    const Window parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 300,
+                                              200, 0, 0, 0);
+    XMapWindow(display, parent);
+    XSync(display, False);
+    ASSERT_TRUE(start_graphics(u"window,size=100x80"));
+    lock();
+    run_module(u"s(x) = glClear(), probe();\n"
+               u"gleWorkDrawScene(HFor(\"s\", 2));\n"
+               u"gleSetWindowMode(GLE_ParentWindow, " + std::u16string(u"") +
+               [&] {
+                   std::string id = std::to_string(parent);
+                   return std::u16string(id.begin(), id.end());
+               }() + u", GLE_WindowPosition, 20, 30);");
+    unlock();
+    const Window child = find_window(100, 80);
+    ASSERT_NE(child, 0u);
+    Window root = 0, up = 0, *children = nullptr;
+    unsigned count = 0;
+    ASSERT_TRUE(XQueryTree(display, child, &root, &up, &children, &count));
+    if (children) XFree(children);
+    EXPECT_EQ(up, parent);
+    ASSERT_TRUE(wait_for_probes(1));
+    XDestroyWindow(display, parent);
+    XSync(display, False);
+    wait_for_scene();
 }
 
 // A key held down moves the scene each frame: Right adds the axis step to
