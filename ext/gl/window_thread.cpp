@@ -299,10 +299,15 @@ void thread_main() {
 
 WindowContext *window_context() { return t_context; }
 
+// A scene may start a scene itself; on the window thread that only replaces
+// the formula, even when the thread is about to end.
 void start_window_thread() {
     Scene &s = scene();
-    if (!s.quit) return;
-    if (s.thread.joinable()) s.thread.join();
+    if (!s.quit || on_window_thread()) return;
+    if (s.thread.joinable()) {
+        if (s.thread.get_id() == std::this_thread::get_id()) return;
+        s.thread.join();
+    }
     s.quit = false;
     s.running = true;
     try {
