@@ -20,7 +20,9 @@ public:
         eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         if (context_ != EGL_NO_CONTEXT) eglDestroyContext(display_, context_);
         if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display_, surface_);
-        eglTerminate(display_);
+        // The display stays initialised: terminating it unloads the driver,
+        // whose process-wide state (and the next scene's start-up time) is
+        // better kept, as the library itself stays loaded.
         eglReleaseThread();
     }
 

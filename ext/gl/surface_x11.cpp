@@ -137,13 +137,20 @@ void remove_decorations(Display *display, Window window) {
                     reinterpret_cast<unsigned char *>(&hints), 5);
 }
 
-// A server whose last client has just gone (a probe for a display, the
-// previous scene window) may be resetting and refuse connections for a
-// moment: a few more tries before the display counts as missing.
+// The connection of the scene windows, made by the first window thread and
+// kept for the next ones (one window thread exists at a time).  Closing it
+// would unload the GL driver that GLX loaded for it, with the driver's own
+// process-wide state, and make every new window pay for loading it again.
+Display *g_windowDisplay = nullptr;
+
+// A server whose last client has just gone (a probe for a display) may be
+// resetting and refuse connections for a moment: a few more tries before
+// the display counts as missing.
 Display *open_display() {
     constexpr int kTries = 20;
+    if (g_windowDisplay) return g_windowDisplay;
     for (int i = 0; i < kTries; ++i) {
-        if (Display *display = XOpenDisplay(nullptr)) return display;
+        if (Display *display = XOpenDisplay(nullptr)) return g_windowDisplay = display;
         if (!std::getenv("DISPLAY")) return nullptr;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -161,7 +168,7 @@ public:
         if (blank_) XFreeCursor(display_, blank_);
         if (window_) XDestroyWindow(display_, window_);
         if (colormap_) XFreeColormap(display_, colormap_);
-        XCloseDisplay(display_);
+        XSync(display_, True);  // the next window starts without our events
     }
 
     bool open(const SurfaceRequest &request, std::string *why) {
