@@ -46,7 +46,7 @@ double create_block(std::u16string_view text, TmCallContext *ctx) {
         glDeleteLists(first, GLsizei(count));
         return 0;
     }
-    auto *block = new (std::nothrow) TextBlock{first, GLsizei(count)};
+    auto *block = new (std::nothrow) TextBlock{first, GLsizei(count), context_generation()};
     if (!block) {
         glDeleteLists(first, GLsizei(count));
         return 0;

@@ -1,6 +1,7 @@
 #include "library.h"
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <new>
 
@@ -91,6 +92,32 @@ void host_message(const std::u16string &text) {
     if (!lib) return;
     auto print = reinterpret_cast<TmMessageFn>(lib->kernel.SearchKey("TmMessage", 9, TM_HOST_KEY_TYPE));
     if (print) print(text.c_str());
+}
+
+namespace {
+thread_local bool t_windowThread = false;
+thread_local bool t_inScene = false;
+}  // namespace
+
+void mark_window_thread(bool inScene) {
+    t_windowThread = true;
+    t_inScene = inScene;
+}
+
+void unmark_window_thread() { t_windowThread = t_inScene = false; }
+
+int show_message(const std::u16string &text, const std::u16string &caption, int style) {
+    if (!t_windowThread || t_inScene) return platform::message_box(text, caption, style);
+    if (use_tamrix(1) == 0) {
+        t_inScene = true;
+        const int answer = platform::message_box(text, caption, style);
+        t_inScene = false;
+        use_tamrix(0);
+        return answer;
+    }
+    std::fprintf(stderr, "%s: %s\n", platform::to_utf8(caption).c_str(),
+                 platform::to_utf8(text).c_str());
+    return platform::default_answer(style);
 }
 
 int use_tamrix(int code) {

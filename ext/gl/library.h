@@ -46,4 +46,14 @@ void host_message(const std::u16string &text);
 // "UseTamrix"(code), or -1 without the module library.
 int use_tamrix(int code);
 
+// The window thread outside a scene evaluation does not hold the workspace
+// lock; the kernel (the host's message-box key) is then used only when the
+// lock is free at once.  Marks for the calling thread:
+void mark_window_thread(bool inScene);
+void unmark_window_thread();
+
+// A message box from any thread: through the host's handler, or, on the
+// window thread while the host has the kernel, on standard error.
+int show_message(const std::u16string &text, const std::u16string &caption, int style);
+
 }  // namespace gllib

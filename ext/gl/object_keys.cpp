@@ -16,6 +16,8 @@ constexpr int kInitialBlockLimit = 1000;
 
 std::atomic<uint32_t> g_nextQuadric{1};
 std::atomic<int> g_blocks{0};
+unsigned g_generation = 0;  // window thread only
+std::atomic<bool> g_outlived{false};
 int g_blockLimit = kInitialBlockLimit;
 
 void TM_CALL unlock_token() {}
@@ -26,7 +28,8 @@ void TM_CALL quadric_deleted(void *value) { gluDeleteQuadric(static_cast<GLUquad
 // is current; elsewhere (unload) the context is already gone with them.
 void TM_CALL block_deleted(void *value) {
     auto *block = static_cast<TextBlock *>(value);
-    if (on_window_thread() && block->first) glDeleteLists(block->first, block->count);
+    if (on_window_thread() && block->first && block->generation == g_generation)
+        glDeleteLists(block->first, block->count);
     delete block;
     --g_blocks;
 }
@@ -129,6 +132,14 @@ void delete_text_block(int64_t id) {
     if (!lib || !lib->textListKeyType || id <= 0) return;
     const std::string key = block_key(id);
     lib->kernel.DeletePrivateKey(key.data(), int(key.size()), lib->textListKeyType, block_deleted);
+}
+
+unsigned &context_generation() { return g_generation; }
+
+void objects_outlive_window() { g_outlived = true; }
+
+void delete_outlived_objects(Library &lib) {
+    if (g_outlived.exchange(false)) delete_all_objects(lib);
 }
 
 int text_block_count() { return g_blocks.load(); }

@@ -29,7 +29,16 @@ void delete_quadric(uint32_t handle);
 struct TextBlock {
     GLuint first = 0;
     GLsizei count = 0;
+    unsigned generation = 0;  // of the rendering context that holds the lists
 };
+
+// Counts rendering contexts: lists are deleted only in the one that made them.
+unsigned &context_generation();
+
+// The objects of a window that is gone still have keys (the lock was taken
+// when the window went): they are deleted by the next frame that has it.
+void objects_outlive_window();
+void delete_outlived_objects(Library &lib);
 
 // Files a block (taking it over) and returns its first list id; 0 when it
 // cannot be filed (the lists are then deleted).
@@ -40,7 +49,8 @@ void delete_text_block(int64_t id);
 int text_block_count();
 int &text_block_limit();
 
-// Deletes every quadric and text block (gleClear, window teardown).
+// Deletes every quadric and text block (gleClear, window teardown); the
+// caller holds the workspace lock.
 void delete_all_objects(Library &lib);
 
 }  // namespace gllib

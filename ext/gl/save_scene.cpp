@@ -61,13 +61,13 @@ bool save_picture_reporting(const std::string &name, const Picture &picture) {
     switch (save_picture(name, picture)) {
     case SaveResult::Saved: return true;
     case SaveResult::CannotCreate:
-        platform::message_box(platform::from_utf8(name), kCannotCreate, platform::kBoxIconError);
+        show_message(platform::from_utf8(name), kCannotCreate, platform::kBoxIconError);
         return false;
     case SaveResult::CannotWrite:
-        platform::message_box(platform::from_utf8(name), kCannotWrite, platform::kBoxIconError);
+        show_message(platform::from_utf8(name), kCannotWrite, platform::kBoxIconError);
         return false;
     case SaveResult::NoMemory:
-        platform::message_box(kNoMemory, kCaption, platform::kBoxIconError);
+        show_message(kNoMemory, kCaption, platform::kBoxIconError);
         return false;
     }
     return false;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "library.h"
+#include "object_keys.h"
 #include "scene_state.h"
 
 namespace gllib {
@@ -102,14 +103,17 @@ void draw_no_signal(const GlyphLists &glyphs) {
 }
 
 SceneResult evaluate_scene(const GlyphLists &glyphs) {
-    const Library *lib = library();
+    Library *lib = library();
     if (!lib) return SceneResult::Quit;
     const int lock = lib->useTamrix(1);
     if (lock == kQuitting && !scene().workMode) return SceneResult::Quit;
     if (lock == kTaken) {
+        mark_window_thread(true);
+        delete_outlived_objects(*lib);
         SceneFormula formula;
         const bool drawable = scene_is_drawable(*lib, formula);
         if (drawable) run_scene(*lib, formula);
+        mark_window_thread(false);
         lib->useTamrix(0);
         if (drawable) return SceneResult::Drawn;
         draw_no_signal(glyphs);

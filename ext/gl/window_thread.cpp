@@ -87,7 +87,7 @@ bool create_window(WindowContext &w) {
     w.surface = lib->offscreen ? create_offscreen_surface(request, &why)
                                : create_window_surface(request, &why);
     if (!w.surface) {
-        platform::message_box(platform::from_utf8(why), kErrorCaption, platform::kBoxIconWarning);
+        show_message(platform::from_utf8(why), kErrorCaption, platform::kBoxIconWarning);
         return false;
     }
     w.parent = request.parent && w.surface->parent_alive() ? request.parent : 0;
@@ -99,12 +99,27 @@ bool create_window(WindowContext &w) {
     create_glyph_lists(w.glyphs);
     s.active = true;
     s.firstFrame = true;
+    ++context_generation();
     return true;
+}
+
+// The objects scripts made go with the window; their keys are removed
+// under the workspace lock, at once when it is free, else at the next
+// frame that has it (their display lists are gone with the context anyway).
+void release_objects() {
+    Library *lib = library();
+    if (!lib) return;
+    if (use_tamrix(1) == 0) {
+        delete_all_objects(*lib);
+        use_tamrix(0);
+    } else {
+        objects_outlive_window();
+    }
 }
 
 void teardown(WindowContext &w) {
     if (!w.surface) return;
-    if (Library *lib = library()) delete_all_objects(*lib);
+    release_objects();
     free_text_index();
     delete_glyph_lists(w.glyphs);
     w.surface.reset();
@@ -172,7 +187,7 @@ void toggle_mode() {
 bool function_keys(WindowContext &w) {
     Scene &s = scene();
     if (take_key(kVkF1)) {
-        platform::message_box(kHelpText, kHelpCaption, platform::kBoxIconInformation);
+        show_message(kHelpText, kHelpCaption, platform::kBoxIconInformation);
     } else if (take_key(kVkF2)) {
         s.owner = std::thread::id();
         teardown(w);
@@ -253,6 +268,7 @@ void thread_main() {
     Scene &s = scene();
     WindowContext w;
     t_context = &w;
+    mark_window_thread(false);
     g_framesDrawn = 0;
     let_the_starting_run_finish();
     if (take_key(kVkF2)) {
@@ -287,6 +303,7 @@ void thread_main() {
     }
     w.parent = 0;
     t_context = nullptr;
+    unmark_window_thread();
     s.quit = true;
     {
         std::lock_guard<std::mutex> guard(g_endLock);
