@@ -68,6 +68,23 @@ protected:
         h = a.height;
     }
 
+    void click(Window window, int x, int y) {
+        for (int type : {ButtonPress, ButtonRelease}) {
+            XEvent e{};
+            e.xbutton.type = type;
+            e.xbutton.display = display;
+            e.xbutton.window = window;
+            e.xbutton.root = DefaultRootWindow(display);
+            e.xbutton.button = Button1;
+            e.xbutton.x = x;
+            e.xbutton.y = y;
+            e.xbutton.same_screen = True;
+            XSendEvent(display, window, True, type == ButtonPress ? ButtonPressMask
+                                                                  : ButtonReleaseMask, &e);
+        }
+        XFlush(display);
+    }
+
     std::string title_of(Window window) {
         char *name = nullptr;
         std::string title;
@@ -175,6 +192,28 @@ TEST_F(SceneWindow, ChildOfAParentWindowEndsWithIt) {
     XDestroyWindow(display, parent);
     XSync(display, False);
     wait_for_scene();
+}
+
+// A click is seen by one frame (gleGetMouseMsg with its position); the
+// scene moves and sizes its own window and hides the cursor.
+TEST_F(SceneWindow, MouseClickWindowPlacementAndCursor) {
+    ASSERT_TRUE(start_graphics(u"window,size=120x90"));
+    lock();
+    run_module(u"s(x : px, py) = glClear(),\n"
+               u"    if(gleGetMouseMsg(WM_LBUTTONDOWN, &px, &py) * (px == 17) * (py == 23), probe()),\n"
+               u"    if(gleIsInitScene(), gleShowCursor(0), gleMoveWindow(5, 6, 150, 100));\n"
+               u"gleWorkDrawScene(HFor(\"s\", 2));");
+    unlock();
+    const Window window = find_window(150, 100);
+    ASSERT_NE(window, 0u);
+    EXPECT_EQ(probe_count(), 0);
+    click(window, 17, 23);
+    ASSERT_TRUE(wait_for_probes(1));
+    lock();
+    EXPECT_EQ(evaluate(u"gleVirtualKey(27, 1)"), 1);
+    unlock();
+    wait_for_scene();
+    EXPECT_EQ(probe_count(), 1);
 }
 
 // A key held down moves the scene each frame: Right adds the axis step to
