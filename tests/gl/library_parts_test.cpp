@@ -2,8 +2,13 @@
 // the key and mouse mapping, the BMP layout for every row padding.
 #include <X11/keysym.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
 #include "ext/gl/key_map.h"
 #include "ext/gl/picture_file.h"
+#include "ext/gl/registration_tables.h"
 #include "ext/gl/start_options.h"
 #include "gl_host.h"
 #include "platform/text.h"
@@ -108,6 +113,39 @@ TEST(BmpLayout, RowsArePaddedForEveryWidth) {
     wrong.height = 2;
     wrong.rgb.resize(5);
     EXPECT_TRUE(bmp_bytes(wrong).empty());
+}
+
+}  // namespace
+}  // namespace gllib
+
+namespace gllib {
+namespace {
+
+// The names of the blocks "#name{...}#" of a shipped text file.
+std::vector<std::string> block_names(const std::string &path) {
+    std::ifstream in(path);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    std::vector<std::string> names;
+    for (size_t at = text.find('#'); at != std::string::npos; at = text.find('#', at + 1)) {
+        const size_t brace = text.find('{', at);
+        if (brace == std::string::npos) break;
+        const std::string name = text.substr(at + 1, brace - at - 1);
+        if (!name.empty() && name.find_first_of("#}:;\n") == std::string::npos) {
+            names.push_back(name);
+            at = text.find("}#", brace);
+            if (at == std::string::npos) break;
+            ++at;
+        }
+    }
+    return names;
+}
+
+TEST(ShippedTexts, EveryFunctionHasHelpAndEveryErrorBlockNamesAFunction) {
+    std::vector<std::string> functions;
+    for (const FunctionRow &row : function_rows()) functions.push_back(platform::to_utf8(row.name));
+    EXPECT_EQ(block_names(TAMRIX_GL_TEXTS "/help-OpenTmGl32W.txt"), functions);
+    for (const std::string &name : block_names(TAMRIX_GL_TEXTS "/errors-OpenTmGl32W.txt"))
+        EXPECT_NE(std::find(functions.begin(), functions.end(), name), functions.end()) << name;
 }
 
 }  // namespace
