@@ -54,7 +54,7 @@ bool ExtensionSet::load(const LoadItem &item) {
 void ExtensionSet::wait_for_libraries() const {
     constexpr char kWaitScene[] = "gleWaitScene";
     if (loaded_.empty() || !engine_.kernel().SearchKey) return;
-    auto wait = reinterpret_cast<void(TM_CALL *)()>(
+    auto wait = reinterpret_cast<TmWaitSceneFn>(
         engine_.kernel().SearchKey(kWaitScene, int(sizeof kWaitScene - 1), TM_SERVICE_KEY_TYPE));
     if (wait) wait();
 }

@@ -1,8 +1,6 @@
 // Utilities that work on any thread: bit operations, evaluating a formula
 // by name, message boxes, the constants' state, editing variables.
 #include <cstdio>
-#include <memory>
-#include <new>
 #include <vector>
 
 #include "functions.h"
@@ -18,10 +16,6 @@ namespace {
 constexpr char16_t kConstantFailed[] = u"OpenTmGl：注册常量失败！";
 constexpr char16_t kAllConstants[] = u"所有常量均注册成功！";
 constexpr char16_t kCaption[] = u"OpenTmGl";
-
-// "MTM_ReSetPara" (type 256), published by a host that can show a dialog:
-// (names, values, count) edits the values in place.
-typedef void(TM_CALL *TmReSetParaFn)(const char16_t **names, double *values, int count);
 
 }  // namespace
 

@@ -6,14 +6,9 @@
 #include <string>
 
 #include "picture_file.h"
-#include "tamrix/tamrix.h"
+#include "tamrix/tamrix_ext.h"
 
 namespace gllib {
-
-// "MTM_SaveSceneName" (type 256), published by a host that can ask for a
-// file name: (title, buffer, its length in characters) -> 1 when a name was
-// chosen (zero-terminated in the buffer), 0 when the user cancelled.
-typedef int(TM_CALL *TmSaveSceneNameFn)(const char16_t *title, char16_t *buffer, int length);
 
 // Writes the picture, showing the specified message when that fails.
 bool save_picture_reporting(const std::string &name, const Picture &picture);

@@ -78,6 +78,23 @@ typedef int(TM_CALL *TmLoadModuleFn)(const char16_t *name);
 typedef int(TM_CALL *TmMessageBoxFn)(const char16_t *text, const char16_t *caption,
                                      int style);
 
+/* --- the graphics library (libOpenTmGl32W.so) and a host ---------------------
+ * Keys a host may publish (type 256) for the graphics library's dialogs:
+ *   "MTM_SaveSceneName": asks for the file gleSaveScene writes (title, buffer,
+ *       its length in characters) -> 1 with a zero-terminated name in the
+ *       buffer, 0 when cancelled.  Without it the picture goes to the next
+ *       free OpenTmGl-N.bmp of the current directory;
+ *   "MTM_ReSetPara": lets the user edit the variables of gleReSetPara (names,
+ *       values edited in place, count).  Without it they are listed on
+ *       standard error.
+ * Service of the graphics library (type -256):
+ *   "gleWaitScene": returns once no scene needs the host's formulas any more
+ *       (a work-mode window was closed, a frame limit reached); a host calls
+ *       it before it deletes the modules a scene draws with. */
+typedef int(TM_CALL *TmSaveSceneNameFn)(const char16_t *title, char16_t *buffer, int length);
+typedef void(TM_CALL *TmReSetParaFn)(const char16_t **names, double *values, int count);
+typedef void(TM_CALL *TmWaitSceneFn)(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -181,7 +181,7 @@ void GlHost::lock() { ASSERT_EQ(use(2), 0); }
 void GlHost::unlock() { use(0); }
 
 void GlHost::wait_for_scene() {
-    auto wait = reinterpret_cast<void(TM_CALL *)()>(k().SearchKey("gleWaitScene", 12, -256));
+    auto wait = reinterpret_cast<TmWaitSceneFn>(k().SearchKey("gleWaitScene", 12, -256));
     ASSERT_NE(wait, nullptr);
     wait();
 }
