@@ -1,6 +1,7 @@
 // Text in scenes: outline glyphs drawn from strings of the calling formula
 // or from string objects, text-list blocks, the status lines.
-#include <cstdio>
+#include <charconv>
+#include <string>
 
 #include "functions.h"
 #include "glyph_lists.h"
@@ -22,6 +23,15 @@ double print_object(const char16_t *name, bool onDemand, double slot, TmCallCont
     if (onDemand) print_on_demand(glyphs(), text);
     else print_preloaded(glyphs(), text);
     return 0;
+}
+
+// A value as "%3.2f" prints it, in the C convention whatever the locale.
+std::u16string fixed_two(double value) {
+    char buffer[400];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+    std::string text = ec == std::errc() ? std::string(buffer, end) : std::string("?");
+    while (text.size() < 3) text.insert(text.begin(), ' ');
+    return std::u16string(text.begin(), text.end());
 }
 
 // Largest block gleCreatePrintCnList makes: one display list per character.
@@ -126,16 +136,14 @@ GLE_FUNCTION(sf_gleAxesAngle) {
     ON_WINDOW_THREAD();
     const Scene &s = scene();
     const struct {
-        const char *format;
+        const char *label;
         double value;
-    } lines[] = {{"xAxis : %3.2f", s.axes[0]},   {"yAxis : %3.2f", s.axes[1]},
-                 {"zAxis : %3.2f", s.axes[2]},   {"xAngle : %3.2f", s.angles[0]},
-                 {"yAngle : %3.2f", s.angles[1]}, {"zAngle : %3.2f", s.angles[2]}};
+    } lines[] = {{"xAxis : ", s.axes[0]},   {"yAxis : ", s.axes[1]},   {"zAxis : ", s.axes[2]},
+                 {"xAngle : ", s.angles[0]}, {"yAngle : ", s.angles[1]}, {"zAngle : ", s.angles[2]}};
     double y = 10;
     for (const auto &line : lines) {
-        char buffer[64];
-        std::snprintf(buffer, sizeof buffer, line.format, line.value);
-        std::u16string text(buffer, buffer + std::char_traits<char>::length(buffer));
+        std::u16string text(line.label, line.label + std::char_traits<char>::length(line.label));
+        text += fixed_two(line.value);
         glPushMatrix();
         glLoadIdentity();
         glTranslated(-15, y, -30);
