@@ -92,6 +92,9 @@ void Engine::look_up_services() {
     services_.ExeModule = reinterpret_cast<TmExeModule>(service("ExeModule", 9));
     services_.DeleteModule = reinterpret_cast<TmDeleteModule>(service("DeleteModule", 12));
     script_context_ = ScriptContext{&host_, kernel_, services_.UseTamrix};
+    // The watch flag starts set, so a computation that has printed nothing
+    // yet counts as computing; the module library starts it cleared.
+    if (services_.UseTamrix) services_.UseTamrix(kWatchOn);
 }
 
 void Engine::publish_callbacks() {
