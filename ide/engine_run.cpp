@@ -1,6 +1,5 @@
 // Compiling, running, output, the module loader and the texts.
 #include <algorithm>
-#include <dirent.h>
 
 #include "compile_errors.h"
 #include "editor_text.h"
@@ -218,23 +217,10 @@ void Engine::load_texts(std::u16string_view path, TextKind kind) {
 }
 
 void Engine::load_shipped_texts(std::u16string_view directory) {
-    std::string dir = platform::to_utf8(std::u16string(directory));
-    std::vector<std::string> errors, helps;
-    if (DIR *d = ::opendir(dir.c_str())) {
-        while (dirent *e = ::readdir(d)) {
-            std::string name = e->d_name;
-            if (name.size() < 5 || name.substr(name.size() - 4) != ".txt") continue;
-            if (name.rfind("errors-", 0) == 0) errors.push_back(name);
-            if (name.rfind("help-", 0) == 0) helps.push_back(name);
-        }
-        ::closedir(d);
-    }
-    std::sort(errors.begin(), errors.end());
-    std::sort(helps.begin(), helps.end());
-    std::u16string base(directory);
-    if (!base.empty() && base.back() != u'/') base += u'/';
-    for (const std::string &name : errors) load_texts(base + platform::from_utf8(name), TextKind::Error);
-    for (const std::string &name : helps) load_texts(base + platform::from_utf8(name), TextKind::Help);
+    if (!bound()) return;
+    Take take(services_, kTake);
+    if (take.result() != 0) return;
+    apply_shipped_texts(script_context_, directory);
 }
 
 namespace {

@@ -1,11 +1,14 @@
 #include "host_functions.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
 #include <new>
 #include <optional>
+#include <vector>
 
 #include "text_blocks.h"
 #include "text_file.h"
@@ -231,6 +234,30 @@ bool apply_text_file(const ScriptContext &context, std::u16string_view path, Tex
     apply_text_blocks(context, file.text, kind, load);
     return true;
 }
+
+void apply_shipped_texts(const ScriptContext &context, std::u16string_view directory) {
+    std::string dir = platform::to_utf8(std::u16string(directory));
+    std::vector<std::string> errors, helps;
+    if (DIR *d = ::opendir(dir.c_str())) {
+        while (dirent *e = ::readdir(d)) {
+            std::string name = e->d_name;
+            if (name.size() < 5 || name.compare(name.size() - 4, 4, ".txt") != 0) continue;
+            if (name.rfind("errors-", 0) == 0) errors.push_back(name);
+            if (name.rfind("help-", 0) == 0) helps.push_back(name);
+        }
+        ::closedir(d);
+    }
+    std::sort(errors.begin(), errors.end());
+    std::sort(helps.begin(), helps.end());
+    std::u16string base(directory);
+    if (!base.empty() && base.back() != u'/') base += u'/';
+    for (const std::string &name : errors)
+        apply_text_file(context, base + platform::from_utf8(name), TextKind::Error, true);
+    for (const std::string &name : helps)
+        apply_text_file(context, base + platform::from_utf8(name), TextKind::Help, true);
+}
+
+std::u16string shipped_texts_directory() { return program_directory() + u"texts/"; }
 
 std::u16string filed_text(const extproto::KernelExports &kernel, std::u16string_view name,
                           TextKind kind) {

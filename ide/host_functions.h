@@ -64,6 +64,13 @@ void apply_text_blocks(const ScriptContext &context, std::u16string_view text, T
 bool apply_text_file(const ScriptContext &context, std::u16string_view path, TextKind kind,
                      bool load);
 
+// The shipped texts: every "errors-*.txt" and then every "help-*.txt" of a
+// directory, each kind in file-name order (one file per deliverable, so a
+// library's texts come with it).  The caller holds the workspace.
+void apply_shipped_texts(const ScriptContext &context, std::u16string_view directory);
+// Where they are: "texts/" beside the program.
+std::u16string shipped_texts_directory();
+
 // The text filed for a function name under a kind, or empty.  The caller
 // holds the workspace.
 std::u16string filed_text(const extproto::KernelExports &kernel, std::u16string_view name,
