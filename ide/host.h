@@ -8,8 +8,10 @@
 // operations only from the thread that drives the logic.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/message_box.h"
 
@@ -48,6 +50,37 @@ public:
     // its end with RunMonitor::closed(), a confirmed Esc with interrupt().
     virtual void show_monitor() {}
     virtual void close_monitor() {}
+
+    // The code window's text-modified flag.
+    virtual bool code_modified() = 0;
+    virtual void set_code_modified(bool modified) = 0;
+    // The code window's selection in editor positions, [start, end).
+    virtual void code_selection(int &start, int &end) = 0;
+    virtual void scroll_output_to_end() {}
+
+    // File dialogs: "打开" (file and path must exist) and "另存为" (asks
+    // before overwriting).  Nothing when cancelled.
+    virtual std::optional<std::u16string> ask_open_path() { return std::nullopt; }
+    virtual std::optional<std::u16string> ask_save_path() { return std::nullopt; }
+
+    // The clipboard's Unicode text.
+    enum class Clipboard { Text, NoText, OpenFailed, ReadFailed };
+    virtual Clipboard clipboard_text(std::u16string &text) {
+        (void)text;
+        return Clipboard::NoText;
+    }
+
+    // Menus the logic rebuilds: the window menu (one item per open file,
+    // ids from 1000) and the command popup "命令(&C)" (one submenu per
+    // "#COMMAND" section, item ids from 2000 across them).
+    struct CommandMenu {
+        std::u16string title;
+        std::vector<std::u16string> items;
+    };
+    virtual void set_window_menu(const std::vector<std::u16string> &paths) { (void)paths; }
+    virtual void set_command_menu(const std::vector<CommandMenu> &menus) { (void)menus; }
+    // The words the colouring shows as keywords.
+    virtual void set_keywords(const std::vector<std::u16string> &words) { (void)words; }
 
     // Character limits of the edit windows.  A window without a limit of its
     // own keeps the one the logic sets; set_limit returns false when refused.

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,21 @@ public:
     void set_title(std::u16string_view text) override { title = text; }
     void show_monitor() override { ++monitor_shown; }
     void close_monitor() override { ++monitor_closed; }
+    bool code_modified() override { return modified; }
+    void set_code_modified(bool m) override { modified = m; }
+    void code_selection(int &start, int &end) override {
+        start = selection_start;
+        end = selection_end;
+    }
+    std::optional<std::u16string> ask_open_path() override { return take(open_paths); }
+    std::optional<std::u16string> ask_save_path() override { return take(save_paths); }
+    Clipboard clipboard_text(std::u16string &text) override {
+        text = clipboard;
+        return clipboard_state;
+    }
+    void set_window_menu(const std::vector<std::u16string> &paths) override { window_menu = paths; }
+    void set_command_menu(const std::vector<CommandMenu> &menus) override { command_menu = menus; }
+    void set_keywords(const std::vector<std::u16string> &words) override { keywords = words; }
     int text_length(ide::Window w) override {
         std::lock_guard<std::mutex> lock(mutex_);
         return w == ide::Window::Code ? int(code_.size()) : int(output_.size());
@@ -81,12 +97,25 @@ public:
         answers_.push_back(answer);
     }
 
+    bool modified = false;
+    std::deque<std::u16string> open_paths, save_paths;
+    std::u16string clipboard;
+    Clipboard clipboard_state = Clipboard::NoText;
+    std::vector<std::u16string> window_menu, keywords;
+    std::vector<CommandMenu> command_menu;
     int selection_start = -1, selection_end = -1;
     std::u16string status, title;
     int monitor_shown = 0, monitor_closed = 0;
     int code_limit = 30000, output_limit = 30000, max_limit = 1 << 30;
 
 private:
+    static std::optional<std::u16string> take(std::deque<std::u16string> &queue) {
+        if (queue.empty()) return std::nullopt;
+        std::u16string value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+
     std::mutex mutex_;
     std::u16string output_;
     std::u16string code_;
