@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "host.h"
+#include "platform/loader.h"
 #include "settings.h"
 
 namespace ide {
@@ -67,6 +69,14 @@ void remove_association() {
     AssociationFiles files = association_files();
     std::remove(files.desktop.c_str());
     std::remove(files.mime.c_str());
+}
+
+bool ensure_association(Host &host, bool has_file_argument) {
+    if (has_file_argument || association_exists()) return true;
+    if (write_association(platform::program_directory() + "/OpenTm32W")) return true;
+    host.message_box(u"注册失败！不能建立本程序和“.otm”文件之间的关联！", u"OpenTM",
+                     platform::kBoxOk);
+    return false;
 }
 
 }  // namespace ide

@@ -19,4 +19,10 @@ bool association_exists();
 bool write_association(const std::string &program_path);
 void remove_association();
 
+class Host;
+// Start-up: without a file argument and without an association, writes it
+// for the editor beside this program; a failure is shown and the program
+// ends (false).
+bool ensure_association(Host &host, bool has_file_argument);
+
 }  // namespace ide
