@@ -10,9 +10,11 @@
 #include <fstream>
 
 #include "editor_text.h"
+#include "editor.h"
 #include "engine.h"
 #include "fake_host.h"
 #include "run_monitor.h"
+#include "run_worker.h"
 #include "scratch_dir.h"
 
 namespace {
@@ -223,6 +225,36 @@ TEST(EngineMonitor, LongComputationBringsUpTheMonitorAndInterruptEndsIt) {
     engine.monitor().interrupt();
     worker.join();
     EXPECT_NE(host.output_utf8().find("OpenTM：用户中断了Tamrix运行。"), std::string::npos);
+    engine.unbind_engine();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RunWorkerTest, RunsOnItsOwnThreadAndTheMonitorStillInterrupts) {
+    idetest::FakeHost host;
+    ide::Engine engine{host};
+    ASSERT_TRUE(engine.bind_engine());
+    {
+        ide::RunWorker worker;
+        host.set_code_text(u"while(1, 1)");
+        worker.post([&] {
+            engine.compile_source(engine.main_module(), nullptr, ide::kMainModuleName,
+                                  ide::kMainModule);
+            engine.run_module(engine.main_module());
+        });
+        while (host.monitor_shown == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_TRUE(worker.busy());
+        engine.monitor().interrupt();
+        worker.wait_idle();
+        EXPECT_FALSE(worker.busy());
+        // The workspace is free again for this thread.
+        std::u16string text = u"2+3";
+        engine.compile_source(engine.main_module(), &text, ide::kMainModuleName, ide::kMainModule);
+        engine.run_module(engine.main_module());
+        EXPECT_NE(host.output_utf8().find("\r\n5"), std::string::npos);
+    }
     engine.unbind_engine();
 }
 
