@@ -35,6 +35,8 @@ public:
     Editor(Host &host, Engine &engine, Settings &settings);
     Editor(const Editor &) = delete;
     Editor &operator=(const Editor &) = delete;
+    // The engine's loader stops looking into this editor's files.
+    ~Editor() { engine_.set_open_text_lookup(nullptr); }
 
     // Start-up after the engine is bound: the shipped texts, the default
     // workspace, the file argument (empty: none), the start-up load of the
@@ -81,6 +83,11 @@ public:
     void run_named_module(std::u16string_view name);
     void release_named_module(std::u16string_view name);
     void release_all_modules();
+
+    // Code window notifications: no memory left, and the text limit reached
+    // (the limit grows by 1000 characters).
+    void code_out_of_memory();
+    void code_limit_reached();
 
     // Removing the file association (65), after asking.
     void remove_file_association();

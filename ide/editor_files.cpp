@@ -302,4 +302,16 @@ void Editor::show_workspace_file() {
     show_current();
 }
 
+void Editor::code_out_of_memory() {
+    host_.message_box(u"无法为代码窗口申请更多内存。", kCaption, platform::kBoxOk);
+}
+
+void Editor::code_limit_reached() {
+    host_.message_box(u"代码窗口内容太多了，刚才的窗口操作已中止，正在增加缓冲区。\r\n"
+                      u"为方便操作，可用SetCodeWinMax(n)函数一次设置缓冲区为较大的值。",
+                      kCaption, platform::kBoxOk);
+    int limit = host_.limit(Window::Code);
+    host_.set_limit(Window::Code, limit + 1000);
+}
+
 }  // namespace ide

@@ -2,6 +2,7 @@
 // the open-file list and its commands, computing from the code window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "editor.h"
@@ -207,6 +208,37 @@ TEST_F(EditorTest, OrdinaryAndTemporaryModulesStayOnlyWhenCompiled) {
     EXPECT_EQ(engine.modules().front().kind, ide::kTemporaryModule);
     editor.release_all_modules();
     EXPECT_TRUE(engine.modules().empty());
+}
+
+TEST_F(EditorTest, BadWorkspacesGiveMessagesAndNothingBreaks) {
+    std::string long_name(260, 'm');
+    workspace = dir.write("bad.otm", "#MODULE{\"" + long_name + "*x.tm\" \"" + long_name.substr(1) +
+                                         "*ok.tm\"}\n#COMMAND(c){\"" + long_name + "*y.tm\"}\n"
+                                         "#LOAD{\"" + dir.root() + "\"}\n#INT{\"" + dir.root() + "\"}");
+    start_with_workspace();
+    std::vector<std::string> captions = host.take_captions();
+    for (const char *expected : {"OpenTM：加载动态库失败！", "OpenTM：打开文件失败！",
+                                 "OpenTM：模块名太长！", "OpenTM：命令定义错误或命令名太长！"})
+        EXPECT_NE(std::find(captions.begin(), captions.end(), expected), captions.end()) << expected;
+    // The 259-character name is kept.
+    ASSERT_EQ(engine.modules().size(), 1u);
+    EXPECT_EQ(engine.modules().front().name.size(), 259u);
+
+    std::string random;
+    for (int i = 0; i < 4096; ++i) random += char((i * 7919 + 13) % 256);
+    workspace = dir.write("random.otm", random);
+    ASSERT_TRUE(settings.write_default_workspace(u16(workspace)));
+    ide::Editor again{host, engine, settings};
+    EXPECT_TRUE(again.start(u""));
+    EXPECT_EQ(compute("1+1"), "\r\n2");
+}
+
+TEST_F(EditorTest, AMissingDefaultWorkspaceIsReportedAndTheEditorGoesOn) {
+    ASSERT_TRUE(settings.write_default_workspace(u16(dir.path("gone.otm"))));
+    ASSERT_TRUE(editor.start(u""));
+    EXPECT_EQ(host.take_captions(), std::vector<std::string>{"OpenTM：不能打开工作区文件！"});
+    EXPECT_FALSE(editor.workspace().text);
+    EXPECT_EQ(compute("i: 7/2"), "\r\ni: 3");
 }
 
 }  // namespace
