@@ -24,8 +24,8 @@ bool WorkspaceRun::apply(const std::string &path, ExtensionSet &extensions, Modu
     ide::TextFile file;
     std::u16string caption;
     if (!ide::read_text_file(platform::from_utf8(path), file, &caption)) {
-        print_diagnostic("tamrix: cannot read workspace '" + path + "': " +
-                         platform::to_utf8(caption));
+        print_diagnostic("tamrix: cannot read workspace '" + path +
+                         "': " + platform::to_utf8(caption));
         return false;
     }
     sections_ = ide::parse_workspace(file.text);
@@ -38,10 +38,10 @@ bool WorkspaceRun::apply(const std::string &path, ExtensionSet &extensions, Modu
     // one, as in the editor, so both hosts read a workspace alike); the
     // user's directory comes back afterwards for the programs.
     std::u16string saved = ide::current_directory();
-    std::u16string directory =
-        sections_.path ? trimmed(*sections_.path) : ide::program_directory();
+    std::u16string directory = sections_.path ? trimmed(*sections_.path) : ide::program_directory();
     if (!directory.empty() && !ide::change_directory(directory))
-        print_diagnostic("tamrix: workspace '" + path + "': cannot change to the #PATH directory '" +
+        print_diagnostic("tamrix: workspace '" + path +
+                         "': cannot change to the #PATH directory '" +
                          platform::to_utf8(directory) + "'");
 
     if (sections_.load)
@@ -61,8 +61,8 @@ bool WorkspaceRun::apply(const std::string &path, ExtensionSet &extensions, Modu
             host_.message_box(name, why, 0);
             return false;
         };
-        for (ide::ConstantType type : {ide::ConstantType::Integer, ide::ConstantType::Real,
-                                       ide::ConstantType::Complex})
+        for (ide::ConstantType type :
+             {ide::ConstantType::Integer, ide::ConstantType::Real, ide::ConstantType::Complex})
             ide::register_constants(engine_.exports(), host_, sections_, type, source);
         services.UseTamrix(kRelease);
     }

@@ -55,13 +55,18 @@ bool write_association(const std::string &program_path) {
         "    <glob pattern=\"*.otm\"/>\n"
         "  </mime-type>\n"
         "</mime-info>\n";
-    const std::string desktop = "[Desktop Entry]\n"
-                                "Type=Application\n"
-                                "Name=OpenTM\n"
-                                "Exec=" + quoted_exec(program_path) + " %f\n"
-                                "Icon=" + program_path + "\n"
-                                "MimeType=application/x-otm;\n"
-                                "Terminal=false\n";
+    const std::string desktop =
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=OpenTM\n"
+        "Exec=" +
+        quoted_exec(program_path) +
+        " %f\n"
+        "Icon=" +
+        program_path +
+        "\n"
+        "MimeType=application/x-otm;\n"
+        "Terminal=false\n";
     return write_file(files.mime, mime) && write_file(files.desktop, desktop);
 }
 

@@ -67,22 +67,22 @@ ConstantDefinition parse_line(std::u16string_view line, size_t start, ConstantTy
     if (at >= line.size() || line[at] != u'=') return stop(at);
     at = skip(line, at + 1, is_space_or_tab);
     switch (type) {
-    case ConstantType::Integer: {
-        size_t end = skip(line, at, in_integer_run);
-        if (end == at || !read_integer(line.substr(at, end - at), definition.integer))
-            return stop(end);
-        break;
-    }
-    case ConstantType::Real:
-        if (!real_value(line, at, definition.re)) return stop(at);
-        break;
-    case ConstantType::Complex:
-        if (!real_value(line, at, definition.re)) return stop(at);
-        at = skip(line, at, is_space_or_tab);
-        if (at >= line.size() || line[at] != u',') return stop(at);
-        at = skip(line, at + 1, is_space_or_tab);
-        if (!real_value(line, at, definition.im)) return stop(at);
-        break;
+        case ConstantType::Integer: {
+            size_t end = skip(line, at, in_integer_run);
+            if (end == at || !read_integer(line.substr(at, end - at), definition.integer))
+                return stop(end);
+            break;
+        }
+        case ConstantType::Real:
+            if (!real_value(line, at, definition.re)) return stop(at);
+            break;
+        case ConstantType::Complex:
+            if (!real_value(line, at, definition.re)) return stop(at);
+            at = skip(line, at, is_space_or_tab);
+            if (at >= line.size() || line[at] != u',') return stop(at);
+            at = skip(line, at + 1, is_space_or_tab);
+            if (!real_value(line, at, definition.im)) return stop(at);
+            break;
     }
     definition.ok = true;
     return definition;

@@ -119,7 +119,8 @@ private:
     WorkspaceSections sections() const;
     bool busy_check();
     void store_editor_first();
-    template <typename Work> void in_workspace_directory(Work work);
+    template <typename Work>
+    void in_workspace_directory(Work work);
     void load_extension_item();
     void load_constant_item(ConstantType type);
     void load_module_items();

@@ -49,8 +49,12 @@ void Editor::compute_as_ordinary_module() {
 }
 
 void Editor::compute_as_temporary_module() {
-    ModuleEntry entry{std::u16string(u"") + platform::from_utf8(std::to_string(temporary_counter_++)),
-                      current_name_, kTemporaryModule, {}, false};
+    ModuleEntry entry{
+        std::u16string(u"") + platform::from_utf8(std::to_string(temporary_counter_++)),
+        current_name_,
+        kTemporaryModule,
+        {},
+        false};
     engine_.set_run_directory(current_name_);
     engine_.compile_source(entry.module, nullptr, entry.name, entry.kind);
     engine_.run_module(entry.module);
@@ -69,16 +73,16 @@ void Editor::compute_clipboard() {
     host_.append_output(u"\r\n\r\n>> 计算剪贴板中文本... ...\r\n");
     std::u16string text;
     switch (host_.clipboard_text(text)) {
-    case Host::Clipboard::Text: compute_text(text); return;
-    case Host::Clipboard::NoText:
-        host_.message_box(u"剪贴板上无文本数据，不能计算！", kCaption, platform::kBoxOk);
-        return;
-    case Host::Clipboard::OpenFailed:
-        host_.message_box(u"剪贴板打开失败！", kCaption, platform::kBoxOk);
-        return;
-    case Host::Clipboard::ReadFailed:
-        host_.message_box(u"无法读取剪贴板数据！", kCaption, platform::kBoxOk);
-        return;
+        case Host::Clipboard::Text: compute_text(text); return;
+        case Host::Clipboard::NoText:
+            host_.message_box(u"剪贴板上无文本数据，不能计算！", kCaption, platform::kBoxOk);
+            return;
+        case Host::Clipboard::OpenFailed:
+            host_.message_box(u"剪贴板打开失败！", kCaption, platform::kBoxOk);
+            return;
+        case Host::Clipboard::ReadFailed:
+            host_.message_box(u"无法读取剪贴板数据！", kCaption, platform::kBoxOk);
+            return;
     }
 }
 
@@ -107,7 +111,8 @@ void Editor::compile_and_run_entry(ModuleEntry &entry, std::u16string_view failu
             return;
         }
         engine_.compile_source(entry.module, &text, entry.name, entry.kind);
-        if (!entry.module.compiled()) host_.message_box(entry.file, failure_caption, platform::kBoxOk);
+        if (!entry.module.compiled())
+            host_.message_box(entry.file, failure_caption, platform::kBoxOk);
     }
     engine_.run_module(entry.module);
     host_.scroll_output_to_end();

@@ -38,7 +38,8 @@ void Editor::store_editor(bool modified) {
     if (entry == files_.end()) {
         std::u16string path = full_path(current_name_);
         if (path.empty()) return;
-        entry = files_.insert(first_ordinary(), OpenFile{path, std::nullopt, false, TextEncoding::Utf8});
+        entry = files_.insert(first_ordinary(),
+                              OpenFile{path, std::nullopt, false, TextEncoding::Utf8});
     }
     entry->text = host_.code_text();
     entry->modified = modified;
@@ -55,7 +56,8 @@ void Editor::show_current() {
     for (Entry entry = current_; entry != files_.end(); ++entry) {
         if (!entry->text) continue;
         if (!fits(*entry->text)) {
-            host_.message_box(entry->path, u"OpenTM：文件太大，无法装入代码窗口！将尝试装入下一个文件。",
+            host_.message_box(entry->path,
+                              u"OpenTM：文件太大，无法装入代码窗口！将尝试装入下一个文件。",
                               platform::kBoxOk);
             continue;
         }
@@ -110,9 +112,9 @@ bool Editor::handle_unsaved_new_text() {
         return true;
     }
     switch (ask_save(u"新文件正文已经更改。\r\n\r\n是否保存更改？", kCaption)) {
-    case platform::kAnswerYes: return save_as();
-    case platform::kAnswerNo: host_.set_code_modified(false); return true;
-    default: return false;
+        case platform::kAnswerYes: return save_as();
+        case platform::kAnswerNo: host_.set_code_modified(false); return true;
+        default: return false;
     }
 }
 
@@ -147,7 +149,8 @@ void Editor::open_path(std::u16string_view name) {
         return;
     }
     if (!fits(file.text)) {
-        host_.message_box(path, u"OpenTM：文件太大，无法装入代码窗口！请将该文件作为模块文件来使用。",
+        host_.message_box(path,
+                          u"OpenTM：文件太大，无法装入代码窗口！请将该文件作为模块文件来使用。",
                           platform::kBoxOk);
         current_ = files_.end();
         show_current();
@@ -307,9 +310,10 @@ void Editor::code_out_of_memory() {
 }
 
 void Editor::code_limit_reached() {
-    host_.message_box(u"代码窗口内容太多了，刚才的窗口操作已中止，正在增加缓冲区。\r\n"
-                      u"为方便操作，可用SetCodeWinMax(n)函数一次设置缓冲区为较大的值。",
-                      kCaption, platform::kBoxOk);
+    host_.message_box(
+        u"代码窗口内容太多了，刚才的窗口操作已中止，正在增加缓冲区。\r\n"
+        u"为方便操作，可用SetCodeWinMax(n)函数一次设置缓冲区为较大的值。",
+        kCaption, platform::kBoxOk);
     int limit = host_.limit(Window::Code);
     host_.set_limit(Window::Code, limit + 1000);
 }

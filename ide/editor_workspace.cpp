@@ -42,7 +42,8 @@ void Editor::store_editor_first() {
 
 // Workspace items load with "#PATH" as the current directory (the program
 // directory without it); the directory in force before comes back after.
-template <typename Work> void Editor::in_workspace_directory(Work work) {
+template <typename Work>
+void Editor::in_workspace_directory(Work work) {
     std::u16string saved = current_directory();
     WorkspaceSections parsed = sections();
     std::u16string path = parsed.path ? trimmed(*parsed.path) : program_directory();
@@ -107,8 +108,8 @@ void Editor::load_module_items() {
     remove_kind(engine_, kStandardModule);
     engine_.services().UseTamrix(kRelease);
     for (NamedFile &module : standard_modules(sections(), host_))
-        engine_.modules().push_back(
-            ModuleEntry{std::move(module.name), std::move(module.file), kStandardModule, {}, false});
+        engine_.modules().push_back(ModuleEntry{
+            std::move(module.name), std::move(module.file), kStandardModule, {}, false});
 }
 
 void Editor::load_command_items() {
@@ -178,8 +179,8 @@ bool Editor::start(std::u16string_view file_argument) {
         TextFile file;
         std::u16string caption;
         if (read_text_file(argument, file, &caption)) {
-            current_ = files_.insert(first_ordinary(),
-                                     OpenFile{argument, std::move(file.text), false, file.encoding});
+            current_ = files_.insert(
+                first_ordinary(), OpenFile{argument, std::move(file.text), false, file.encoding});
         } else {
             host_.message_box(argument, caption, platform::kBoxOk);
         }
@@ -307,8 +308,9 @@ void Editor::remove_file_association() {
             kCaption, platform::kBoxYesNo | platform::kBoxIconQuestion) != platform::kAnswerYes)
         return;
     remove_association();
-    host_.message_box(u"已经取消了本程序和“.otm”文件之间的关联，如果您重新运行本程序，仍将建立这种关联。",
-                      kCaption, platform::kBoxOk);
+    host_.message_box(
+        u"已经取消了本程序和“.otm”文件之间的关联，如果您重新运行本程序，仍将建立这种关联。",
+        kCaption, platform::kBoxOk);
 }
 
 }  // namespace ide

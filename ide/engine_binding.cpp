@@ -31,16 +31,17 @@ int TM_CALL message_box_callback(const char16_t *text, const char16_t *caption, 
 }
 }
 
-template <typename Function> void *as_value(Function function) {
+template <typename Function>
+void *as_value(Function function) {
     return reinterpret_cast<void *>(function);
 }
 
 }  // namespace
 
 Engine::Engine(Host &host) : host_(host) {
-    monitor_ = std::make_unique<RunMonitor>(RunMonitor::Callbacks{
-        [this] { host_.show_monitor(); }, [this] { host_.close_monitor(); },
-        [this] { interrupt_run(); }});
+    monitor_ = std::make_unique<RunMonitor>(RunMonitor::Callbacks{[this] { host_.show_monitor(); },
+                                                                  [this] { host_.close_monitor(); },
+                                                                  [this] { interrupt_run(); }});
 }
 
 Engine::~Engine() {
@@ -52,19 +53,20 @@ bool Engine::load_libraries() {
     module_library_ = kernel_library_ ? platform::load_library("MTamrix32W.dll") : nullptr;
     if (kernel_library_ && module_library_) return true;
     free_libraries();
-    host_.message_box(u"找不到动态库Tamrix32.dll或MTamrix32.dll，请将这两个库放到Windows的搜索路径内！",
-                      kCaption, platform::kBoxOk);
+    host_.message_box(
+        u"找不到动态库Tamrix32.dll或MTamrix32.dll，请将这两个库放到Windows的搜索路径内！", kCaption,
+        platform::kBoxOk);
     return false;
 }
 
 bool Engine::resolve_exports() {
     bool complete =
-        extproto::bind_kernel(kernel_library_,
-                              {"TamrixVer", "InitTamrix", "FreeTamrix", "SetRunErr", "TestRunErr",
-                               "GetRunErr", "SetFunction", "SetConst", "DeleteConstOrFunction",
-                               "GetForStr", "SearchKey", "InsertKey", "DeleteKey",
-                               "DeletePrivateKey", "EnumKeyTypeValue", "LockKeyType"},
-                              kernel_) &&
+        extproto::bind_kernel(
+            kernel_library_,
+            {"TamrixVer", "InitTamrix", "FreeTamrix", "SetRunErr", "TestRunErr", "GetRunErr",
+             "SetFunction", "SetConst", "DeleteConstOrFunction", "GetForStr", "SearchKey",
+             "InsertKey", "DeleteKey", "DeletePrivateKey", "EnumKeyTypeValue", "LockKeyType"},
+            kernel_) &&
         platform::find_function(module_library_, "TmDll32W", module_entry_);
     if (complete) return true;
     host_.message_box(u"Tamrix32.dll和MTamrix32.dll没有有效的动态库函数！", kCaption,
@@ -192,7 +194,8 @@ void Engine::load_extensions(std::u16string_view list) {
             continue;
         }
         bool duplicate = handle == module_library_ || handle == kernel_library_;
-        for (const Extension &loaded : extensions_) duplicate = duplicate || loaded.handle == handle;
+        for (const Extension &loaded : extensions_)
+            duplicate = duplicate || loaded.handle == handle;
         if (duplicate) {
             host_.message_box(entry.library, u"OpenTM：扩展动态库重复加载，被忽略！",
                               platform::kBoxOk);

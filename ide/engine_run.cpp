@@ -63,8 +63,8 @@ std::u16string trimmed(std::u16string_view text) {
 
 }  // namespace
 
-int Engine::compile_source(ModuleRef &module, const std::u16string *text,
-                           std::u16string_view name, int kind) {
+int Engine::compile_source(ModuleRef &module, const std::u16string *text, std::u16string_view name,
+                           int kind) {
     if (!bound()) return kCompileNotDone;
     const bool from_code_window = text == nullptr;
     std::u16string code;
@@ -76,8 +76,9 @@ int Engine::compile_source(ModuleRef &module, const std::u16string *text,
     if (taken != 0) {
         if (taken == 1) {
             module.handle = nullptr;
-            host_.message_box(u"同一线程不能同时使用Tamrix工作区！无法编译程序！\r\n\r\n请稍后再试！",
-                              kCaption, platform::kBoxOk);
+            host_.message_box(
+                u"同一线程不能同时使用Tamrix工作区！无法编译程序！\r\n\r\n请稍后再试！", kCaption,
+                platform::kBoxOk);
         }
         host_.set_wait_cursor(false);
         return kCompileNotDone;
@@ -168,9 +169,8 @@ int Engine::load_module(std::u16string_view raw_name) {
     if (target.empty()) target = full_path(name);
     if (target.empty()) return kModuleNotFound;
 
-    auto entry = std::find_if(modules_.begin(), modules_.end(), [&](const ModuleEntry &e) {
-        return same_path(e.file, target);
-    });
+    auto entry = std::find_if(modules_.begin(), modules_.end(),
+                              [&](const ModuleEntry &e) { return same_path(e.file, target); });
     bool is_new = entry == modules_.end();
     if (is_new) {
         modules_.push_front(ModuleEntry{name, target, kStandardModule, {}, false});

@@ -15,13 +15,14 @@ bool matches_at(std::u16string_view text, std::u16string_view pattern, size_t at
     }
     if (!options.whole_word) return true;
     size_t end = at + pattern.size();
-    return (at == 0 || is_separator(text[at - 1])) && (end == text.size() || is_separator(text[end]));
+    return (at == 0 || is_separator(text[at - 1])) &&
+           (end == text.size() || is_separator(text[end]));
 }
 
 }  // namespace
 
-std::optional<Selection> find_from(std::u16string_view text, std::u16string_view pattern,
-                                   int from, SearchOptions options) {
+std::optional<Selection> find_from(std::u16string_view text, std::u16string_view pattern, int from,
+                                   SearchOptions options) {
     if (pattern.empty() || from < 0 || pattern.size() > text.size()) return std::nullopt;
     for (size_t at = size_t(from); at + pattern.size() <= text.size(); ++at)
         if (matches_at(text, pattern, at, options))
@@ -32,7 +33,8 @@ std::optional<Selection> find_from(std::u16string_view text, std::u16string_view
 std::optional<Selection> find_next(std::u16string_view text, std::u16string_view pattern,
                                    Selection selection, SearchOptions options) {
     std::optional<Selection> match = find_from(text, pattern, selection.start, options);
-    if (match && *match == selection) match = find_from(text, pattern, selection.start + 1, options);
+    if (match && *match == selection)
+        match = find_from(text, pattern, selection.start + 1, options);
     return match;
 }
 

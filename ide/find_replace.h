@@ -23,8 +23,8 @@ struct Selection {
 };
 
 // The first match at or after `from`; nothing up to the end.
-std::optional<Selection> find_from(std::u16string_view text, std::u16string_view pattern,
-                                   int from, SearchOptions options);
+std::optional<Selection> find_from(std::u16string_view text, std::u16string_view pattern, int from,
+                                   SearchOptions options);
 
 // Find next: searches from the selection's start, skipping a match that is
 // exactly the selection.

@@ -37,8 +37,7 @@ public:
     virtual void select_code(int start, int end) = 0;
     // A message box; style and answers are platform::MessageBoxStyle and
     // platform::MessageBoxAnswer.
-    virtual int message_box(std::u16string_view text, std::u16string_view caption,
-                            int style) = 0;
+    virtual int message_box(std::u16string_view text, std::u16string_view caption, int style) = 0;
 
     virtual void set_wait_cursor(bool waiting) { (void)waiting; }
     virtual void set_status(std::u16string_view text) { (void)text; }

@@ -83,7 +83,9 @@ double set_window_max(Window window, double n) {
     Host &host = *context->host;
     double truncated = std::trunc(n);
     if (truncated != 0 && std::isfinite(truncated)) {
-        long long wanted = truncated > 2e9 ? 2000000000LL : truncated < -2e9 ? 0 : (long long)truncated;
+        long long wanted = truncated > 2e9    ? 2000000000LL
+                           : truncated < -2e9 ? 0
+                                              : (long long)truncated;
         int minimum = host.text_length(window) + 10;
         host.set_limit(window, int(std::max<long long>(wanted, minimum)));
         if (host.limit(window) < minimum) host.set_limit(window, minimum);
@@ -147,7 +149,8 @@ constexpr int kRealFunction = 5;
 
 const char16_t *refused_question(TextKind kind) {
     return kind == TextKind::Error
-               ? u"OpenTM：无法注册该函数的运行错误信息！\r\n选择“是”将继续运行。选择“否”将中断此操作。"
+               ? u"OpenTM：无法注册该函数的运行错误信息！\r\n选择“是”将继续运行。选择“否”将中断此操"
+                 u"作。"
                : u"OpenTM：无法注册该函数说明！\r\n选择“是”将继续运行。选择“否”将中断此操作。";
 }
 

@@ -7,7 +7,9 @@
 namespace ide {
 namespace {
 
-std::u16string widen(const std::string &ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string widen(const std::string &ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 }  // namespace
 

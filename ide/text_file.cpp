@@ -60,8 +60,8 @@ bool read_text_file(std::u16string_view path, TextFile &file, std::u16string *ca
     return true;
 }
 
-bool write_text_file(std::u16string_view path, const std::u16string &text,
-                     TextEncoding encoding, std::u16string *caption) {
+bool write_text_file(std::u16string_view path, const std::u16string &text, TextEncoding encoding,
+                     std::u16string *caption) {
     Descriptor fd(::open(native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (fd.get() < 0) return fail(caption, u"OpenTM：创建文件失败！");
     std::string bytes = platform::encode_text_file(text, encoding);

@@ -30,8 +30,8 @@ bool read_text_file(std::u16string_view path, TextFile &file, std::u16string *ca
 // Creates or truncates the file and writes the text in the encoding
 // (UTF-16LE with its FF FE mark, UTF-8 without a mark, or GB18030).  On
 // failure *caption is "OpenTM：创建文件失败！" or "OpenTM：写文件失败！".
-bool write_text_file(std::u16string_view path, const std::u16string &text,
-                     TextEncoding encoding, std::u16string *caption);
+bool write_text_file(std::u16string_view path, const std::u16string &text, TextEncoding encoding,
+                     std::u16string *caption);
 
 // The full path of a name: a name starting with '/' as it is, others after
 // the current directory; "." and ".." and repeated '/' are resolved in the

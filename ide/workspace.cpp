@@ -7,20 +7,20 @@ namespace {
 
 const std::vector<std::u16string> &files_of(const WorkspaceSections &sections, ConstantType type) {
     switch (type) {
-    case ConstantType::Integer: return sections.int_files;
-    case ConstantType::Real: return sections.real_files;
-    case ConstantType::Complex: break;
+        case ConstantType::Integer: return sections.int_files;
+        case ConstantType::Real: return sections.real_files;
+        case ConstantType::Complex: break;
     }
     return sections.complex_files;
 }
 
 const char16_t *refused_question(ConstantType type) {
     switch (type) {
-    case ConstantType::Integer:
-        return u"OpenTM：无法注册该整数常量！\r\n选择“是”将继续运行。选择“否”将中断此操作。";
-    case ConstantType::Real:
-        return u"OpenTM：无法注册该实数常量！\r\n选择“是”将继续运行。选择“否”将中断此操作。";
-    case ConstantType::Complex: break;
+        case ConstantType::Integer:
+            return u"OpenTM：无法注册该整数常量！\r\n选择“是”将继续运行。选择“否”将中断此操作。";
+        case ConstantType::Real:
+            return u"OpenTM：无法注册该实数常量！\r\n选择“是”将继续运行。选择“否”将中断此操作。";
+        case ConstantType::Complex: break;
     }
     return u"OpenTM：无法注册该复数常量！\r\n选择“是”将继续运行。选择“否”将中断此操作。";
 }
@@ -28,18 +28,20 @@ const char16_t *refused_question(ConstantType type) {
 // The message for a bad definition; one that would reach 520 characters
 // says so instead of showing the definition.
 std::u16string bad_definition_message(std::u16string_view path, std::u16string_view text) {
-    std::u16string message = u"文件：" + std::u16string(path) + u"\r\n\r\n常量：" + std::u16string(text);
+    std::u16string message =
+        u"文件：" + std::u16string(path) + u"\r\n\r\n常量：" + std::u16string(text);
     if (message.size() >= 520)
-        message = u"文件：" + std::u16string(path) + u"\r\n\r\n常量：*** 该常量定义太长，无法显示！ ***";
+        message =
+            u"文件：" + std::u16string(path) + u"\r\n\r\n常量：*** 该常量定义太长，无法显示！ ***";
     return message;
 }
 
 int set_constant(const extproto::KernelExports &kernel, const ConstantDefinition &d,
                  ConstantType type) {
     switch (type) {
-    case ConstantType::Integer: return kernel.SetConst(int(type), d.name.c_str(), &d.integer);
-    case ConstantType::Real: return kernel.SetConst(int(type), d.name.c_str(), &d.re);
-    case ConstantType::Complex: break;
+        case ConstantType::Integer: return kernel.SetConst(int(type), d.name.c_str(), &d.integer);
+        case ConstantType::Real: return kernel.SetConst(int(type), d.name.c_str(), &d.re);
+        case ConstantType::Complex: break;
     }
     double value[2] = {d.re, d.im};
     return kernel.SetConst(int(type), d.name.c_str(), value);

@@ -18,9 +18,9 @@ struct Keyword {
 };
 
 constexpr Keyword kKeywords[] = {
-    {u"PATH", Section::Path},       {u"LOAD", Section::Load},     {u"INT", Section::Int},
-    {u"REAL", Section::Real},       {u"COMPLEX", Section::Complex},
-    {u"MODULE", Section::Module},   {u"COMMAND", Section::Command}, {u"KEY", Section::Key},
+    {u"PATH", Section::Path},       {u"LOAD", Section::Load},       {u"INT", Section::Int},
+    {u"REAL", Section::Real},       {u"COMPLEX", Section::Complex}, {u"MODULE", Section::Module},
+    {u"COMMAND", Section::Command}, {u"KEY", Section::Key},
 };
 
 // The section whose keyword follows the '#' at `hash`, with the position of
@@ -57,20 +57,20 @@ void append(std::vector<std::u16string> &to, std::vector<std::u16string> items) 
 
 void take_body(WorkspaceSections &sections, const Opening &opening, std::u16string_view body) {
     switch (opening.section) {
-    case Section::Path:
-        if (!sections.path) sections.path = std::u16string(body);
-        break;
-    case Section::Load:
-        if (!sections.load) sections.load = std::u16string(body);
-        break;
-    case Section::Int: append(sections.int_files, quoted_items(body, true)); break;
-    case Section::Real: append(sections.real_files, quoted_items(body, true)); break;
-    case Section::Complex: append(sections.complex_files, quoted_items(body, true)); break;
-    case Section::Module: append(sections.modules, quoted_items(body, true)); break;
-    case Section::Command:
-        sections.commands.push_back({opening.title, quoted_items(body, true)});
-        break;
-    case Section::Key: append(sections.keys, quoted_items(body, false)); break;
+        case Section::Path:
+            if (!sections.path) sections.path = std::u16string(body);
+            break;
+        case Section::Load:
+            if (!sections.load) sections.load = std::u16string(body);
+            break;
+        case Section::Int: append(sections.int_files, quoted_items(body, true)); break;
+        case Section::Real: append(sections.real_files, quoted_items(body, true)); break;
+        case Section::Complex: append(sections.complex_files, quoted_items(body, true)); break;
+        case Section::Module: append(sections.modules, quoted_items(body, true)); break;
+        case Section::Command:
+            sections.commands.push_back({opening.title, quoted_items(body, true)});
+            break;
+        case Section::Key: append(sections.keys, quoted_items(body, false)); break;
     }
 }
 
@@ -92,8 +92,7 @@ WorkspaceSections parse_workspace(std::u16string_view text) {
             sections.unterminated = true;
             break;
         }
-        take_body(sections, *opening,
-                  text.substr(opening->brace + 1, close - opening->brace - 1));
+        take_body(sections, *opening, text.substr(opening->brace + 1, close - opening->brace - 1));
         at = close + 1;
     }
     return sections;
@@ -137,7 +136,8 @@ std::vector<LoadEntry> parse_load_list(std::u16string_view body) {
 
 StarItem split_star_item(std::u16string_view item) {
     size_t star = item.find(u'*');
-    if (star == std::u16string_view::npos) return {std::u16string(item), std::u16string(item), false};
+    if (star == std::u16string_view::npos)
+        return {std::u16string(item), std::u16string(item), false};
     return {std::u16string(item.substr(0, star)), std::u16string(item.substr(star + 1)), true};
 }
 

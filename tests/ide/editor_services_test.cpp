@@ -33,12 +33,11 @@ TEST(Colouring, CommentsStringsAndKeywords) {
         {u"x \"open /* if", {{2, 13, Colour::String}}},
         // "#" before a keyword is coloured with it, and after it only when
         // both sides have one; keywords match whole words, case-sensitive.
-        {u"#USE# m; USE# #USE iff IF", {{0, 5, Colour::Keyword}, {9, 12, Colour::Keyword},
-                                        {14, 18, Colour::Keyword}}},
+        {u"#USE# m; USE# #USE iff IF",
+         {{0, 5, Colour::Keyword}, {9, 12, Colour::Keyword}, {14, 18, Colour::Keyword}}},
         {u"中if if中 _if", {}},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(ide::colour_ranges(c.text, keywords), c.ranges) ;
+    for (const Case &c : cases) EXPECT_EQ(ide::colour_ranges(c.text, keywords), c.ranges);
 }
 
 TEST(FindReplace, MatchCaseWholeWordAndOverlaps) {
@@ -49,14 +48,10 @@ TEST(FindReplace, MatchCaseWholeWordAndOverlaps) {
         ide::SearchOptions options;
         int start;  // -1: none
     } cases[] = {
-        {u"xAbab", u"ab", 0, plain, 1},
-        {u"xAbab", u"ab", 0, exact, 3},
-        {u"中Ab", u"ab", 0, plain, 1},
-        {u"ab abc\tab", u"ab", 1, word, 7},
-        {u"ab", u"ab", 0, word, 0},
-        {u"a\rab", u"ab", 0, word, 2},
-        {u"aaa", u"aa", 1, plain, 1},
-        {u"ab", u"abc", 0, plain, -1},
+        {u"xAbab", u"ab", 0, plain, 1}, {u"xAbab", u"ab", 0, exact, 3},
+        {u"中Ab", u"ab", 0, plain, 1},  {u"ab abc\tab", u"ab", 1, word, 7},
+        {u"ab", u"ab", 0, word, 0},     {u"a\rab", u"ab", 0, word, 2},
+        {u"aaa", u"aa", 1, plain, 1},   {u"ab", u"abc", 0, plain, -1},
         {u"ab", u"", 0, plain, -1},
     };
     for (const Case &c : cases) {

@@ -23,11 +23,12 @@ protected:
         dir.write("cmd1.tm", "1+1");
         dir.write("cmd2.tm", "#USE# Tools; twice(21)");
         dir.write("cmd3.tm", "3+3");
-        workspace = dir.write("ws.otm", "#PATH{" + dir.root() + "}\n#INT{\"ints.txt\"}\n"
-                                        "#MODULE{\"Tools*tools.tm\"}\n"
-                                        "#COMMAND(one){\"first*cmd1.tm\" \"second*cmd2.tm\"}\n"
-                                        "#COMMAND (two) {\"third*cmd3.tm\"}\n"
-                                        "#KEY{\"twice\" \"abcdefghijklmnopqrst\" \"\"}\n");
+        workspace = dir.write("ws.otm", "#PATH{" + dir.root() +
+                                            "}\n#INT{\"ints.txt\"}\n"
+                                            "#MODULE{\"Tools*tools.tm\"}\n"
+                                            "#COMMAND(one){\"first*cmd1.tm\" \"second*cmd2.tm\"}\n"
+                                            "#COMMAND (two) {\"third*cmd3.tm\"}\n"
+                                            "#KEY{\"twice\" \"abcdefghijklmnopqrst\" \"\"}\n");
     }
     void TearDown() override { engine.unbind_engine(); }
 
@@ -130,7 +131,13 @@ TEST_F(EditorTest, SavingKeepsTheEncodingAFileWasReadIn) {
     struct Case {
         std::string name, bytes, saved;
     } cases[] = {
-        {"utf16.tm", std::string("\xFF\xFE" "1\0+\0", 6), std::string("\xFF\xFE" "2\0\xAD\x4E", 6)},
+        {"utf16.tm",
+         std::string("\xFF\xFE"
+                     "1\0+\0",
+                     6),
+         std::string("\xFF\xFE"
+                     "2\0\xAD\x4E",
+                     6)},
         {"utf8.tm", "1+", "2\xE4\xBA\xAD"},
         {"gb.tm", "\xD6\xD0", "2\xCD\xA4"},  // 中 in GB18030; 亭 written back alike
     };
@@ -213,13 +220,16 @@ TEST_F(EditorTest, OrdinaryAndTemporaryModulesStayOnlyWhenCompiled) {
 TEST_F(EditorTest, BadWorkspacesGiveMessagesAndNothingBreaks) {
     std::string long_name(260, 'm');
     workspace = dir.write("bad.otm", "#MODULE{\"" + long_name + "*x.tm\" \"" + long_name.substr(1) +
-                                         "*ok.tm\"}\n#COMMAND(c){\"" + long_name + "*y.tm\"}\n"
-                                         "#LOAD{\"" + dir.root() + "\"}\n#INT{\"" + dir.root() + "\"}");
+                                         "*ok.tm\"}\n#COMMAND(c){\"" + long_name +
+                                         "*y.tm\"}\n"
+                                         "#LOAD{\"" +
+                                         dir.root() + "\"}\n#INT{\"" + dir.root() + "\"}");
     start_with_workspace();
     std::vector<std::string> captions = host.take_captions();
     for (const char *expected : {"OpenTM：加载动态库失败！", "OpenTM：打开文件失败！",
                                  "OpenTM：模块名太长！", "OpenTM：命令定义错误或命令名太长！"})
-        EXPECT_NE(std::find(captions.begin(), captions.end(), expected), captions.end()) << expected;
+        EXPECT_NE(std::find(captions.begin(), captions.end(), expected), captions.end())
+            << expected;
     // The 259-character name is kept.
     ASSERT_EQ(engine.modules().size(), 1u);
     EXPECT_EQ(engine.modules().front().name.size(), 259u);

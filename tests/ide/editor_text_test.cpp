@@ -11,8 +11,9 @@ TEST(EditorText, DropsEveryLineFeed) {
 
 TEST(EditorText, PositionsCountLineBreaksOnce) {
     const std::u16string text = u"ab\r\n中\r\n\U0001F600x";
-    struct { int text_position, editor; } cases[] = {
-        {0, 0}, {2, 2}, {3, 3}, {4, 3}, {5, 4}, {7, 5}, {9, 7}, {10, 8}, {-1, -1}};
+    struct {
+        int text_position, editor;
+    } cases[] = {{0, 0}, {2, 2}, {3, 3}, {4, 3}, {5, 4}, {7, 5}, {9, 7}, {10, 8}, {-1, -1}};
     for (auto c : cases)
         EXPECT_EQ(ide::editor_position(text, c.text_position), c.editor) << c.text_position;
 }

@@ -76,7 +76,8 @@ TEST_F(EngineTest, CompileErrorSelectsTheRangeInEditorPositions) {
         ASSERT_GE(host.selection_start, 0);
         EXPECT_EQ(editor.substr(size_t(host.selection_start),
                                 size_t(host.selection_end - host.selection_start)),
-                  u"+*") << line;
+                  u"+*")
+            << line;
     }
 }
 
@@ -142,9 +143,12 @@ TEST_F(EngineTest, HelpSearchNeedsEveryKeywordIgnoringAsciiCase) {
 TEST_F(EngineTest, WindowLimits) {
     host.clear_output();
     host.append_output(u"12345");
-    struct { const char *call; int expected; } cases[] = {
-        {"SetOutWinMax(0)", 30000},       // unchanged
-        {"SetOutWinMax(1)", 15},          // never below the text + 10
+    struct {
+        const char *call;
+        int expected;
+    } cases[] = {
+        {"SetOutWinMax(0)", 30000},  // unchanged
+        {"SetOutWinMax(1)", 15},     // never below the text + 10
         {"SetOutWinMax(50000)", 50000},
         {"SetCodeWinMax(-5)", 10},
     };
@@ -161,7 +165,7 @@ TEST_F(EngineTest, WindowLimits) {
 }
 
 TEST_F(EngineTest, ClearEmptiesTheOutput) {
-        // clear() itself is an output expression: its 0 comes after the clearing.
+    // clear() itself is an output expression: its 0 comes after the clearing.
     EXPECT_EQ(compute("1; clear(); 2"), "\r\n0\r\n2");
 }
 
@@ -170,7 +174,8 @@ TEST_F(EngineTest, ExtensionListMessagesNeverStopTheOthers) {
     dir.write("not_a_library.so", "plain text");
     std::filesystem::create_directory(dir.path("a_directory"));
     std::string list = "< \"commented.dll\" > \"" + dir.path("a_directory") + "\" \"" +
-                       dir.path("not_a_library.so") + "\" \"Tamrix32W.dll\" \"MTamrix32W.dll:x\" "
+                       dir.path("not_a_library.so") +
+                       "\" \"Tamrix32W.dll\" \"MTamrix32W.dll:x\" "
                        "\"libtamrix_missing.so\" \"unterminated";
     engine.load_extensions(u16(list));
     EXPECT_EQ(engine.extension_count(), 0u);
@@ -187,7 +192,10 @@ TEST_F(EngineTest, ModuleLoaderRecursionAndMissingFiles) {
     dir.write("a.tm", "#USE# b.tm; ~fa(x)=x+1;");
     dir.write("b.tm", "#USE# a.tm; ~fb(x)=x+2;");
     dir.write("ok.tm", "~twice(x)=2*x;");
-    struct { std::string program; int result; } cases[] = {
+    struct {
+        std::string program;
+        int result;
+    } cases[] = {
         {"#USE# " + dir.path("self.tm") + "; 1", -7},
         {"#USE# " + dir.path("a.tm") + "; 1", -7},
         {"#USE# " + dir.path("missing.tm") + "; 1", -6},

@@ -26,13 +26,20 @@ TEST(TextFile, ReadsEachEncodingAndBadFiles) {
         const char16_t *text;
         ide::TextEncoding encoding;
     } cases[] = {
-        {"utf16.tm", std::string("\xFF\xFE" "a\0\x2D\x4E\x3D\xD8\x00\xDE", 10), u"a中\U0001F600",
-         ide::TextEncoding::Utf16le},
+        {"utf16.tm",
+         std::string("\xFF\xFE"
+                     "a\0\x2D\x4E\x3D\xD8\x00\xDE",
+                     10),
+         u"a中\U0001F600", ide::TextEncoding::Utf16le},
         {"utf8.tm", "a\xE4\xB8\xAD\r\nb", u"a中\r\nb", ide::TextEncoding::Utf8},
         {"bom.tm", "\xEF\xBB\xBFx", u"x", ide::TextEncoding::Utf8},
         {"gb.tm", "a\xD6\xD0\xCE\xC4", u"a中文", ide::TextEncoding::Gb18030},
         {"empty.tm", "", u"", ide::TextEncoding::Utf8},
-        {"odd16.tm", std::string("\xFF\xFE" "a\0b", 5), u"a", ide::TextEncoding::Utf16le},
+        {"odd16.tm",
+         std::string("\xFF\xFE"
+                     "a\0b",
+                     5),
+         u"a", ide::TextEncoding::Utf16le},
         // A zero byte ends the text, as the editor shows it.
         {"binary.tm", std::string("ab\0\x01\xFF\xFE", 6), u"ab", ide::TextEncoding::Gb18030},
     };
@@ -72,7 +79,10 @@ TEST(Paths, FullPathsAndComparison) {
     struct Case {
         const char16_t *name, *full;
     } cases[] = {
-        {u"/a/./b/../c", u"/a/c"}, {u"/a//b/", u"/a/b/"}, {u"/..", u"/"}, {u"/", u"/"},
+        {u"/a/./b/../c", u"/a/c"},
+        {u"/a//b/", u"/a/b/"},
+        {u"/..", u"/"},
+        {u"/", u"/"},
     };
     for (const Case &c : cases) EXPECT_EQ(ide::full_path(c.name), c.full);
     EXPECT_EQ(ide::full_path(u"x.tm"), ide::current_directory() + u"x.tm");

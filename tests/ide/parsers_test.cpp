@@ -45,10 +45,10 @@ TEST(WorkspaceText, UnterminatedSectionsAndQuotes) {
         Items modules;
         bool unterminated;
     } cases[] = {
-        {u"#MODULE{\"a\" \"b", {}, true},                   // no '}' at all
-        {u"#MODULE{\"a\" \"b}", {u"a"}, false},             // quote runs past the body end
-        {u"#MODULE{\"a\" <\"b\"}", {u"a"}, false},          // comment never closed
-        {u"#MODULE{\"a\"} #MODULE", {u"a"}, false},         // keyword without '{'
+        {u"#MODULE{\"a\" \"b", {}, true},                        // no '}' at all
+        {u"#MODULE{\"a\" \"b}", {u"a"}, false},                  // quote runs past the body end
+        {u"#MODULE{\"a\" <\"b\"}", {u"a"}, false},               // comment never closed
+        {u"#MODULE{\"a\"} #MODULE", {u"a"}, false},              // keyword without '{'
         {u"#MODULE{\"a\"} #COMMAND(t{\"x*y\"}", {u"a"}, false},  // title without ')'
         {u"#MODULE{\"a\"} #REAL{", {u"a"}, true},
         {u"#", {}, false},
@@ -101,7 +101,8 @@ TEST(ConstantFile, EachTypesValueSyntaxAndBadLines) {
         const char16_t *bad_text;
     } rows[] = {
         {ide::ConstantType::Integer, u"five=-5", true, -5, 0, u""},
-        {ide::ConstantType::Integer, u"  big = 9223372036854775807 rest", true, 9.223372036854775807e18, 0, u""},
+        {ide::ConstantType::Integer, u"  big = 9223372036854775807 rest", true,
+         9.223372036854775807e18, 0, u""},
         {ide::ConstantType::Integer, u"n = 12-3", true, 12, 0, u""},
         {ide::ConstantType::Integer, u"n = x", false, 0, 0, u"n = "},
         {ide::ConstantType::Integer, u"n 5", false, 0, 0, u"n "},
@@ -129,7 +130,8 @@ TEST(ConstantFile, EachTypesValueSyntaxAndBadLines) {
         EXPECT_EQ(found[0].im, row.im);
     }
     // Lines that cannot start a name are skipped; names may be Chinese.
-    auto found = ide::parse_constants(u"1=2\n=3\n# x=1\n\n  中=7\r\n_a1=8", ide::ConstantType::Integer);
+    auto found =
+        ide::parse_constants(u"1=2\n=3\n# x=1\n\n  中=7\r\n_a1=8", ide::ConstantType::Integer);
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].name, u"中");
     EXPECT_EQ(found[1].integer, 8);
@@ -141,7 +143,7 @@ TEST(TextBlocks, NamesTextsAndWhereTheScanEnds) {
         std::vector<std::pair<std::u16string, std::u16string>> blocks;
     } cases[] = {
         {u"#a{one}# between #b{#1:x;#2:y;}#", {{u"a", u"one"}, {u"b", u"#1:x;#2:y;"}}},
-        {u"#a{}# #{x}# #c{z}#", {{u"c", u"z"}}},            // empty name or text skipped
+        {u"#a{}# #{x}# #c{z}#", {{u"c", u"z"}}},               // empty name or text skipped
         {u"#a{x}y}# #b{q}#", {{u"a", u"x}y"}, {u"b", u"q"}}},  // only "}#" ends a text
         {u"#a{x}#\n#b{never closed", {{u"a", u"x"}}},
         {u"#a no brace", {}},
