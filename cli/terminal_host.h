@@ -15,6 +15,9 @@ public:
     void set_code_text(std::u16string_view) override {}
     void select_code(int, int) override {}
     int message_box(std::u16string_view text, std::u16string_view caption, int style) override;
+    bool code_modified() override { return false; }
+    void set_code_modified(bool) override {}
+    void code_selection(int &start, int &end) override { start = end = 0; }
     int text_length(ide::Window) override { return 0; }
     int limit(ide::Window window) override {
         return window == ide::Window::Code ? code_limit_ : output_limit_;
