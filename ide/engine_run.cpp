@@ -66,6 +66,12 @@ std::u16string trimmed(std::u16string_view text) {
 int Engine::compile_source(ModuleRef &module, const std::u16string *text, std::u16string_view name,
                            int kind) {
     if (!bound()) return kCompileNotDone;
+    // Selecting an error range must not count as an edit of the text.
+    struct ModifiedFlag {
+        Host &host;
+        bool saved = host.code_modified();
+        ~ModifiedFlag() { host.set_code_modified(saved); }
+    } modified{host_};
     const bool from_code_window = text == nullptr;
     std::u16string code;
     if (from_code_window) code = host_.code_text();

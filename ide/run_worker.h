@@ -1,7 +1,8 @@
-// Compiles and runs on a thread of their own, so the window stays
-// responsive while a module runs: jobs run one after another, each taking
-// and releasing the workspace on this thread (Engine does both inside one
-// call).  While busy() the window layer keeps further compute commands
+// Runs on a thread of their own, so the window stays responsive while a
+// module runs: jobs run one after another, each taking and releasing the
+// workspace on this thread (Engine does both inside one call).  A job that
+// compiles hands the text in: the code window is read on the window's
+// thread.  While busy() the window layer keeps further compute commands
 // back, since the user-interface thread would otherwise wait for the
 // workspace in UseTamrix(2); the run monitor's Esc still interrupts.
 #pragma once
