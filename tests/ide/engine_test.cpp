@@ -246,9 +246,9 @@ TEST(RunWorkerTest, RunsOnItsOwnThreadAndTheMonitorStillInterrupts) {
     ASSERT_TRUE(engine.bind_engine());
     {
         ide::RunWorker worker;
-        host.set_code_text(u"while(1, 1)");
+        std::u16string endless = u"while(1, 1)";
         worker.post([&] {
-            engine.compile_source(engine.main_module(), nullptr, ide::kMainModuleName,
+            engine.compile_source(engine.main_module(), &endless, ide::kMainModuleName,
                                   ide::kMainModule);
             engine.run_module(engine.main_module());
         });
