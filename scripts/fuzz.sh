@@ -61,8 +61,13 @@ run_target() {
     local options=(-max_total_time="$seconds" -timeout=5 -rss_limit_mb="$rss_limit"
                    -detect_leaks="$detect_leaks" -print_final_stats=1
                    -artifact_prefix="$findings/$target-")
-    # The registry target reads operations, not text.
-    [[ $target != fuzz_registry ]] && options+=(-dict=fuzz/formula.dict)
+    # The registry target reads operations, not text; the workspace target
+    # reads files, not formulas.
+    case $target in
+    fuzz_registry) ;;
+    fuzz_workspace) options+=(-dict=fuzz/workspace.dict) ;;
+    *) options+=(-dict=fuzz/formula.dict) ;;
+    esac
     echo "=== $target: ${seconds}s"
     # New inputs go to the first directory, so the committed corpus stays as it is.
     "$build/bin/$target" "${options[@]}" "$work" "$seeds" >"$log" 2>&1
