@@ -4,6 +4,7 @@
 
 #include <list>
 #include <string>
+#include <vector>
 
 #include "tamrix/tamrix_ext.h"
 
@@ -42,5 +43,18 @@ struct ModuleEntry {
 // place while others come and go, since a compile may add entries while it
 // holds a reference to one.
 using ModuleList = std::list<ModuleEntry>;
+
+// The module manager's kind list: index 0 to 3 for kinds -259 to -262.
+constexpr int kind_index(int kind) { return -kind - 259; }
+constexpr int kind_of_index(int index) { return -259 - index; }
+
+// The names of the entries of one kind, in list order, as the module
+// manager lists them.
+inline std::vector<std::u16string> module_names_of_kind(const ModuleList &modules, int kind) {
+    std::vector<std::u16string> names;
+    for (const ModuleEntry &entry : modules)
+        if (entry.kind == kind) names.push_back(entry.name);
+    return names;
+}
 
 }  // namespace ide

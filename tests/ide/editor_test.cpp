@@ -74,6 +74,19 @@ TEST_F(EditorTest, StartUpLoadsEveryWorkspaceSection) {
     EXPECT_EQ(host.take_captions(), std::vector<std::string>{"OpenTM"});
 }
 
+TEST_F(EditorTest, AFileArgumentOfAnotherDirectoryBecomesCurrentAndItsDirectoryToo) {
+    std::string file = dir.write("sub.tm", "1+2");
+    ASSERT_TRUE(editor.start(u16(file)));
+    EXPECT_EQ(u8(ide::current_directory()), dir.root() + "/");
+    EXPECT_EQ(u8(editor.current_name()), file);
+    EXPECT_EQ(host.code_text(), u"1+2");
+    // The module manager lists each kind apart.
+    editor.compute_as_ordinary_module();
+    EXPECT_EQ(ide::module_names_of_kind(engine.modules(), ide::kind_of_index(2)),
+              std::vector<std::u16string>{u"sub.tm"});
+    EXPECT_EQ(ide::kind_index(ide::kTemporaryModule), 3);
+}
+
 TEST_F(EditorTest, ReloadUsesTheWorkspaceTextEditedButNotSaved) {
     start_with_workspace();
     editor.show_workspace_file();
