@@ -17,6 +17,7 @@ using idetest::u8;
 class EditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        saved_directory = ide::current_directory();
         ASSERT_TRUE(engine.bind_engine());
         dir.write("ints.txt", "five=-5\n");
         dir.write("tools.tm", "~twice(x)=2*x;");
@@ -30,7 +31,11 @@ protected:
                                             "#COMMAND (two) {\"third*cmd3.tm\"}\n"
                                             "#KEY{\"twice\" \"abcdefghijklmnopqrst\" \"\"}\n");
     }
-    void TearDown() override { engine.unbind_engine(); }
+    // The editor changes the current directory; the scratch one goes away.
+    void TearDown() override {
+        engine.unbind_engine();
+        ide::change_directory(saved_directory);
+    }
 
     void start_with_workspace(const std::string &file_argument = "") {
         ASSERT_TRUE(settings.write_default_workspace(u16(workspace)));
@@ -43,6 +48,7 @@ protected:
         return host.output_utf8();
     }
 
+    std::u16string saved_directory;
     idetest::ScratchDir dir;
     std::string workspace;
     idetest::FakeHost host;
