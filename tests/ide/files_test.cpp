@@ -11,6 +11,7 @@
 #include "fake_host.h"
 #include "scratch_dir.h"
 #include "settings.h"
+#include "shell_open.h"
 #include "text_file.h"
 
 namespace {
@@ -132,6 +133,14 @@ TEST(Association, WrittenWhenMissingAndRemoved) {
     editor.remove_file_association();
     EXPECT_FALSE(ide::association_exists());
     ::unsetenv("XDG_DATA_HOME");
+}
+
+TEST(ShellOpen, WithoutXdgOpenItFailsQuietly) {
+    std::string saved = std::getenv("PATH") ? std::getenv("PATH") : "";
+    idetest::ScratchDir empty;
+    ::setenv("PATH", empty.root().c_str(), 1);
+    EXPECT_FALSE(ide::shell_open("/nowhere/opentm.htm; rm -rf /"));
+    ::setenv("PATH", saved.c_str(), 1);
 }
 
 }  // namespace
