@@ -4,6 +4,7 @@
 // their own thread.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -105,7 +106,7 @@ public:
     std::vector<CommandMenu> command_menu;
     int selection_start = -1, selection_end = -1;
     std::u16string status, title;
-    int monitor_shown = 0, monitor_closed = 0;
+    std::atomic<int> monitor_shown{0}, monitor_closed{0};
     int code_limit = 30000, output_limit = 30000, max_limit = 1 << 30;
 
 private:
