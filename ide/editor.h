@@ -89,6 +89,10 @@ public:
     void code_out_of_memory();
     void code_limit_reached();
 
+    // Help (80): the program directory's "opentm.htm" through the shell's
+    // "open" verb.
+    bool open_help();
+
     // Removing the file association (65), after asking.
     void remove_file_association();
 

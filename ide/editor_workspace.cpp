@@ -5,6 +5,7 @@
 #include "association.h"
 #include "editor.h"
 #include "platform/text.h"
+#include "shell_open.h"
 
 namespace ide {
 namespace {
@@ -299,6 +300,10 @@ void Editor::clear_default_workspace() {
         host_.message_box(u"注册表操作失败！", kCaption, platform::kBoxOk);
     else
         host_.message_box(u"缺省工作区已设置为空！", kCaption, platform::kBoxOk);
+}
+
+bool Editor::open_help() {
+    return shell_open(platform::to_utf8(program_directory() + u"opentm.htm"));
 }
 
 void Editor::remove_file_association() {
