@@ -193,7 +193,7 @@ void Engine::load_extensions(std::u16string_view list) {
             host_.message_box(entry.library, kLoadFailed, platform::kBoxOk);
             continue;
         }
-        bool duplicate = handle == module_library_ || handle == kernel_library_;
+        bool duplicate = handle == module_library_;
         for (const Extension &loaded : extensions_)
             duplicate = duplicate || loaded.handle == handle;
         if (duplicate) {

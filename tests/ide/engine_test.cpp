@@ -181,7 +181,7 @@ TEST_F(EngineTest, ExtensionListMessagesNeverStopTheOthers) {
     EXPECT_EQ(engine.extension_count(), 0u);
     EXPECT_EQ(host.take_captions(),
               (std::vector<std::string>{"OpenTM：加载动态库失败！", "OpenTM：加载动态库失败！",
-                                        "OpenTM：扩展动态库重复加载，被忽略！",
+                                        "OpenTM：该库不是Tamrix扩展动态库！",
                                         "OpenTM：扩展动态库重复加载，被忽略！",
                                         "OpenTM：加载动态库失败！"}));
 }
