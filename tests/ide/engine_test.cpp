@@ -2,6 +2,7 @@
 // name, driven through the recording host.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -184,6 +185,28 @@ TEST_F(EngineTest, ExtensionListMessagesNeverStopTheOthers) {
                                         "OpenTM：该库不是Tamrix扩展动态库！",
                                         "OpenTM：扩展动态库重复加载，被忽略！",
                                         "OpenTM：加载动态库失败！"}));
+}
+
+TEST_F(EngineTest, ExtensionsStartWithTheirArgumentAndStopInReverse) {
+    const std::string libs = TAMRIX_TEST_EXTENSION_DIR;
+    const std::string good = libs + "/libtmx_test_good.so";
+    std::string list = "\"" + good + ":3\" \"" + good + "\" \"" + libs +
+                       "/libtmx_test_failing.so\" \"" + libs + "/libtmx_test_no_entry.so\"";
+    engine.load_extensions(u16(list));
+    EXPECT_EQ(engine.extension_count(), 1u);
+    std::vector<std::string> captions = host.take_captions();
+    for (const char *expected : {"OpenTM：扩展动态库重复加载，被忽略！", "OpenTM：扩展动态库初始化失败！",
+                                 "OpenTM：该库不是Tamrix扩展动态库！"})
+        EXPECT_NE(std::find(captions.begin(), captions.end(), expected), captions.end()) << expected;
+    EXPECT_EQ(compute("ext_scale(2)"), "\r\n6");
+    // An empty list unloads them all: the function is gone.
+    engine.load_extensions(u"");
+    EXPECT_EQ(engine.extension_count(), 0u);
+    host.clear_output();
+    std::u16string text = u"ext_scale(2)";
+    EXPECT_EQ(engine.compile_source(engine.main_module(), &text, ide::kMainModuleName,
+                                    ide::kMainModule),
+              25);
 }
 
 TEST_F(EngineTest, ModuleLoaderRecursionAndMissingFiles) {
