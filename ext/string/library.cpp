@@ -42,6 +42,8 @@ int start_library(void *kernel) {
     }
     // The functions must find the library as soon as they are registered.
     g_library = lib.get();
+    // A refused function: its full name as the text, the failure as caption.
+    lib->registrations.set_failure_box(true, platform::kBoxOk | platform::kBoxIconQuestion);
     lib->registrations.add_functions(lib->kernel, integer_functions(), u"TmString注册函数失败！");
     lib->registrations.add_functions(lib->kernel, real_functions(), u"TmString注册函数失败！");
     lib.release();
