@@ -9,7 +9,8 @@ namespace tmdata {
 
 namespace {
 
-// Moves the first `keep` members into arrays of `capacity` slots.
+// Moves the first `keep` members into arrays of `capacity` slots (none for
+// 0); the rest of the new slots are blank.
 bool reallocate(TmDataClassBlock &block, int keep, int capacity) {
     int64_t *values;
     char16_t **names;
@@ -30,16 +31,16 @@ bool reallocate(TmDataClassBlock &block, int keep, int capacity) {
 
 }  // namespace
 
+// Members cut off go one at a time, in position order: each slot is blanked
+// before its object is deleted, and the class is found again afterwards,
+// because that deletion may reach this very class through a cycle.
 SetLengthResult set_class_length(Library &lib, uint32_t handle, int length, int capacity) {
     TmDataClassBlock *block = find_class(handle);
     if (!block || length < 0) return SetLengthResult::kNoMemory;
-    // Members beyond the new length leave one at a time, from the last, so
-    // the block stays whole whatever their deletion does.  The busy flag
-    // keeps a member that owns this class back from deleting it.
-    const unsigned char wasBusy = block->busy;
-    block->busy = 1;
-    while (block->length > length) {
-        const int i = --block->length;
+    if (capacity < 0) capacity = length > block->capacity ? length : block->capacity;
+    if (capacity < length) return SetLengthResult::kNoMemory;
+    const int oldLength = block->length;
+    for (int i = length; i < oldLength; ++i) {
         const int64_t value = block->values[i];
         const bool owned = block->attributes[i] == 1;
         std::free(block->names[i]);
@@ -52,9 +53,8 @@ SetLengthResult set_class_length(Library &lib, uint32_t handle, int length, int 
             if (!block) return SetLengthResult::kClassGone;
         }
     }
-    block->busy = wasBusy;
-    int wanted = capacity >= length ? capacity : (length > block->capacity ? length : block->capacity);
-    if (wanted != block->capacity && !reallocate(*block, block->length, wanted)) {
+    if (length < block->length) block->length = length;
+    if (capacity != block->capacity && !reallocate(*block, block->length, capacity)) {
         return SetLengthResult::kNoMemory;
     }
     for (int i = block->length; i < length; ++i) {

@@ -11,11 +11,10 @@ namespace tmdata {
 
 enum class SetLengthResult { kDone, kNoMemory, kClassGone };
 
-// Sets the class `handle` to `length` members in at least `length` slots
-// (exactly `capacity` when that is given and not below the length; -1 keeps
-// the capacity unless it must grow).  A class that owns itself through a
-// cycle may be deleted while its members go: kClassGone, and it is not
-// touched again.
+// Sets the class `handle` to `length` members in `capacity` slots (-1:
+// the current capacity, grown to the length when needed).  Owned objects of
+// the members cut off are deleted.  A class that owns itself through a
+// cycle may be deleted meanwhile: kClassGone, and it is not touched again.
 SetLengthResult set_class_length(Library &lib, uint32_t handle, int length, int capacity = -1);
 
 }  // namespace tmdata

@@ -144,7 +144,7 @@ uint32_t new_array(Library &lib, const A &a, int kind, int typeId) {
     }
     dims[0] = int(dims.size());
     dims[1] = int(total);
-    const int first = i + 1, count = m - i;  // values after EndType
+    const int first = i + 1, count = i <= m ? m - i : 0;  // values after EndType
     const char16_t *text = nullptr;
     if (kind == TMD_WCHAR_S && count > 0) {
         if (count > 1) {

@@ -24,11 +24,27 @@ struct DeepCopy {
     TmCallContext *ctx;
     std::unordered_map<uint32_t, uint32_t> copies;
     std::vector<uint32_t> marked;  // classes whose busy flag this call set
+    bool failed = false;           // a nested copy was refused
 
-    ~DeepCopy() {
+    ~DeepCopy() { unmark(); }
+
+    void unmark() {
         for (uint32_t h : marked) {
             if (TmDataClassBlock *block = find_class(h)) block->busy = 0;
         }
+        marked.clear();
+    }
+
+    // The copy as a whole: a copy that could not be completed is deleted
+    // again (its flags cleared first, so its own members go with it) rather
+    // than handed out half made.
+    uint32_t finish(uint32_t h) {
+        unmark();
+        if (failed && h) {
+            delete_object_fully(lib, h);
+            return 0;
+        }
+        return h;
     }
 
     // Counts a creation against the object limit.
@@ -52,7 +68,10 @@ struct DeepCopy {
 
     // A scalar, array or external object: new from the kind, then copied.
     uint32_t copy_plain(const ObjectEntry &source) {
-        if (!may_create()) return 0;
+        if (!may_create()) {
+            failed = true;
+            return 0;
+        }
         uint32_t h = 0;
         if (is_scalar_kind(source.kind)) {
             h = create_scalar(lib, source.kind, source.kind);
@@ -66,12 +85,12 @@ struct DeepCopy {
                 h = create_external(lib, *external, kind, source.kind);
             }
         }
-        if (!h) return 0;
-        counted(h);
-        if (!copy_object(lib, ctx, h, source.handle, CopyMode::kSameKind, 0)) {
+        if (h) counted(h);
+        if (h && !copy_object(lib, ctx, h, source.handle, CopyMode::kSameKind, 0)) {
             delete_object_fully(lib, h);
-            return 0;
+            h = 0;
         }
+        if (!h) failed = true;
         return h;
     }
 
@@ -120,7 +139,9 @@ struct DeepCopy {
             return it != copies.end() ? it->second : value;
         }
         const TmDataClassBlock *block = static_cast<TmDataClassBlock *>(member->payload);
-        return copy_class(handle, 0, block->length - 1, true, depth + 1);
+        uint32_t h = copy_class(handle, 0, block->length - 1, true, depth + 1);
+        if (!h) failed = true;
+        return h;
     }
 };
 
@@ -137,9 +158,10 @@ typename A::Result script_newcopy(const A &a) {
     DeepCopy copy{lib, a.ctx(), {}, {}};
     if (m == 0) {
         if (!source) return A::none();
-        if (source->kind != TMD_CLASS) return A::handle_result(copy.copy_plain(*source));
+        if (source->kind != TMD_CLASS) return A::handle_result(copy.finish(copy.copy_plain(*source)));
         auto *block = static_cast<TmDataClassBlock *>(source->payload);
-        return A::handle_result(copy.copy_class(source->handle, 0, block->length - 1, true, 0));
+        return A::handle_result(
+            copy.finish(copy.copy_class(source->handle, 0, block->length - 1, true, 0)));
     }
     if (!source || source->kind != TMD_CLASS) {
         report_error(a.ctx(), 1, kPrefix, u"不是一个类指针。");
@@ -152,7 +174,8 @@ typename A::Result script_newcopy(const A &a) {
         report_error(a.ctx(), 1, kPrefix, u"指定的子类不存在。");
         return A::none();
     }
-    return A::handle_result(copy.copy_class(source->handle, int(first), int(last), false, 0));
+    return A::handle_result(
+        copy.finish(copy.copy_class(source->handle, int(first), int(last), false, 0)));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "objects.h"
 #include "report.h"
 #include "script_functions.h"
+#include "string_sources.h"
 #include "types.h"
 
 namespace tmdata {
@@ -16,11 +17,6 @@ namespace tmdata {
 namespace {
 
 constexpr int kMinTextCapacity = 80;
-
-TmDataArray *char_array(uint32_t handle) {
-    ObjectEntry *e = find_object(handle);
-    return e && e->kind == TMD_WCHAR_S ? static_cast<TmDataArray *>(e->payload) : nullptr;
-}
 
 // The kind a type identifier stands for, or 0.
 int kind_of_id(int id) {
@@ -60,7 +56,7 @@ int64_t to_str(const IntArgs &a) {
         report(a.ctx(), u"TMDToStr：至少要有二个参数。");
         return 0;
     }
-    TmDataArray *array = char_array(a.handle(m));
+    TmDataArray *array = char_array_of(a.handle(m));
     if (!array) {
         report(a.ctx(), u"TMDToStr：找不到字符数组。");
         return 0;
@@ -94,14 +90,6 @@ int64_t to_str(const IntArgs &a) {
     text.copy(chars, n);
     chars[n] = 0;
     return 0;
-}
-
-// The text of a character array: up to its first zero or its end.
-std::u16string_view array_text(const TmDataArray &array) {
-    const auto *chars = static_cast<const char16_t *>(array.buffer);
-    size_t n = 0;
-    while (n < size_t(array.dims[1]) && chars[n]) ++n;
-    return {chars, n};
 }
 
 // Parses into `value` (the kind's storage); false for kinds without a parser.
@@ -138,7 +126,7 @@ int64_t from_str(const IntArgs &a) {
         report(a.ctx(), u"StrToTMD：至少要有二个参数。");
         return 0;
     }
-    TmDataArray *array = char_array(a.handle(0));
+    TmDataArray *array = char_array_of(a.handle(0));
     if (!array) {
         report(a.ctx(), u"StrToTMD：找不到字符数组。");
         return 0;

@@ -54,4 +54,29 @@ TMDATA_DECLARE_INT(int_set) TMDATA_DECLARE_REAL(real_set)
 TMDATA_DECLARE_INT(int_copy) TMDATA_DECLARE_REAL(real_copy)
 TMDATA_DECLARE_INT(int_to_str) TMDATA_DECLARE_INT(int_from_str)
 
+// Character arrays and formatted text.
+TMDATA_DECLARE_INT(int_strlen) TMDATA_DECLARE_INT(int_strcpy)
+TMDATA_DECLARE_INT(int_strcat) TMDATA_DECLARE_INT(int_strcmp)
+TMDATA_DECLARE_INT(int_printff) TMDATA_DECLARE_REAL(real_printff)
+TMDATA_DECLARE_INT(int_printfs) TMDATA_DECLARE_REAL(real_printfs)
+TMDATA_DECLARE_INT(int_scanfs) TMDATA_DECLARE_REAL(real_scanfs)
+
+// Class objects.
+TMDATA_DECLARE_INT(int_c_set_len) TMDATA_DECLARE_INT(int_c_has_name)
+TMDATA_DECLARE_INT(int_c_dup_name) TMDATA_DECLARE_INT(int_c_set_all_attr)
+TMDATA_DECLARE_INT(int_c_sd) TMDATA_DECLARE_INT(int_c_sb)
+TMDATA_DECLARE_INT(int_c_set_item) TMDATA_DECLARE_INT(int_c_set_item_i)
+TMDATA_DECLARE_INT(int_c_get_name_i) TMDATA_DECLARE_INT(int_c_set_name)
+TMDATA_DECLARE_INT(int_c_set_name_i)
+TMDATA_DECLARE_INT(int_c_get_p) TMDATA_DECLARE_INT(int_c_get_pi)
+TMDATA_DECLARE_INT(int_c_set_p) TMDATA_DECLARE_INT(int_c_set_pi)
+TMDATA_DECLARE_INT(int_c_get_a) TMDATA_DECLARE_INT(int_c_get_ai)
+TMDATA_DECLARE_INT(int_c_set_a) TMDATA_DECLARE_INT(int_c_set_ai)
+TMDATA_DECLARE_INT(int_c_add) TMDATA_DECLARE_INT(int_c_append)
+TMDATA_DECLARE_INT(int_c_insert) TMDATA_DECLARE_INT(int_c_insert_i)
+TMDATA_DECLARE_INT(int_c_pop) TMDATA_DECLARE_INT(int_c_delete)
+TMDATA_DECLARE_INT(int_c_delete_i) TMDATA_DECLARE_INT(int_c_reverse)
+TMDATA_DECLARE_INT(int_c_swap) TMDATA_DECLARE_INT(int_c_sort)
+TMDATA_DECLARE_INT(int_c_dfs_base)
+
 }  // namespace tmdata

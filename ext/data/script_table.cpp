@@ -39,11 +39,49 @@ const ScriptFunction kIntegerFunctions[] = {
     {kIntFunction, u"set", entry(int_set), kAny},
     {kIntFunction, u"TMDToStr", entry(int_to_str), kAny},
     {kIntFunction, u"StrToTMD", entry(int_from_str), kAny},
+    {kIntFunction, u"TMDstrlen", entry(int_strlen), kAny},
+    {kIntFunction, u"TMDstrcpy", entry(int_strcpy), kAny},
+    {kIntFunction, u"TMDstrcat", entry(int_strcat), kAny},
+    {kIntFunction, u"TMDstrcmp", entry(int_strcmp), kAny},
     {kIntFunction, u"associated", entry(int_associated), 0},
     {kIntFunction, u"null", entry(int_null), 0},
     {kIntFunction, u"ftod", entry(int_ftod), 0},
     {kIntFunction, u"dtof", entry(int_dtof), 0},
+    {kIntFunction, u"printff", entry(int_printff), kAny},
+    {kIntFunction, u"printfs", entry(int_printfs), kAny},
+    {kIntFunction, u"scanfs", entry(int_scanfs), kAny},
+    {kIntFunction, u"CSetLen", entry(int_c_set_len), kAny},
+    {kIntFunction, u"CHasName", entry(int_c_has_name), 1},
+    {kIntFunction, u"CDupName", entry(int_c_dup_name), 3},
+    {kIntFunction, u"CSetAllAttr", entry(int_c_set_all_attr), 1},
+    {kIntFunction, u"CSD", entry(int_c_sd), 1},
+    {kIntFunction, u"CSB", entry(int_c_sb), 1},
+    {kIntFunction, u"CSetItem", entry(int_c_set_item), kAny},
+    {kIntFunction, u"CSetItemI", entry(int_c_set_item_i), kAny},
+    {kIntFunction, u"CGetNameI", entry(int_c_get_name_i), 3},
+    {kIntFunction, u"CSetName", entry(int_c_set_name), 2},
+    {kIntFunction, u"CSetNameI", entry(int_c_set_name_i), 2},
+    {kIntFunction, u"CGetP", entry(int_c_get_p), kAny},
+    {kIntFunction, u"CGetPI", entry(int_c_get_pi), kAny},
+    {kIntFunction, u"CSetP", entry(int_c_set_p), kAny},
+    {kIntFunction, u"CSetPI", entry(int_c_set_pi), kAny},
+    {kIntFunction, u"CGetA", entry(int_c_get_a), kAny},
+    {kIntFunction, u"CGetAI", entry(int_c_get_ai), kAny},
+    {kIntFunction, u"CSetA", entry(int_c_set_a), kAny},
+    {kIntFunction, u"CSetAI", entry(int_c_set_ai), kAny},
+    {kIntFunction, u"CAdd", entry(int_c_add), 1},
+    {kIntFunction, u"CAppend", entry(int_c_append), kAny},
+    {kIntFunction, u"CInsert", entry(int_c_insert), kAny},
+    {kIntFunction, u"CInsertI", entry(int_c_insert_i), kAny},
+    {kIntFunction, u"CPop", entry(int_c_pop), kAny},
+    {kIntFunction, u"CDelete", entry(int_c_delete), 1},
+    {kIntFunction, u"CDeleteI", entry(int_c_delete_i), 1},
+    {kIntFunction, u"CReverse", entry(int_c_reverse), 0},
+    {kIntFunction, u"CSwap", entry(int_c_swap), 2},
+    {kIntFunction, u"CSort", entry(int_c_sort), 1},
+    {kIntFunction, u"CDFSBase", entry(int_c_dfs_base), 1},
 };
+static_assert(std::size(kIntegerFunctions) == 57);
 
 const ScriptFunction kRealFunctions[] = {
     {kRealFunction, u"new", entry(real_new), kAny},
@@ -53,14 +91,19 @@ const ScriptFunction kRealFunctions[] = {
     {kRealFunction, u"set", entry(real_set), kAny},
     {kRealFunction, u"copy", entry(real_copy), kAny},
     {kRealFunction, u"associated", entry(real_associated), 0},
+    {kRealFunction, u"printff", entry(real_printff), kAny},
+    {kRealFunction, u"printfs", entry(real_printfs), kAny},
     {kRealFunction, u"null", entry(real_null), 0},
+    {kRealFunction, u"scanfs", entry(real_scanfs), kAny},
 };
+static_assert(std::size(kRealFunctions) == 11);
 
 const ScriptFunction kComplexFunctions[] = {
     {kComplexFunction, u"delete", entry(complex_delete), 0},
     {kComplexFunction, u"associated", entry(complex_associated), 0},
     {kComplexFunction, u"null", entry(complex_null), 0},
 };
+static_assert(std::size(kComplexFunctions) == 3);
 
 // The forty constants, by name and value, in registration order.
 struct Named {
