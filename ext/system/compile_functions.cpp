@@ -51,6 +51,22 @@ int64_t compile_into(Library &lib, FormulaObject &object, const std::u16string &
     return 0;
 }
 
+// The formula object behind handle, emptied: its formula deleted (or left
+// for later while it runs).  Deleting may run the formula's release pass,
+// which can delete the object or compile into it again, so the object is
+// looked up anew each time.  Null when it is (or became) no formula object.
+FormulaObject *empty_formula_object(Library &lib, uint32_t handle) {
+    for (int round = 0; round < 8; ++round) {
+        FormulaObject *object = formula_object(lib, handle);
+        if (!object || !object->formula.handle) {
+            retry_deferred(lib);
+            return object;
+        }
+        drop_formula(lib, *object);
+    }
+    return nullptr;
+}
+
 bool valid_type(int64_t type) { return type >= 1 && type <= 3; }
 bool valid_module(int64_t module) { return module >= INT_MIN && module <= INT_MAX; }
 
@@ -85,10 +101,8 @@ bool caller_text(const Library &lib, TmCallContext *ctx, int64_t index, std::u16
 // the new text turns out bad.
 int64_t sys_comfor(Library &lib, int64_t *args, TmCallContext *ctx) {
     const Call call{lib, ctx, kComfor, 1};
-    FormulaObject *object = formula_object(lib, uint32_t(uint64_t(args[0])));
+    FormulaObject *object = empty_formula_object(lib, uint32_t(uint64_t(args[0])));
     if (!object) return call.fail(1);
-    drop_formula(lib, *object);
-    retry_deferred(lib);
     std::u16string text;
     if (!caller_text(lib, ctx, args[1], &text)) return call.fail(2);
     if (!valid_type(args[2]) || !valid_module(args[3])) return call.fail(3);
@@ -100,10 +114,8 @@ int64_t sys_comfor(Library &lib, int64_t *args, TmCallContext *ctx) {
 // no module can have).
 int64_t sys_comfors(Library &lib, int64_t *args, TmCallContext *ctx) {
     const Call call{lib, ctx, kComfors, 1};
-    FormulaObject *object = formula_object(lib, uint32_t(uint64_t(args[0])));
+    FormulaObject *object = empty_formula_object(lib, uint32_t(uint64_t(args[0])));
     if (!object) return call.fail(1);
-    drop_formula(lib, *object);
-    retry_deferred(lib);
     std::u16string text;
     if (!string_object_text(lib, uint32_t(uint64_t(args[1])), &text)) return call.fail(1);
     if (!valid_type(args[2]) || !valid_module(args[3])) return call.fail(2);

@@ -24,7 +24,10 @@ void TM_CALL destroy_object(void *object) {
     if (!formulaObject) return;
     if (Library *lib = library()) {
         try {
-            drop_formula(*lib, *formulaObject);
+            // A release pass may compile into the object again: a few
+            // rounds, then the kernel frees what is left at its end.
+            for (int round = 0; round < 8 && formulaObject->formula.handle; ++round)
+                drop_formula(*lib, *formulaObject);
         } catch (...) {
             // No memory to remember a running formula: the kernel frees it.
         }

@@ -28,3 +28,20 @@ i: (:r)= sys::call(1, HFor("selfish"), self(), &r), r*100 + (HFor("successor")!=
 // The next compile deletes it.
 i: (:a,b)= sys::comfor(new(sys::tmfor), "other(x)=x", 1, 1, &a, &b), HFor("selfish");
 // expect: i: 0
+// Deleting a formula runs its release pass (a real formula with `free`),
+// which may compile into the same object again or delete the object: the
+// formula compiled there is deleted too, and a vanished object is code 1.
+i: :keeper(::k)= which(k==0, k=new(sys::tmfor), k);
+i: :recompile(o:a,b)= sys::comfor(o, "second(x)=x", 2, 1, &a, &b);
+i: (:a,b)= sys::comfor(keeper(), "first(x:static,free)= which(free, recompile(keeper()), x)", 2, 1, &a, &b);
+// expect: i: 0
+i: (:a,b)= sys::comfor(keeper(), "third(x)=x", 2, 1, &a, &b)*100 + (HFor("first", 2)!=0)*10
+   + (HFor("second", 2)!=0);
+// expect: i: 0
+i: (:a,b)= sys::comfor(keeper(), "fourth(x:static,free)= which(free, delete(keeper()), x)", 2, 1, &a, &b);
+// expect: i: 0
+i: (:a,b)= sys::comfor(keeper(), "fifth(x)=x", 2, 1, &a, &b) + HFor("fourth", 2) + HFor("fifth", 2);
+err();
+// expect: i: 0
+// expect: 1
+// expect stdout: 整数函数名：sys::comfor  错误代码：1
