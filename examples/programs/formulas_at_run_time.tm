@@ -40,7 +40,8 @@ r: (:r)= sys::call(2, HFor("poly"), 2, &r), r;
 
 // Integer and complex formulas work the same way; a complex argument and
 // result take two slots each (real and imaginary part).
-i: (:o,from,to)= o=new(sys::tmfor), sys::comfor(o, "gcd(a,b)= which(b==0, a, gcd(b, a%b))", 1, 1, &from, &to);
+i: (:o,from,to)= o=new(sys::tmfor), sys::comfor(o, "gcd(a,b)= which(b==0, a, gcd(b, a%b))", 1, 1,
+   &from, &to);
 // expect: i: 0
 i: (:r)= sys::call(1, HFor("gcd"), 84, 36, &r), r;
 // expect: i: 12

@@ -12,6 +12,8 @@ namespace {
 
 Library *g_library = nullptr;
 
+constexpr char16_t kFunctionFailed[] = u"TmString注册函数失败！";
+
 bool find_data_library(Library &lib) {
     if (!lib.data.find(lib.kernel)) return false;
     lib.byteKind = extproto::integer_constant(lib.kernel, u"Uint8_s");
@@ -44,8 +46,8 @@ int start_library(void *kernel) {
     g_library = lib.get();
     // A refused function: its full name as the text, the failure as caption.
     lib->registrations.set_failure_box(true, platform::kBoxOk | platform::kBoxIconQuestion);
-    lib->registrations.add_functions(lib->kernel, integer_functions(), u"TmString注册函数失败！");
-    lib->registrations.add_functions(lib->kernel, real_functions(), u"TmString注册函数失败！");
+    lib->registrations.add_functions(lib->kernel, integer_functions(), kFunctionFailed);
+    lib->registrations.add_functions(lib->kernel, real_functions(), kFunctionFailed);
     lib.release();
     return 1;
 }

@@ -30,8 +30,9 @@ std::vector<std::string> command_words(std::string_view text) {
             for (++i; i < text.size() && text[i] != '\''; ++i) word += text[i];
         } else if (c == '"') {
             for (++i; i < text.size() && text[i] != '"'; ++i) {
-                if (text[i] == '\\' && i + 1 < text.size() && escapable_in_double_quotes(text[i + 1]))
-                    ++i;
+                const bool escape = text[i] == '\\' && i + 1 < text.size() &&
+                                    escapable_in_double_quotes(text[i + 1]);
+                if (escape) ++i;
                 word += text[i];
             }
         } else {

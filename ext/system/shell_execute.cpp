@@ -143,7 +143,8 @@ long spawn(const std::string &program, const std::vector<std::string> &args,
                  ? 0
                  : posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
     pid_t pid = 0;
-    if (rc == 0) rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    if (rc == 0)
+        rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) return spawn_error(rc);

@@ -7,7 +7,8 @@ i: (:h,buf)= h=HFor("g"), buf="........", string::fstons(1, h, g(), buf, 9),
    string::wcscmp(new(wchar_s, EndType, buf), new(wchar_s, EndType, "hello"));
 // expect: i: 0
 i: (:h,buf)= h=HFor("g"), string::nstofs("HEY", 1, h, g(), 4), buf="........",
-   string::fstons(1, h, g(), buf, 9), string::wcscmp(new(wchar_s, EndType, buf), new(wchar_s, EndType, "HEY"));
+   string::fstons(1, h, g(), buf, 9), string::wcscmp(new(wchar_s, EndType, buf), new(wchar_s,
+   EndType, "HEY"));
 // expect: i: 0
 // Real formulas carry the handle as a bit pattern.
 r: :rg()= "real";

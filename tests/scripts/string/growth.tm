@@ -10,7 +10,8 @@ i: (:d,s)= d=new(wchar_s, 20), s=new(wchar_s, EndType, "abcdef"), string::wcscpy
 i: (:d,s)= d=new(Uint8_s, EndType, 120, 0), s=new(Uint8_s, 1), string::strcpys(s, "yz"),
    string::strcat(d, s), TMDLen(d)*10 + string::strlen(d);
 // expect: i: 43
-i: (:d)= d=new(wchar_s, EndType, "ab"), string::wcscats(d, "cdef"), TMDLen(d)*10 + string::wcslen(d);
+i: (:d)= d=new(wchar_s, EndType, "ab"), string::wcscats(d, "cdef"),
+   TMDLen(d)*10 + string::wcslen(d);
 // expect: i: 76
 // The byte versions of the literal functions size the destination by the
 // literal's UTF-8 length: "中文" needs 6 bytes and the terminator.

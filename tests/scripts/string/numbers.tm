@@ -18,10 +18,13 @@ i: (:d)= d=new(wchar_s, 1), string::wcscatr(d, 4591870180066957722),
 // expect: i: 300
 (:d)= d=new(wchar_s, 1), string::wcscatr(d, 0.1), string::wcscmp(d, new(wchar_s, EndType, "0.1"));
 // expect: 0
-(:d)= d=new(wchar_s, 1), string::wcscatr(d, 1/0), string::wcscatr(d, -1/0), string::wcscatr(d, sqrt(-1)),
+(:d)= d=new(wchar_s, 1), string::wcscatr(d, 1/0), string::wcscatr(d, -1/0), string::wcscatr(d,
+   sqrt(-1)),
    string::wcscatr(d, 0/0), string::wcscmp(d, new(wchar_s, EndType, "inf-infnannan"));
 // expect: 0
-(:d,e)= d=new(Uint8_s, 1), string::strcatr(d, 1e20), string::strcatr(d, 2/3), string::strcatr(d, -1234567890123),
-   string::strcatr(d, 100), e=new(Uint8_s, 1), string::strcpys(e, "1e+200.6666666667-1.23456789e+12100"),
+(:d,e)= d=new(Uint8_s, 1), string::strcatr(d, 1e20), string::strcatr(d, 2/3), string::strcatr(d,
+   -1234567890123),
+   string::strcatr(d, 100), e=new(Uint8_s, 1), string::strcpys(e,
+   "1e+200.6666666667-1.23456789e+12100"),
    string::strcmp(d, e);
 // expect: 0

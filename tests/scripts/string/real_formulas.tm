@@ -2,9 +2,11 @@
 // handle becomes when an integer array hands it over; counts come back as
 // numbers and the destination as the same bit pattern.
 // args: --load TmData32W.dll --load TmString32W.dll
-(:d,s)= d=new(wchar_s, 2), s=new(wchar_s, EndType, "abcdef"), string::wcscpy(d, s)==d, string::wcslen(d);
+(:d,s)= d=new(wchar_s, 2), s=new(wchar_s, EndType, "abcdef"), string::wcscpy(d, s)==d,
+   string::wcslen(d);
 // expect: 6
-(:d)= d=new(wchar_s, EndType, "x="), string::wcscati(d, -7.9), string::wcscmp(d, new(wchar_s, EndType, "x=-7"));
+(:d)= d=new(wchar_s, EndType, "x="), string::wcscati(d, -7.9), string::wcscmp(d, new(wchar_s,
+   EndType, "x=-7"));
 // expect: 0
 (:d,b)= d=new(wchar_s, EndType, "中文"), b=new(Uint8_s, 1), string::wcstostr(d, b);
 // expect: 7

@@ -7,7 +7,8 @@ i: (:a,b)= sys::comfors(obj(), new(wchar_s, EndType, "cube(x)=x*x*x"), 2, 1, &a,
 // expect: i: 0
 r: (:r)= sys::call(2, HFor("cube"), 3, &r), r;
 // expect: 27
-i: (:a,b,rc)= rc=sys::comfors(obj(), new(wchar_s, EndType, "(1+"), 2, 1, &a, &b), rc*10000 + a*100 + b;
+i: (:a,b,rc)= rc=sys::comfors(obj(), new(wchar_s, EndType, "(1+"), 2, 1, &a, &b),
+   rc*10000 + a*100 + b;
 // expect: i: 20002
 i: (:a,b)= sys::comfors(5, new(wchar_s, EndType, "x"), 2, 1, &a, &b);
 err();
