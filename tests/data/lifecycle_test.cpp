@@ -1,5 +1,6 @@
 // Start-up and release: all or nothing, and release takes everything back.
 #include <cstring>
+#include <regex>
 
 #include "data_host.h"
 #include "platform/text.h"
@@ -122,6 +123,49 @@ TEST_F(Lifecycle, ARefusedFunctionIsShownAndLeftToItsOwner) {
     stop_data();
     EXPECT_EQ(eval(u"delete(5)"), 77);
     modtest::kernel().DeleteConstOrFunction(4, u"delete");
+}
+
+TEST_F(Lifecycle, NowTMDNumListsFiveHandlesALineUpToItsArgument) {
+    std::vector<int64_t> handles;
+    for (int k = 0; k < 7; ++k) handles.push_back(eval(u"new(int8)"));
+    modtest::captured().messages.clear();
+    EXPECT_EQ(eval(u"NowTMDNum(6)"), 7);
+    std::string listing = platform::to_utf8(modtest::captured().messages);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(listing, m, std::regex("\r\n\r\nTmData：(-?\\d+) (-?\\d+) "
+                                                        "(-?\\d+) (-?\\d+) (-?\\d+) \r\nTmData："
+                                                        "(-?\\d+)  \\.\\.\\. \\.\\.\\.\r\n")))
+        << listing;
+    for (size_t k = 1; k < m.size(); ++k) {
+        int64_t h = std::stoll(m[k].str());
+        EXPECT_NE(std::find(handles.begin(), handles.end(), h), handles.end()) << h;
+    }
+    // A limit above the count: every handle, no dots.
+    modtest::captured().messages.clear();
+    EXPECT_EQ(eval(u"NowTMDNum(100)"), 7);
+    listing = platform::to_utf8(modtest::captured().messages);
+    EXPECT_EQ(listing.find("..."), std::string::npos) << listing;
+    EXPECT_EQ(std::count(listing.begin(), listing.end(), ' '), 7) << listing;
+}
+
+TEST_F(Lifecycle, ObjectsInTheStaticsOfADiscardedFormulaAreDeleted) {
+    const extproto::KernelExports &k = modtest::kernel();
+    void *g = nullptr, *f = nullptr;
+    int last = 0, es = 0, ee = 0;
+    int64_t *data = nullptr;
+    ASSERT_EQ(k.IntCom(u"g()=1", modtest::kHostModule, &g, &last, &data, &es, &ee), 0);
+    ASSERT_EQ(k.IntCom(u"f(:static,h,n,free)= if(h==0, h=new(int32, 5), n=7), g(), h",
+                       modtest::kHostModule, &f, &last, &data, &es, &ee),
+              0);
+    int64_t args[1] = {0};
+    int64_t h = k.IntCal(f, args);
+    EXPECT_EQ(kind_of(h), TMD_INT32);
+    // Deleting g invalidates f, so deleting f hands its statics (h and the
+    // number 7, which names nothing) to the library instead of running f.
+    k.DeleteFor(1, g);
+    k.DeleteFor(1, f);
+    EXPECT_EQ(kind_of(h), 0);
+    EXPECT_EQ(k.TestRunErr(), 0);
 }
 
 TEST_F(Lifecycle, StartingTwiceIsRefusedAndTheFirstKeepsWorking) {
