@@ -20,6 +20,9 @@ i: NowTMDNum(0);
 // Two classes that own each other go together; so do three in a ring.
 i: (:a,b)= a=new(class, 1), b=new(class, 1), kit::setp(a, 0, b), kit::setp(b, 0, a), delete(b), TMDType(a, 0)+TMDType(b, 0);
 i: (:a,b,c)= a=new(class, 1), b=new(class, 1), c=new(class, 1), kit::setp(a, 0, b), kit::setp(b, 0, c), kit::setp(c, 0, a), delete(a), TMDType(a, 0)+TMDType(b, 0)+TMDType(c, 0);
+// A ring of 3000 classes, longer than deletions nest before they are
+// deferred.
+i: (:first,c,n,k)= first=new(class, 1), c=first, k=1, while(k<3000, n=new(class, 1), kit::setp(c, 0, n), c=n, k++), kit::setp(c, 0, first), delete(c), TMDType(first, 0)+TMDType(c, 0);
 // A class that holds itself.
 i: (:a)= a=new(class, 2), kit::setp(a, 0, a), kit::setp(a, 1, new(int8)), delete(a), TMDType(a, 0);
 // A member with attribute 0 is not deleted with its class.
@@ -29,6 +32,7 @@ i: (:a)= a=new(class, 1), kit::setp(a, 0, 123456789), delete(a), TMDType(a, 0);
 // Deleting what is gone already, or was never there, does nothing.
 i: (:a)= a=new(int32), delete(a), delete(a), delete(0), delete(-1);
 err();
+// expect: i: 0
 // expect: i: 0
 // expect: i: 0
 // expect: i: 0
