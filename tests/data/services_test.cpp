@@ -168,5 +168,23 @@ TEST_F(Services, TmDataClassReadsAllocatesFreesAndInstallsMemberArrays) {
     EXPECT_FALSE(ds.cls(nullptr, c, -1, &capacity, &length, &values, &names, &attributes));
 }
 
+TEST_F(Services, TmDataClassRefusesWhatIsNoLiveClass) {
+    int64_t scalar = eval(u"new(int64, 5)");
+    int64_t gone = eval(u"new(class, 2)");
+    eval(u"delete(" + text(gone) + u")");
+    for (int64_t h : {scalar, gone, int64_t(0), int64_t(0x7FFFFFF5)}) {
+        for (int operation : {0, 3, 4}) {
+            int capacity = 1, length = 1;
+            int64_t *values = nullptr;
+            char16_t **names = nullptr;
+            unsigned char *attributes = nullptr;
+            EXPECT_FALSE(ds.cls(nullptr, h, operation, &capacity, &length, &values, &names,
+                                &attributes))
+                << h << " " << operation;
+        }
+    }
+    EXPECT_EQ(eval(u"get(" + text(scalar) + u")"), 5);
+}
+
 }  // namespace
 }  // namespace datatest

@@ -62,6 +62,14 @@ err();
 // expect: 1
 // expect: 0
 
+// newcopy's member range is truncated too.
+(:c)= c=new(class, 3), newcopy(c, 0.9, 1.9)!=0;
+(:c)= c=new(class, 3), newcopy(c, 2.5, 1.2);
+err();
+// expect: 1
+// expect: 0
+// expect: 1
+
 // A real copy's mode is a number: anything that truncates to 0 is loose.
 (:a,b)= a=new(int32, 5), b=new(Uint32, 0), copy(b, a, 0.9), get(b);
 (:a,b)= a=new(int32, 5), b=new(Uint32, 0), copy(b, a, 1.5), get(b);
@@ -69,7 +77,8 @@ err();
 // expect: 5
 // expect: 0
 // expect: 1
-// expect run error: copy：类型不匹配。
+// expect run error: newcopy：指定的子类不存在。
+// expect stdout: 函数名：copy：类型不匹配。  错误代码：1
 
 // NaN and infinities as counts and indices name nothing usable.
 new(real64_s, 0/0);
