@@ -15,8 +15,6 @@ namespace tmdata {
 
 namespace {
 
-Library *g_library = nullptr;
-
 constexpr int kRunErrorRecordMessage = 11;
 constexpr int kSetReleaseHookMessage = 5;
 constexpr int kClearReleaseHookMessage = 6;
@@ -71,8 +69,6 @@ void register_script_names(Library &lib) {
 }
 
 }  // namespace
-
-Library *library() { return g_library; }
 
 int start_library(void *kernel) {
     if (g_library) return 0;  // one set of state per loaded library

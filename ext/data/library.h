@@ -31,8 +31,10 @@ struct Library {
     HandleTable handles;
 };
 
-// The started library, or null outside start-up and shutdown.
-Library *library();
+// The started library, or null outside start-up and shutdown.  Read on every
+// script-function call, so it is an inline variable, not a call.
+inline Library *g_library = nullptr;
+inline Library *library() { return g_library; }
 
 // Start-up and shutdown behind TmDll32W: 1 success, 0 failure.
 int start_library(void *kernel);
