@@ -55,13 +55,12 @@ int64_t compile_into(Library &lib, FormulaObject &object, const std::u16string &
 // for later while it runs).  Deleting may run the formula's release pass,
 // which can delete the object or compile into it again, so the object is
 // looked up anew each time.  Null when it is (or became) no formula object.
+// Formulas left for later go first, for the same reason.
 FormulaObject *empty_formula_object(Library &lib, uint32_t handle) {
+    retry_deferred(lib);
     for (int round = 0; round < 8; ++round) {
         FormulaObject *object = formula_object(lib, handle);
-        if (!object || !object->formula.handle) {
-            retry_deferred(lib);
-            return object;
-        }
+        if (!object || !object->formula.handle) return object;
         drop_formula(lib, *object);
     }
     return nullptr;
