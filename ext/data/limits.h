@@ -8,8 +8,9 @@
 namespace tmdata {
 
 // One payload (an element buffer, a class's member arrays) never exceeds
-// this; elements counted in an int as the dimension vector holds them.
-inline constexpr size_t kMaxPayloadBytes = size_t(1) << 30;
+// 256 MiB, as the kernel bounds its own work buffers;
+// elements are counted in an int as the dimension vector holds them.
+inline constexpr size_t kMaxPayloadBytes = size_t(1) << 28;
 
 // Bytes of one class member slot: name pointer, value, attribute.
 inline constexpr size_t kClassSlotBytes = sizeof(void *) + 8 + 1;
