@@ -1,5 +1,6 @@
 // The services other libraries use: lookup, payloads, array buffers and
 // class member arrays.
+#include <cstdlib>
 #include <cstring>
 
 #include "data_host.h"
@@ -148,7 +149,10 @@ TEST_F(Services, TmDataClassReadsAllocatesFreesAndInstallsMemberArrays) {
     int capacity3 = 5, length3 = 1;
     ASSERT_TRUE(ds.cls(nullptr, c, 1, &capacity3, &length3, &v, &n, &a));
     v[0] = 1234;
-    n[0] = new char16_t[2]{u'z', 0};
+    // Installed names become the block's, freed by the library with free().
+    n[0] = static_cast<char16_t *>(std::malloc(2 * sizeof(char16_t)));
+    n[0][0] = u'z';
+    n[0][1] = 0;
     ASSERT_TRUE(ds.cls(nullptr, c, 3, &capacity3, &length3, &v, &n, &a));
     EXPECT_EQ(kind_of(owned), TMD_INT32);
     EXPECT_EQ(eval(u"(:cap)= TMDLen(" + text(c) + u", &cap)*10+cap"), 15);
