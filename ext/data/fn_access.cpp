@@ -17,12 +17,24 @@ namespace {
 struct Texts {
     std::u16string_view atLeastOne, missing, wrongRank, badIndex, mismatch, unknown, classPrefix;
 };
-constexpr Texts kGet = {u"get：至少要有一个参数。", u"get：数据不存在。", u"get：数组维数不正确。",
-                        u"get：数组维数非法。", u"get：参数不匹配。",
-                        u"get：未知数据类型或不能得到该数据类型的值。", u"get class："};
-constexpr Texts kSet = {u"set：至少要有一个参数。", u"set：数据不存在。", u"set：数组维数不正确。",
-                        u"set：数组维数非法。", u"set：参数不匹配。",
-                        u"set：未知数据类型或不能设置该类型数据的值。", u"set class："};
+constexpr Texts kGet = {
+    u"get：至少要有一个参数。",
+    u"get：数据不存在。",
+    u"get：数组维数不正确。",
+    u"get：数组维数非法。",
+    u"get：参数不匹配。",
+    u"get：未知数据类型或不能得到该数据类型的值。",
+    u"get class：",
+};
+constexpr Texts kSet = {
+    u"set：至少要有一个参数。",
+    u"set：数据不存在。",
+    u"set：数组维数不正确。",
+    u"set：数组维数非法。",
+    u"set：参数不匹配。",
+    u"set：未知数据类型或不能设置该类型数据的值。",
+    u"set class：",
+};
 
 // The element the indices in slots base+1 .. base+k address, or null after
 // reporting.  `count` is the number of arguments after the handle.

@@ -51,10 +51,14 @@ int64_t add(const IntArgs &a) {
     TmDataClassBlock *from = to ? call.cls(1) : nullptr;
     if (!from) return 0;
     const int count = from->length;  // read once: the two may be the same class
-    if (int64_t(to->length) + count > to->capacity) return call.fail(u"第一个类对象缓冲区不够用。");
+    if (int64_t(to->length) + count > to->capacity) {
+        return call.fail(u"第一个类对象缓冲区不够用。");
+    }
     for (int i = 0; i < count; ++i) {
         char16_t *name = nullptr;
-        if (from->names[i] && !(name = copy_name(from->names[i]))) return call.fail(u"内存错误。");
+        if (from->names[i] && !(name = copy_name(from->names[i]))) {
+            return call.fail(u"内存错误。");
+        }
         insert_member(*to, to->length, {name, from->values[i], from->attributes[i]});
     }
     return int64_t(a.handle(0));
@@ -116,7 +120,8 @@ int64_t insert_i(const IntArgs &a) {
     TmDataClassBlock *block = call.cls(0);
     if (!block || !has_room(call, *block)) return 0;
     const int64_t position = a.integer(1);
-    const bool valid = block->length == 0 ? position == 0 : position >= 0 && position < block->length;
+    const bool valid =
+        block->length == 0 ? position == 0 : position >= 0 && position < block->length;
     if (!valid) return call.fail(u"插入位置非法。");
     NewMember member;
     if (!new_member(call, 2, &member)) return 0;

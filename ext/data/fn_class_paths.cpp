@@ -18,7 +18,9 @@ int64_t set_len(const IntArgs &a) {
     const int64_t length = a.integer(1);
     const int64_t capacity = m == 2 ? a.integer(2) : length;
     if (length < 0 || length > capacity) return call.fail(u"类长度不符合要求。");
-    if (uint64_t(capacity) > kMaxPayloadBytes / kClassSlotBytes) return call.fail(u"内存错误。");
+    if (uint64_t(capacity) > kMaxPayloadBytes / kClassSlotBytes) {
+        return call.fail(u"内存错误。");
+    }
     switch (set_class_length(*library(), a.handle(0), int(length), int(capacity))) {
     case SetLengthResult::kDone: return int64_t(a.handle(0));
     case SetLengthResult::kClassGone: return call.fail(u"循环类被删除。");

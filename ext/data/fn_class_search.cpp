@@ -111,8 +111,8 @@ int64_t search_shallowest(const IntArgs &a) {
 void *comparison_formula(const Library &lib, uint32_t handle) {
     void *hFor = nullptr;
     int params = -1;
-    if (!lib.kernel.GetFor(nullptr, TM_INTEGER, reinterpret_cast<void *>(uintptr_t(handle)), nullptr,
-                           &hFor, nullptr, &params)) {
+    void *number = reinterpret_cast<void *>(uintptr_t(handle));
+    if (!lib.kernel.GetFor(nullptr, TM_INTEGER, number, nullptr, &hFor, nullptr, &params)) {
         return nullptr;
     }
     return params == 1 ? hFor : nullptr;
@@ -178,7 +178,9 @@ struct Walk {
 int64_t dfs_base(const IntArgs &a) {
     const ClassCall call{a, u"CDFSBase："};
     ObjectEntry *e = find_object(a.handle(1));
-    if (!e || (e->kind != TMD_INT64_S && e->kind != TMD_UINT64_S)) return call.fail(u"数组指针非法。");
+    if (!e || (e->kind != TMD_INT64_S && e->kind != TMD_UINT64_S)) {
+        return call.fail(u"数组指针非法。");
+    }
     auto *array = static_cast<TmDataArray *>(e->payload);
     if (array->dims[0] != 3) return call.fail(u"不是一维数组。");
     if (!find_class(a.handle(0))) return 0;

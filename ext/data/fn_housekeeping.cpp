@@ -77,7 +77,9 @@ int64_t now_num(const IntArgs &a) {
 
 int64_t set_max(const IntArgs &a) {
     Library &lib = *library();
-    if (a.last() >= 0 && a.integer(0) >= 0) lib.objectLimit = int(std::min<int64_t>(a.integer(0), INT_MAX));
+    if (a.last() >= 0 && a.integer(0) >= 0) {
+        lib.objectLimit = int(std::min<int64_t>(a.integer(0), INT_MAX));
+    }
     return lib.objectLimit;
 }
 
@@ -112,7 +114,9 @@ int64_t tmd_len(const IntArgs &a) {
         const int *dims = static_cast<TmDataArray *>(e->payload)->dims;
         if (a.last() >= 1) {
             a.put_integer(1, dims[0] - 2);
-            for (int k = 0; k < dims[0] - 2 && 2 + k <= a.last(); ++k) a.put_integer(2 + k, dims[2 + k]);
+            for (int k = 0; k < dims[0] - 2 && 2 + k <= a.last(); ++k) {
+                a.put_integer(2 + k, dims[2 + k]);
+            }
         }
         return dims[1];
     }
@@ -186,7 +190,9 @@ TMDATA_INT_ENTRY(int_dtof, dtof)
 // Complex formulas carry a handle in the real part.
 void TM_CALL complex_delete(TmComplex *result, int m, TmComplex *slots, TmCallContext *) {
     *result = m >= 0 ? slots[0] : TmComplex{0, 0};
-    if (m >= 0 && library()) delete_object_fully(*library(), extproto::real_slot_handle(slots[0].re));
+    if (m >= 0 && library()) {
+        delete_object_fully(*library(), extproto::real_slot_handle(slots[0].re));
+    }
 }
 
 void TM_CALL complex_associated(TmComplex *result, int m, TmComplex *slots, TmCallContext *) {

@@ -56,12 +56,15 @@ void fill_elements(const A &a, int kind, TmDataArray *array, int first, int coun
     const int64_t total = array->dims[1];
     if (element_kind(kind) == TMD_COMPLEX) {
         for (int64_t e = 0; e < total && 2 * e + 1 < count; ++e) {
-            double parts[2] = {a.real_bits(first + int(2 * e)), a.real_bits(first + int(2 * e) + 1)};
+            const int slot = first + int(2 * e);
+            double parts[2] = {a.real_bits(slot), a.real_bits(slot + 1)};
             std::memcpy(bytes + e * 16, parts, 16);
         }
         return;
     }
-    for (int64_t e = 0; e < total && e < count; ++e) a.store_element(kind, bytes + e * size, first + int(e));
+    for (int64_t e = 0; e < total && e < count; ++e) {
+        a.store_element(kind, bytes + e * size, first + int(e));
+    }
 }
 
 // Copies a string into a character array, truncated and always terminated.

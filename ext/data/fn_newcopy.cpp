@@ -104,7 +104,8 @@ struct DeepCopy {
         const TmDataClassBlock *from = find_class(source);
         const int length = last - first + 1;
         const int capacity = whole ? from->capacity : length;
-        uint32_t h = counted(create_class(lib, length, length == 0 && whole ? 0 : capacity, TMD_CLASS));
+        const int slots = length == 0 && whole ? 0 : capacity;
+        uint32_t h = counted(create_class(lib, length, slots, TMD_CLASS));
         if (!h) {
             report_error(ctx, 1, kPrefix, u"内存错误。");
             return 0;
@@ -158,7 +159,9 @@ typename A::Result script_newcopy(const A &a) {
     DeepCopy copy{lib, a.ctx(), {}, {}};
     if (m == 0) {
         if (!source) return A::none();
-        if (source->kind != TMD_CLASS) return A::handle_result(copy.finish(copy.copy_plain(*source)));
+        if (source->kind != TMD_CLASS) {
+            return A::handle_result(copy.finish(copy.copy_plain(*source)));
+        }
         auto *block = static_cast<TmDataClassBlock *>(source->payload);
         return A::handle_result(
             copy.finish(copy.copy_class(source->handle, 0, block->length - 1, true, 0)));

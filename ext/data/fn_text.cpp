@@ -38,7 +38,9 @@ bool value_text(int kind, const unsigned char *value, std::u16string *text) {
         }
         return true;
     }
-    case TMD_REAL64: case TMD_REAL32: *text = general_text(as_number(kind, value), kind == TMD_REAL64 ? 18 : 9); return true;
+    case TMD_REAL64: case TMD_REAL32:
+        *text = general_text(as_number(kind, value), kind == TMD_REAL64 ? 18 : 9);
+        return true;
     case TMD_UINT64: case TMD_UINT32: case TMD_UINT16: case TMD_UINT8:
         *text = unsigned_text(uint64_t(widen(kind, value)));
         return true;
@@ -105,7 +107,9 @@ bool parse_value(int kind, std::u16string_view text, unsigned char *value) {
         std::memcpy(value, &f, 4);
         return true;
     }
-    case TMD_INT64: case TMD_UINT32: store_low_bytes(value, parse_int64(text), element_size(kind)); return true;
+    case TMD_INT64: case TMD_UINT32:
+        store_low_bytes(value, parse_int64(text), element_size(kind));
+        return true;
     case TMD_INT32: store_low_bytes(value, parse_int32(text), 4); return true;
     case TMD_INT16: case TMD_UINT16: case TMD_WCHAR: case TMD_INT8: case TMD_UINT8:
         store_low_bytes(value, parse_int32(text), element_size(kind));
