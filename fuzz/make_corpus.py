@@ -18,7 +18,10 @@ ROOT = pathlib.Path(__file__).resolve().parent.parent
 OUT = ROOT / "fuzz" / "corpus"
 PROGRAM_DIRS = [ROOT / "tests" / "scripts", ROOT / "examples" / "programs"]
 # Programs that use the data library also seed the target that starts it.
-DATA_PROGRAMS = [ROOT / "tests" / "scripts" / "data", ROOT / "examples" / "programs" / "data.tm"]
+DATA_PROGRAMS = [ROOT / "tests" / "scripts" / "data", ROOT / "examples" / "programs" / "data.tm",
+                 ROOT / "tests" / "scripts" / "string", ROOT / "tests" / "scripts" / "system",
+                 ROOT / "examples" / "programs" / "strings.tm",
+                 ROOT / "examples" / "programs" / "formulas_at_run_time.tm"]
 MAX_PROGRAM_BYTES = 4000  # keeps the corpus small; large inputs fuzz slowly
 MAX_STATEMENTS = 60       # per compile target
 
@@ -147,6 +150,14 @@ DATA_WORDS = (
     "real real_s class EndType NotDelete NULL true false {1,s} {1,r} {2,i} "
     "2147483647 4294967296 -2147483648 1e300 0/0"
 ).split()
+
+# The string and system libraries' names, started by the same target.
+DATA_WORDS += [prefix + name for prefix, names in (
+    ("string::", "setstrlen fstons nstofs strtowcs wcstostr strcpy wcscpy strcpys wcscpys strcat "
+                 "wcscat strcats wcscats strcati wcscati strcatr wcscatr strcmp wcscmp strlen "
+                 "wcslen"),
+    ("sys::", "comfor comfors testtmfor call clock ShellExecute CLOCKS_PER_SEC tmfor"),
+) for name in names.split()] + ["HFor", "\\xD800", "\\xFFFF"]
 
 
 def write_dictionary():
