@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "library.h"
+#include "native_stack.h"
 
 namespace tmdata {
 
@@ -21,9 +22,15 @@ bool copy_object(Library &lib, TmCallContext *ctx, uint32_t destination, uint32_
                  CopyMode mode, int depth);
 
 // The nesting a recursive class operation may reach: the script's limit,
-// within what the native stack allows.
+// within a fixed cap.
 inline int nesting_limit(const Library &lib) {
     return lib.recursionLimit < kNativeNestingCap ? lib.recursionLimit : kNativeNestingCap;
+}
+
+// Whether a recursive class operation at `depth` must stop: beyond the
+// nesting limit, or near the end of the native stack.
+inline bool too_deep(const Library &lib, int depth) {
+    return depth > nesting_limit(lib) || native_stack_low();
 }
 
 }  // namespace tmdata

@@ -79,22 +79,40 @@ const TmDataClassBlock *member_path(const A &a, const Texts &t, const TmDataClas
     return &block;
 }
 
-// get on the object `handle`, whose slot is `base`.
+// The object at the end of a member path: from the object in slot `*base`,
+// each class is left through the member its name in the next slot selects
+// (`*base` then moves on).  Null after a report.
 template <typename A>
-typename A::Result get_at(const A &a, uint32_t handle, int base) {
-    ObjectEntry *e = find_object(handle);
-    if (!e) {
-        report(a.ctx(), kGet.missing);
-        return A::none();
+ObjectEntry *follow_members(const A &a, const Texts &t, int *base, bool needValue) {
+    uint32_t handle = a.handle(*base);
+    for (;;) {
+        ObjectEntry *e = find_object(handle);
+        if (!e) {
+            report(a.ctx(), t.missing);
+            return nullptr;
+        }
+        if (e->kind != TMD_CLASS) return e;
+        const auto &block = *static_cast<TmDataClassBlock *>(e->payload);
+        const int count = a.last() - *base;
+        int position;
+        if (!member_path(a, t, block, *base, count, &position)) return nullptr;
+        if (needValue && count == 1) {
+            report_error(a.ctx(), 1, t.classPrefix, u"没有为类成员设置参数。");
+            return nullptr;
+        }
+        handle = uint32_t(block.values[position]);
+        ++*base;
     }
+}
+
+// get on the object in slot 0, along a member path when it is a class.
+template <typename A>
+typename A::Result get_value(const A &a) {
+    int base = 0;
+    ObjectEntry *e = follow_members(a, kGet, &base, false);
+    if (!e) return A::none();
     const int count = a.last() - base;
     const int kind = e->kind;
-    if (kind == TMD_CLASS) {
-        const auto &block = *static_cast<TmDataClassBlock *>(e->payload);
-        int position;
-        if (!member_path(a, kGet, block, base, count, &position)) return A::none();
-        return get_at(a, uint32_t(block.values[position]), base + 1);
-    }
     const unsigned char *value;
     int extra;  // arguments beyond the indices
     if (is_array_kind(kind)) {
@@ -132,25 +150,12 @@ typename A::Result get_at(const A &a, uint32_t handle, int base) {
 }
 
 template <typename A>
-void set_at(const A &a, uint32_t handle, int base) {
-    ObjectEntry *e = find_object(handle);
-    if (!e) {
-        report(a.ctx(), kSet.missing);
-        return;
-    }
+void set_value(const A &a) {
+    int base = 0;
+    ObjectEntry *e = follow_members(a, kSet, &base, true);
+    if (!e) return;
     const int count = a.last() - base;
     const int kind = e->kind;
-    if (kind == TMD_CLASS) {
-        const auto &block = *static_cast<TmDataClassBlock *>(e->payload);
-        int position;
-        if (!member_path(a, kSet, block, base, count, &position)) return;
-        if (count == 1) {
-            report_error(a.ctx(), 1, kSet.classPrefix, u"没有为类成员设置参数。");
-            return;
-        }
-        set_at(a, uint32_t(block.values[position]), base + 1);
-        return;
-    }
     unsigned char *value;
     int extra;
     if (is_array_kind(kind)) {
@@ -206,7 +211,7 @@ typename A::Result script_get(const A &a) {
         report(a.ctx(), kGet.atLeastOne);
         return A::none();
     }
-    return get_at(a, a.handle(0), 0);
+    return get_value(a);
 }
 
 template <typename A>
@@ -222,7 +227,7 @@ typename A::Result script_set(const A &a) {
         report(a.ctx(), kSet.atLeastOne);
         return A::none();
     }
-    set_at(a, a.handle(0), 0);
+    set_value(a);
     return A::none();
 }
 

@@ -40,7 +40,7 @@ struct DepthFirst {
     int limit;
 
     int64_t search(uint32_t handle, int depth) {
-        if (depth > limit) {
+        if (depth > limit || native_stack_low()) {
             call.fail(kTooDeep);
             return 0;
         }
@@ -73,7 +73,7 @@ struct Shallowest {
     int64_t value = 0;
 
     void visit(uint32_t handle, int depth) {
-        if (depth > limit) {
+        if (depth > limit || native_stack_low()) {
             call.fail(kTooDeep);
             return;
         }
@@ -162,7 +162,7 @@ struct Walk {
     std::unordered_set<uint32_t> seen;
 
     void visit(uint32_t handle, int depth) {
-        if (depth > limit) {
+        if (depth > limit || native_stack_low()) {
             call.fail(kTooDeep);
             return;
         }

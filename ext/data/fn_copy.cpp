@@ -124,7 +124,7 @@ typename A::Result script_copy(const A &a) {
 
 bool copy_object(Library &lib, TmCallContext *ctx, uint32_t destination, uint32_t source,
                  CopyMode mode, int depth) {
-    if (depth > nesting_limit(lib)) {
+    if (too_deep(lib, depth)) {
         report(ctx, u"copy：类层次太多，无法复制。");
         return false;
     }

@@ -96,7 +96,7 @@ struct DeepCopy {
 
     // Members first .. last of the class `source` into a new class.
     uint32_t copy_class(uint32_t source, int first, int last, bool whole, int depth) {
-        if (depth > nesting_limit(lib)) {
+        if (too_deep(lib, depth)) {
             report_error(ctx, 1, kPrefix, u"类层次太深，无法继续操作。");
             return 0;
         }

@@ -6,6 +6,7 @@
 
 #include "kinds.h"
 #include "limits.h"
+#include "native_stack.h"
 
 namespace tmdata {
 
@@ -51,7 +52,9 @@ void TM_CALL release_object(void *value) {
 }
 
 void delete_object(Library &lib, uint32_t handle) {
-    if (++lib.deletionDepth >= kDeferDepth) {
+    // Deep nesting is deferred, and so is any nesting near the end of the
+    // native stack (a formula may delete from deep recursion of its own).
+    if (++lib.deletionDepth >= kDeferDepth || (lib.deletionDepth > 1 && native_stack_low())) {
         try {
             lib.deferred.push_back(handle);
         } catch (const std::bad_alloc &) {
