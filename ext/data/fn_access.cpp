@@ -3,6 +3,7 @@
 #include <string>
 
 #include "args.h"
+#include "array_writes.h"
 #include "class_members.h"
 #include "formula_strings.h"
 #include "kinds.h"
@@ -216,6 +217,7 @@ typename A::Result script_get(const A &a) {
 
 template <typename A>
 typename A::Result script_set(const A &a) {
+    note_array_write();
     int kind;
     if (a.last() == 2) {
         if (unsigned char *value = plain_element(a, &kind)) {

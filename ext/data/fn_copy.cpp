@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "args.h"
+#include "array_writes.h"
 #include "copy.h"
 #include "kinds.h"
 #include "objects.h"
@@ -124,6 +125,7 @@ typename A::Result script_copy(const A &a) {
 
 bool copy_object(Library &lib, TmCallContext *ctx, uint32_t destination, uint32_t source,
                  CopyMode mode, int depth) {
+    note_array_write();
     if (too_deep(lib, depth)) {
         report(ctx, u"copy：类层次太多，无法复制。");
         return false;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "args.h"
+#include "array_writes.h"
 #include "format_fields.h"
 #include "limits.h"
 #include "number_text.h"
@@ -57,18 +58,32 @@ private:
 // it is full; the handle stays, the vector and buffer are replaced.
 class ArraySink : public Sink {
 public:
-    ArraySink(uint32_t handle, const Reporter &report) : handle_(handle), report_(report) {}
+    ArraySink(uint32_t handle, const Reporter &report) : handle_(handle), report_(report) {
+        const TmDataArray &array = *char_array_of(handle);
+        const TextEnd &end = g_text_end;
+        if (end.handle == handle && end.buffer == array.buffer && end.writes == g_array_writes &&
+            end.length < size_t(array.dims[1]) &&
+            static_cast<const char16_t *>(array.buffer)[end.length] == 0) {
+            length_ = end.length;
+        } else {
+            length_ = array_text(array).size();
+        }
+    }
+    ~ArraySink() override {
+        const TmDataArray *array = char_array_of(handle_);
+        g_text_end = {handle_, array ? array->buffer : nullptr, length_, g_array_writes};
+    }
     bool is_target(uint32_t handle) const override { return handle == handle_; }
 
     bool put(std::u16string_view piece) override {
         TmDataArray *array = char_array_of(handle_);
         if (!array) return false;
-        const size_t length = array_text(*array).size();
-        const uint64_t needed = uint64_t(length) + piece.size() + 1;
-        if (needed > uint64_t(array->dims[1]) && !grow(*array, length, needed)) return false;
+        const uint64_t needed = uint64_t(length_) + piece.size() + 1;
+        if (needed > uint64_t(array->dims[1]) && !grow(*array, length_, needed)) return false;
         auto *chars = static_cast<char16_t *>(array->buffer);
-        piece.copy(chars + length, piece.size());
-        chars[length + piece.size()] = 0;
+        piece.copy(chars + length_, piece.size());
+        length_ += piece.size();
+        chars[length_] = 0;
         return true;
     }
 
@@ -99,6 +114,7 @@ private:
 
     uint32_t handle_;
     Reporter report_;
+    size_t length_;  // where the text ends
 };
 
 struct WidthSpec {

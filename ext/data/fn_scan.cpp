@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "args.h"
+#include "array_writes.h"
 #include "format_fields.h"
 #include "number_text.h"
 #include "script_functions.h"
@@ -152,6 +153,7 @@ private:
         char16_t *destination = nullptr;
         const Step found = destination_of(type.core, first, text.size(), &destination);
         if (found != Step::kGoOn) return found;
+        note_array_write();
         // The destination may be the source array itself.
         std::memmove(destination, text.data(), text.size() * sizeof(char16_t));
         destination[text.size()] = 0;

@@ -1,6 +1,7 @@
 // TMDstrlen, TMDstrcpy, TMDstrcat, TMDstrcmp: the library's own string
 // helpers over character arrays and formula literals.
 #include "args.h"
+#include "array_writes.h"
 #include "script_functions.h"
 #include "string_sources.h"
 
@@ -45,6 +46,7 @@ int64_t str_cpy(const IntArgs &a) {
         report_error(a.ctx(), 1, kPrefix, u"目的字符数组太小。");
         return 0;
     }
+    note_array_write();
     auto *chars = static_cast<char16_t *>(to->buffer);
     source.text.copy(chars, source.text.size());
     chars[source.text.size()] = 0;
@@ -65,6 +67,7 @@ int64_t str_cat(const IntArgs &a) {
         report_error(a.ctx(), 1, kPrefix, u"目的字符数组太小。");
         return 0;
     }
+    note_array_write();
     auto *chars = static_cast<char16_t *>(to->buffer);
     source.text.copy(chars + length, source.text.size());
     chars[length + source.text.size()] = 0;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "args.h"
+#include "array_writes.h"
 #include "kinds.h"
 #include "number_text.h"
 #include "objects.h"
@@ -87,6 +88,7 @@ int64_t to_str(const IntArgs &a) {
         report(a.ctx(), u"TMDToStr：未知数据类型或不能转换该类型数据的值为字符串。");
         return 0;
     }
+    note_array_write();
     auto *chars = static_cast<char16_t *>(array->buffer);
     const size_t n = std::min<size_t>(text.size(), size_t(array->dims[1]) - 1);
     text.copy(chars, n);

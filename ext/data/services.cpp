@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "array_writes.h"
 #include "class_edit.h"
 #include "ext/protocol/real_slots.h"
 #include "kinds.h"
@@ -124,6 +125,7 @@ bool TM_CALL service_class(TmCallContext *, int64_t handle, int operation, int *
 }
 
 void *TM_CALL service_payload(int64_t handle) {
+    note_array_write();  // the caller may write into it
     ObjectEntry *e = find_object(uint32_t(handle));
     return e ? e->payload : nullptr;
 }
