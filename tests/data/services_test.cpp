@@ -1,6 +1,5 @@
 // The services other libraries use: lookup, payloads, array buffers and
 // class member arrays.
-#include <cstdlib>
 #include <cstring>
 
 #include "data_host.h"
@@ -143,22 +142,22 @@ TEST_F(Services, TmDataClassReadsAllocatesFreesAndInstallsMemberArrays) {
     }
     EXPECT_TRUE(ds.cls(nullptr, c, 2, &fresh, &length, &v, &n, &a));
 
-    // 3 installs arrays (names become the block's) without touching members.
+    // 3 installs arrays without touching the members or their names: the
+    // caller moves the names over, and they stay the block's.
     int64_t owned = eval(u"new(int32, 3)");
     values[0] = owned;
-    int capacity3 = 5, length3 = 1;
+    int capacity3 = 5, length3 = 2;
     ASSERT_TRUE(ds.cls(nullptr, c, 1, &capacity3, &length3, &v, &n, &a));
     v[0] = 1234;
-    // Installed names become the block's, freed by the library with free().
-    n[0] = static_cast<char16_t *>(std::malloc(2 * sizeof(char16_t)));
-    n[0][0] = u'z';
-    n[0][1] = 0;
+    n[0] = names[1];
+    n[1] = names[0];
     ASSERT_TRUE(ds.cls(nullptr, c, 3, &capacity3, &length3, &v, &n, &a));
     EXPECT_EQ(kind_of(owned), TMD_INT32);
-    EXPECT_EQ(eval(u"(:cap)= TMDLen(" + text(c) + u", &cap)*10+cap"), 15);
+    EXPECT_EQ(eval(u"(:cap)= TMDLen(" + text(c) + u", &cap)*10+cap"), 25);
     auto *block = static_cast<TmDataClassBlock *>(ds.payload(c));
     EXPECT_EQ(block->values[0], 1234);
-    EXPECT_EQ(std::u16string(block->names[0]), u"z");
+    EXPECT_EQ(std::u16string(block->names[0]), u"b");
+    EXPECT_EQ(std::u16string(block->names[1]), u"a");
 
     // 4 clears the class (its owned members go) and installs new arrays.
     block->values[0] = owned;
