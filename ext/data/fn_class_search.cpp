@@ -185,7 +185,7 @@ int64_t dfs_base(const IntArgs &a) {
     if (array->dims[0] != 3) return call.fail(u"不是一维数组。");
     if (!find_class(a.handle(0))) return 0;
     Walk walk{call, static_cast<int64_t *>(array->buffer), array->dims[1],
-              nesting_limit(*library())};
+              nesting_limit(*library()), 0, {}};
     walk.visit(a.handle(0), 0);
     return walk.written;
 }
