@@ -18,6 +18,10 @@ i: (:t,a,b,k)= t=typedef(1, int32), a=new(t, 9), b=newcopy(a), TMDType(b, &k)*10
 i: (:c,d,x)= c=new(class, EndType, "x", "y"), x=new(int32, 5), kit::setp(c, 0, x), d=newcopy(c), set(d, "x", 6), get(c, "x")*10+get(d, "x");
 i: (:c,d,cap)= c=new(class, 2, 6), d=newcopy(c), TMDLen(d, &cap)*10+cap;
 i: (:c,d)= c=new(class), d=newcopy(c), TMDLen(d)*10+(d!=0);
+// An owned array is copied with its shape; a scalar reached twice (not a
+// class) is copied twice.
+i: (:c,d,a)= c=new(class, EndType, "m"), a=new(int16_s, 2, 3, EndType, 1, 2, 3, 4, 5, 6), kit::setp(c, 0, a), d=newcopy(c), set(d, "m", 1, 2, 60), get(c, "m", 1, 2)*100+get(d, "m", 1, 2);
+i: (:c,x,d)= c=new(class, 2), x=new(complex, 5, 6), kit::setp(c, 0, x), kit::setp(c, 1, x), d=newcopy(c), (kit::getp(d, 0)!=kit::getp(d, 1))*10+get(kit::getp(d, 1));
 // A member that is not owned keeps pointing at the same object.
 i: (:c,d,x)= c=new(class, 1), x=new(int32, 5), kit::setp(c, 0, x), kit::seta(c, 0, 0), d=newcopy(c), kit::getp(d, 0)==x;
 // A class reached twice is copied once.
@@ -30,6 +34,8 @@ err();
 // expect: i: 56
 // expect: i: 26
 // expect: i: 1
+// expect: i: 660
+// expect: i: 15
 // expect: i: 1
 // expect: i: 11
 // expect: i: 11
