@@ -147,6 +147,19 @@ TEST_F(Types, UnregisteringWantsTheRegisteredDestroyFunction) {
     EXPECT_EQ(ds.reg(0, &id, fn(drop_thing), nullptr), 0);  // unknown now
 }
 
+TEST_F(Types, TypedefRemovesAliasesButNotExternalTypes) {
+    int id = register_thing();
+    int64_t h = eval(u"new(" + text(id) + u")");
+    EXPECT_EQ(eval(u"typedef(0, " + text(id) + u")"), 0);
+    EXPECT_EQ(kind_of(h), id);
+    EXPECT_NE(eval(u"new(" + text(id) + u")"), 0);
+    int64_t alias = eval(u"typedef(1, " + text(id) + u")");
+    ASSERT_NE(alias, 0);
+    EXPECT_EQ(eval(u"typedef(0, " + text(alias) + u")"), 1);
+    EXPECT_EQ(eval(u"new(" + text(alias) + u")"), 0);
+    EXPECT_EQ(kind_of(h), id);  // removing an alias deletes no object
+}
+
 TEST_F(Types, AnAliasGoesWithoutChecks) {
     int id = register_thing();
     int alias = ds.reg(2, &id, nullptr, nullptr);
