@@ -180,6 +180,31 @@ TEST_F(Lifecycle, ObjectsInTheStaticsOfADiscardedFormulaAreDeleted) {
     EXPECT_EQ(k.TestRunErr(), 0);
 }
 
+TEST_F(Lifecycle, ComplexStaticsHandTheirRealPartsToTheLibrary) {
+    const extproto::KernelExports &k = modtest::kernel();
+    void *make = nullptr, *g = nullptr, *f = nullptr;
+    int last = 0, es = 0, ee = 0;
+    int64_t *idata = nullptr;
+    TmComplex *cdata = nullptr;
+    ASSERT_EQ(k.IntCom(u"make()= new(int32, 9)", modtest::kHostModule, &make, &last, &idata, &es,
+                       &ee),
+              0);
+    ASSERT_EQ(k.ComplexCom(u"g()=1", modtest::kHostModule, &g, &last, &cdata, &es, &ee), 0);
+    // The integer result lands bit for bit in the real part.
+    ASSERT_EQ(k.ComplexCom(u"f(:static,h,free)= if(h==0, h=make()), g(), h", modtest::kHostModule,
+                           &f, &last, &cdata, &es, &ee),
+              0);
+    TmComplex args[1] = {};
+    TmComplex h = k.ComplexCal(f, args);
+    int64_t handle = 0;
+    std::memcpy(&handle, &h.re, sizeof handle);
+    EXPECT_EQ(kind_of(handle), TMD_INT32);
+    k.DeleteFor(3, g);
+    k.DeleteFor(3, f);
+    EXPECT_EQ(kind_of(handle), 0);
+    k.DeleteFor(1, make);
+}
+
 TEST_F(Lifecycle, StartingTwiceIsRefusedAndTheFirstKeepsWorking) {
     int64_t h = eval(u"new(int32, 8)");
     EXPECT_EQ(data_entry()(modtest::kernel_library(), 1, nullptr), 0);
