@@ -30,6 +30,11 @@ i: (::gone)= StrToTMD(gone, int32, 0);
 err();
 i: (::gone,cleared)= delete(gone), delete(cleared), delete(305419896), delete(0);
 err();
+// Just read, then cleared or deleted: the lookup does not remember it.
+i: (:h)= h=new(int32, 5), get(h), DelAllTMD(), get(h);
+err();
+i: (:h)= h=new(int32, 5), get(h), delete(h), set(h, 6);
+err();
 // expect: i: 0
 // expect: i: 0
 // expect: 1
@@ -58,6 +63,10 @@ err();
 // expect: 1
 // expect: i: 0
 // expect: 0
+// expect: i: 0
+// expect: 1
+// expect: i: 0
+// expect: 1
 // expect run error: get：数据不存在。
 // expect stdout: 函数名：set：数据不存在。  错误代码：1
 // expect stdout: 函数名：copy：源操作数或者目的操作数不存在。  错误代码：1
