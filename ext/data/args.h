@@ -132,6 +132,15 @@ public:
                 std::memcpy(dst, &f, 4);
             }
             return;
+        case TMD_UINT64:
+            // Numbers from 2^63 up are whole unsigned values, not beyond int64.
+            if (!extproto::is_handle_bits(d) && d >= 9223372036854775808.0) {
+                const uint64_t v = d < 18446744073709551616.0 ? uint64_t(d) : UINT64_MAX;
+                std::memcpy(dst, &v, 8);
+                return;
+            }
+            store_low_bytes(dst, integer(i), 8);
+            return;
         default: store_low_bytes(dst, integer(i), element_size(kind)); return;
         }
     }
