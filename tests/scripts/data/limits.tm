@@ -28,7 +28,18 @@ err();
 // expect: 1
 // expect run error: new：TmData数据个数已达设定的最大值。
 
-// DelAllTMD deletes every object and counts how often it did.
+// A deep copy stopped by the limit half-way leaves no half-made copy.
+i: SetTMDMax(10000);
+i: (:a)= DelAllTMD(), a=new(class, 3), kit::setp(a, 0, new(int8)), kit::setp(a, 1, new(int8)), kit::setp(a, 2, new(class, 1)), SetTMDMax(6), newcopy(a);
+err();
+i: NowTMDNum(0);
+// expect: i: 10000
+// expect: i: 0
+// expect: 1
+// expect:  ... ...
+// expect: i: 4
+
+// DelAllTMD deletes every object and counts how often it did (once above).
 i: SetTMDMax(10000);
 i: DelAllTMDNum();
 i: (:a,b)= a=new(int32, 5), b=new(class, 1), kit::setp(b, 0, new(int8)), DelAllTMD(), TMDType(a, 0)+TMDType(b, 0);
@@ -37,11 +48,11 @@ i: DelAllTMD();
 i: DelAllTMDNum();
 i: (:a)= a=new(int32, 5), get(a);
 // expect: i: 10000
-// expect: i: 0
-// expect: i: 0
 // expect: i: 1
 // expect: i: 0
-// expect: i: 1
+// expect: i: 2
+// expect: i: 0
+// expect: i: 2
 // expect: i: 5
 
 // The recursion limit: 100 at least.

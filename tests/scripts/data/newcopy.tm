@@ -46,10 +46,13 @@ err();
 i: (:c,d,cap)= c=new(class, 4, 8, EndType, "a", "b", "c", "d"), d=newcopy(c, 1, 2), TMDLen(d, &cap)*10+cap;
 i: (:c,d,cap)= c=new(class, 4, 8, EndType, "a", "b", "c", "d"), d=newcopy(c, 1), TMDLen(d, &cap)*10+cap;
 i: (:c,d,x)= c=new(class, EndType, "a", "b"), x=new(int32, 3), kit::setp(c, 1, x), d=newcopy(c, 1, 1), get(d, "b")*10+get(c, "b");
+// A range that holds the class itself: the copy holds the copy.
+i: (:a,b)= a=new(class, 2), kit::setp(a, 0, a), b=newcopy(a, 0, 0), kit::getp(b, 0)==b;
 err();
 // expect: i: 22
 // expect: i: 33
 // expect: i: 33
+// expect: i: 1
 // expect: 0
 
 i: newcopy(new(int32), 0);
