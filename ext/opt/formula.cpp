@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "ext/protocol/real_slots.h"
 
@@ -27,17 +28,18 @@ int find_formula(const Library &lib, TmCallContext *ctx, double slot, Formula *o
     Formula f;
     bool found;
     if (extproto::is_handle_bits(slot)) {
-        f.handle = extproto::real_slot_handle(slot);
-        found = lib.kernel.GetFor(nullptr, 2, reinterpret_cast<void *>(uintptr_t(f.handle)),
-                                  &f.module, &f.record, &f.data, &f.lastParam);
+        const uintptr_t handle = extproto::real_slot_handle(slot);
+        found = lib.kernel.GetFor(nullptr, 2, reinterpret_cast<void *>(handle), nullptr,
+                                  &f.record, nullptr, &f.lastParam);
     } else {
-        if (!caller_text(lib, ctx, extproto::real_slot_integer(slot), &f.name))
+        std::u16string name;
+        if (!caller_text(lib, ctx, extproto::real_slot_integer(slot), &name))
             return kBadFormulaString;
-        found = !f.name.empty() && lib.kernel.GetFor(f.name.c_str(), 2, ctx, &f.module,
-                                                     &f.record, &f.data, &f.lastParam);
+        found = !name.empty() && lib.kernel.GetFor(name.c_str(), 2, ctx, nullptr, &f.record,
+                                                   nullptr, &f.lastParam);
     }
     if (!found) return kNoSuchFormula;
-    *out = std::move(f);
+    *out = f;
     return 0;
 }
 

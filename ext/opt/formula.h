@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "call.h"
@@ -12,11 +11,7 @@
 namespace optlib {
 
 struct Formula {
-    std::u16string name;     // empty when it came by handle
-    uint32_t handle = 0;     // the "HFor" handle it came by, else 0
     void *record = nullptr;  // what RealCal takes
-    int module = 0;
-    void *data = nullptr;
     int lastParam = -1;
     int params() const { return lastParam + 1; }
 };

@@ -30,9 +30,9 @@ int start_library(void *kernel) {
     std::unique_ptr<Library> lib(new (std::nothrow) Library);
     if (!lib) return 0;
     if (!extproto::bind_kernel(kernel,
-                               {"TestRunErr", "SetRunErr", "RealCal", "GetFor", "IsFor",
-                                "GetForStr", "SetFunction", "SetConst", "DeleteConstOrFunction",
-                                "SearchKey", "ExMsgWithTamrix"},
+                               {"TestRunErr", "SetRunErr", "RealCal", "GetFor", "GetForStr",
+                                "SetFunction", "SetConst", "DeleteConstOrFunction", "SearchKey",
+                                "ExMsgWithTamrix"},
                                lib->kernel)) {
         return 0;
     }
