@@ -151,7 +151,9 @@ int main() {
         ++rows;
         kernel.remove(run);
     }
-    if (rows) std::printf("%-12s %8s %10s %10s %8.2f\n", "geo. mean", "", "", "", std::exp(logSum / rows));
+    if (rows)
+        std::printf("%-12s %8s %10s %10s %8.2f\n", "geo. mean", "", "", "",
+                    std::exp(logSum / rows));
     kernel.remove(rosenbrock);
     kernel.remove(start);
     opt(kernel.api().library, 0, nullptr);

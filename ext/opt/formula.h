@@ -27,7 +27,6 @@ enum class Stop {
     RunError,   // an error is pending: the formula's own, or an interrupt
     NaN,
     Infinite,
-    Limit,      // the evaluation limit (not an error)
 };
 
 // Evaluates the formula on copies of the points it is given (a formula may

@@ -132,8 +132,10 @@ Outcome minimize(Objective &objective, std::vector<double> &x, const Settings &s
     if (ok && run.bounded())
         ok = nlopt_set_lower_bounds(holder.opt, settings.lower.data()) == NLOPT_SUCCESS &&
              nlopt_set_upper_bounds(holder.opt, settings.upper.data()) == NLOPT_SUCCESS;
-    if (ok && settings.rtol > 0) ok = nlopt_set_xtol_rel(holder.opt, settings.rtol) == NLOPT_SUCCESS;
-    if (ok && settings.atol > 0) ok = nlopt_set_ftol_abs(holder.opt, settings.atol) == NLOPT_SUCCESS;
+    if (ok && settings.rtol > 0)
+        ok = nlopt_set_xtol_rel(holder.opt, settings.rtol) == NLOPT_SUCCESS;
+    if (ok && settings.atol > 0)
+        ok = nlopt_set_ftol_abs(holder.opt, settings.atol) == NLOPT_SUCCESS;
     if (!ok) {
         out.noMemory = true;
         return out;

@@ -22,7 +22,8 @@ err();
 :ys(::v)= which(v==0, v=new(real64_s, EndType, 1, 3, 5), v);
 :drop(::done)= if(done==0, done=1, delete(xs()), delete(ys())), 0;
 line(x, a, b)= drop(), a + b*x;
-(:p)= p=new(real64_s, EndType, 0, 0), opt::fit("line", xs(), ys(), p, opt::LBFGS, 0, 0, 1e-12) < 1e-10
+(:p)= p=new(real64_s, EndType, 0, 0),
+   opt::fit("line", xs(), ys(), p, opt::LBFGS, 0, 0, 1e-12) < 1e-10
    & abs(get(p, 1) - 2) < 1e-6;
 // expect: 1
 // expect run error: opt::minimize

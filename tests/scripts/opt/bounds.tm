@@ -29,7 +29,8 @@ outside();
 // Only a lower bound (upper 0: none), and only an upper one.
 (:p)= p=vec(5, 5, 5), opt::minimize("q", p, 0, vec(4, -1, 0), 0, 1e-12), near(get(p, 0), 4) &
    near(get(p, 1), -1) & near(get(p, 2), 5);
-(:p)= p=vec(0, 0, 0), opt::minimize("q", p, opt::LBFGS, 0, vec(1, 1, 1), 1e-12), near(get(p, 0), 1) &
+(:p)= p=vec(0, 0, 0), opt::minimize("q", p, opt::LBFGS, 0, vec(1, 1, 1), 1e-12),
+   near(get(p, 0), 1) &
    near(get(p, 1), -2) & near(get(p, 2), 1);
 // expect: 1
 // expect: 1

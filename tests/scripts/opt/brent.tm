@@ -14,7 +14,8 @@ near(opt::brent(HFor("p"), -10, 10), 2, 1e-7);
 // expect: 1
 // cos has its minimum -1 at pi within [2, 4].
 c(x)= cos(x);
-(:fmin,status,evals)= near(opt::brent("c", 2, 4, &fmin, 1e-12, 0, &status, &evals), 3.141592653589793, 1e-7)
+(:fmin,status,evals)=
+   near(opt::brent("c", 2, 4, &fmin, 1e-12, 0, &status, &evals), 3.141592653589793, 1e-7)
    & fmin + 1 == 0 & status == 4 & evals > 3 & evals < 100;
 // expect: 1
 // A minimum at an end is reached to within the tolerance: never closer than

@@ -18,7 +18,8 @@ line(x, a, b)= a + b*x;
    near(get(p, 1), 1.5, 1e-9) & near(get(p, 0), 1.75, 1e-6) & near(s, 1.25, 1e-6);
 // expect: 1
 // By handle, with the default algorithm.
-(:p)= p=new(real64_s, EndType, 0, 0), opt::fit(HFor("line"), arr(0, 1, 2, 3), arr(1, 3, 5, 7), p) < 1e-12;
+(:p)= p=new(real64_s, EndType, 0, 0),
+   opt::fit(HFor("line"), arr(0, 1, 2, 3), arr(1, 3, 5, 7), p) < 1e-12;
 // expect: 1
 
 // Codes: 1 argument count outside 4 to 12, 3 no such real formula, 4 a model

@@ -22,11 +22,13 @@ outer(t :p)= p=new(real64_s, EndType, t, t), opt::minimize("deep", p, opt::NELDE
 
 // Limits: 20 evaluations, status 5, the best point so far in the array.
 rosen(x, y)= 100*(y - x*x)^2 + (1 - x)^2;
-(:p,f,s,e)= p=new(real64_s, EndType, -1.2, 1), f=opt::minimize("rosen", p, opt::NELDERMEAD, 0, 0, 0, 0,
-   20, &s, &e), s*100 + e + (f < 24.2) + (get(p, 0) + 1.2 != 0)*0.5;
+(:p,f,s,e)= p=new(real64_s, EndType, -1.2, 1),
+   f=opt::minimize("rosen", p, opt::NELDERMEAD, 0, 0, 0, 0, 20, &s, &e),
+   s*100 + e + (f < 24.2) + (get(p, 0) + 1.2 != 0)*0.5;
 // expect: 521.5
 // L-BFGS in two dimensions takes 1 + 4 evaluations per step: 7 allowed
 // means one step and a part of the next.
-(:p,s,e)= p=new(real64_s, EndType, -1.2, 1), opt::minimize("rosen", p, opt::LBFGS, 0, 0, 0, 0, 7, &s, &e),
+(:p,s,e)= p=new(real64_s, EndType, -1.2, 1),
+   opt::minimize("rosen", p, opt::LBFGS, 0, 0, 0, 0, 7, &s, &e),
    s*100 + e;
 // expect: 507

@@ -42,7 +42,8 @@ err();
 // The formula's own error: max() without arguments records code 1 under
 // "max", which stays the reported error.
 bad(x, y)= which(x > 0.5, max(), x*x + y*y);
-(:s)= opt::minimize("bad", new(real64_s, EndType, 0.7, 0.7), opt::SUBPLEX, 0, 0, 1e-8, 0, 1000, &s), s;
+(:s)= opt::minimize("bad", new(real64_s, EndType, 0.7, 0.7), opt::SUBPLEX, 0, 0, 1e-8, 0, 1000,
+   &s), s;
 // expect: -5
 // expect run error: max
 // expect stdout: 实数函数名：opt::minimize  错误代码：10
