@@ -22,6 +22,7 @@ class OneVariable : public Objective {
 public:
     explicit OneVariable(FormulaEvaluator &f) : f_(f) {}
     bool value(const double *x, double *f) override { return f_.evaluate(x, f); }
+    int stop_code() const override { return f_.stop_code(); }
 
 private:
     FormulaEvaluator &f_;
@@ -54,7 +55,7 @@ double opt_brent(const Library &lib, int m, double *args, TmCallContext *ctx) {
     const BrentOutcome out = brent_minimize(objective, a, b, tol, maxeval);
     if (count > 6) args[6] = out.stopped ? kStatusForcedStop : out.status;
     if (count > 7) args[7] = double(out.evals);
-    if (out.stopped) return call.fail(evaluator.stop_code());
+    if (out.stopped) return call.fail(objective.stop_code());
     if (count > 3) args[3] = out.fx;
     return out.x;
 }

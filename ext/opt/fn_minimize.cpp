@@ -82,6 +82,7 @@ class FormulaObjective : public Objective {
 public:
     explicit FormulaObjective(FormulaEvaluator &f) : f_(f) {}
     bool value(const double *x, double *f) override { return f_.evaluate(x, f); }
+    int stop_code() const override { return f_.stop_code(); }
 
 private:
     FormulaEvaluator &f_;
@@ -110,7 +111,7 @@ public:
         *f = sum;
         return true;
     }
-    bool overflowed() const { return overflow_; }
+    int stop_code() const override { return overflow_ ? kObjectiveInfinite : model_.stop_code(); }
 
 private:
     FormulaEvaluator &model_;
@@ -119,23 +120,26 @@ private:
     bool overflow_ = false;
 };
 
+// Where a call's results go: the start array's slot, and the slots of the
+// status and the evaluation count, the last two only when the call has them.
+struct Results {
+    double *args;
+    int count;
+    int startAt, statusAt;
+};
+
 // Runs the minimiser and hands the results out: status and evaluation
-// count (when asked for) always, the point into the start array and the
-// least value as the result only when the run was not stopped by an error.
-double run_and_report(const Call &call, Objective &objective, const FormulaEvaluator &evaluator,
-                      std::vector<double> &x, const Settings &settings, double startSlot,
-                      double *args, int statusAt, int evalsAt, int count,
-                      const LeastSquares *squares = nullptr) {
+// count always, the point into the start array and the least value as the
+// result only when the run was not ended by an error.
+double run_and_report(const Call &call, Objective &objective, std::vector<double> &x,
+                      const Settings &settings, const Results &to) {
     const Outcome out = minimize(objective, x, settings);
-    if (statusAt < count) args[statusAt] = out.stopped ? kStatusForcedStop : out.status;
-    if (evalsAt < count) args[evalsAt] = double(out.evals);
+    if (to.statusAt < to.count) to.args[to.statusAt] = out.stopped ? kStatusForcedStop : out.status;
+    if (to.statusAt + 1 < to.count) to.args[to.statusAt + 1] = double(out.evals);
     if (out.noMemory) return call.fail(kNoMemory);
-    if (out.stopped) {
-        if (squares && squares->overflowed()) return call.fail(kObjectiveInfinite);
-        return call.fail(evaluator.stop_code());
-    }
+    if (out.stopped) return call.fail(objective.stop_code());
     if (out.status == kStatusInvalidArgs) return call.fail(kBadNumbers);
-    if (!write_real_array(call.lib, startSlot, x)) return call.fail(kArrayGone);
+    if (!write_real_array(call.lib, to.args[to.startAt], x)) return call.fail(kArrayGone);
     return out.fmin;
 }
 
@@ -157,7 +161,7 @@ double opt_minimize(const Library &lib, int m, double *args, TmCallContext *ctx)
 
     FormulaEvaluator evaluator(lib, formula);
     FormulaObjective objective(evaluator);
-    return run_and_report(call, objective, evaluator, x, settings, args[1], args, 8, 9, count);
+    return run_and_report(call, objective, x, settings, Results{args, count, 1, 8});
 }
 
 double opt_fit(const Library &lib, int m, double *args, TmCallContext *ctx) {
@@ -179,8 +183,7 @@ double opt_fit(const Library &lib, int m, double *args, TmCallContext *ctx) {
 
     FormulaEvaluator evaluator(lib, model);
     LeastSquares objective(evaluator, xs, ys, p.size());
-    return run_and_report(call, objective, evaluator, p, settings, args[3], args, 10, 11, count,
-                          &objective);
+    return run_and_report(call, objective, p, settings, Results{args, count, 3, 10});
 }
 
 }  // namespace optlib

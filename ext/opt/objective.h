@@ -9,9 +9,11 @@ namespace optlib {
 class Objective {
 public:
     virtual ~Objective() = default;
-    // f at x (dimension() values); false ends the run, and the objective
-    // knows why.
+    // f at x; false ends the run, and the objective knows why.
     virtual bool value(const double *x, double *f) = 0;
+    // The run-error code of why it ended the run, 0 for an error that is
+    // already pending (the formula's own, an interrupt).
+    virtual int stop_code() const = 0;
 };
 
 // The status codes the functions hand back by reference: NLopt's own, so
