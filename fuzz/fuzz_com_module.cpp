@@ -11,9 +11,9 @@
 // library's logic the same way, after the module library, so programs reach
 // new, get, set, copy and the rest with whatever arguments they make up;
 // every object left over is deleted when the library stops at the end of
-// the input.  The string and system libraries start after it (the system
-// library with "noshell", so no input ever starts a program) and stop
-// before it.
+// the input.  The string, system and optimisation libraries start after it
+// (the system library with "noshell", so no input ever starts a program)
+// and stop before it.
 //
 // Input: bytes 0 and 1 the module number handed in, then the UTF-16 program.
 #include <dlfcn.h>
@@ -30,6 +30,7 @@
 #include "module/library.h"
 #ifdef TAMRIX_FUZZ_DATA
 #include "ext/data/library.h"
+#include "ext/opt/library.h"
 #include "ext/string/library.h"
 #include "ext/system/library.h"
 #endif
@@ -97,6 +98,7 @@ bool start_libraries() {
     if (!tmdata::start_library(self)) return false;
     if (!strlib::start_library(self)) return false;
     if (!syslib::start_library(self, u"noshell")) return false;
+    if (!optlib::start_library(self)) return false;
 #endif
     g_services.use = service<TmUseTamrix>("UseTamrix");
     g_services.com = service<TmComModule>("ComModule");
@@ -146,6 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     run_program(fuzz::utf16_text(data + 2, size - 2), fuzz::module_number(data[0], data[1]));
     g_services.use(0);
 #ifdef TAMRIX_FUZZ_DATA
+    if (!optlib::stop_library()) fuzz::fail("the optimisation library did not stop");
     if (!syslib::stop_library()) fuzz::fail("the system library did not stop");
     if (!strlib::stop_library()) fuzz::fail("the string library did not stop");
     if (!tmdata::stop_library()) fuzz::fail("the data library did not stop");

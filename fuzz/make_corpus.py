@@ -21,7 +21,11 @@ PROGRAM_DIRS = [ROOT / "tests" / "scripts", ROOT / "examples" / "programs"]
 DATA_PROGRAMS = [ROOT / "tests" / "scripts" / "data", ROOT / "examples" / "programs" / "data.tm",
                  ROOT / "tests" / "scripts" / "string", ROOT / "tests" / "scripts" / "system",
                  ROOT / "examples" / "programs" / "strings.tm",
-                 ROOT / "examples" / "programs" / "formulas_at_run_time.tm"]
+                 ROOT / "examples" / "programs" / "formulas_at_run_time.tm",
+                 ROOT / "tests" / "scripts" / "opt",
+                 ROOT / "examples" / "programs" / "minimise_rosenbrock.tm",
+                 ROOT / "examples" / "programs" / "minimise_within_bounds.tm",
+                 ROOT / "examples" / "programs" / "fit_exponential_decay.tm"]
 MAX_PROGRAM_BYTES = 4000  # keeps the corpus small; large inputs fuzz slowly
 MAX_STATEMENTS = 60       # per compile target
 
@@ -151,12 +155,14 @@ DATA_WORDS = (
     "2147483647 4294967296 -2147483648 1e300 0/0"
 ).split()
 
-# The string and system libraries' names, started by the same target.
+# The string, system and optimisation libraries' names, started by the same
+# target.
 DATA_WORDS += [prefix + name for prefix, names in (
     ("string::", "setstrlen fstons nstofs strtowcs wcstostr strcpy wcscpy strcpys wcscpys strcat "
                  "wcscat strcats wcscats strcati wcscati strcatr wcscatr strcmp wcscmp strlen "
                  "wcslen"),
     ("sys::", "comfor comfors testtmfor call clock ShellExecute CLOCKS_PER_SEC tmfor"),
+    ("opt::", "brent minimize fit NELDERMEAD SUBPLEX BOBYQA COBYLA LBFGS"),
 ) for name in names.split()] + ["HFor", "\\xD800", "\\xFFFF"]
 
 

@@ -6,7 +6,8 @@
 set -euo pipefail
 
 # Build and test tools (clang and its runtime for the fuzz targets), then
-# the benchmark peers (muParser, Lua).
+# the benchmark peers (muParser, Lua), and NLopt, which the optimisation
+# library minimises with.
 PACKAGES=(
     build-essential
     g++
@@ -20,6 +21,7 @@ PACKAGES=(
     libbenchmark-dev
     libmuparser-dev
     lua5.4
+    libnlopt-dev
 )
 
 is_installed() {
