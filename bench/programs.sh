@@ -2,7 +2,18 @@
 # Whole programs through `tamrix` against the same programs in Lua 5.4:
 #   - a generated program of 10 000 formulas (5 000 definitions, 5 000 calls
 #     whose results are printed): compile and run;
-#   - a loop of 10^7 iterations.
+#   - a loop of 10^7 iterations;
+#   - a data structure: a 10^6-element real64_s array of the data library
+#     filled with set and summed with get in while loops, against a Lua table
+#     filled and summed the same way;
+#   - a string of 10^5 pieces ("ab" and the decimal counter, 5 * 10^4 times)
+#     built by string::wcscats and string::wcscati against Lua's
+#     table.concat.  An append that does not fit resizes the string to
+#     exactly the size it needs (wcscati reserves 22 more), so nearly every
+#     counter copies the whole string: the building is quadratic, where
+#     table.concat is linear.  One run of each, as it takes seconds;
+#   - 10^6 calls of a one-parameter formula through sys::call against as
+#     many direct calls: the ratio is of the two tamrix times.
 # Each pair runs in this one invocation; the best of three runs counts, and
 # the ratio is tamrix's time over Lua's.
 #
@@ -53,6 +64,44 @@ while i < 10000000 do s = s + i; i = i + 1 end
 io.write(string.format('%.16g\n', s))
 PROGRAM
 
+cat >"$work/array.tm" <<'PROGRAM'
+(:a,i,s)= a=new(real64_s, 1000000),
+    i=0, while(i<1000000, set(a, i, i*0.5), i++),
+    s=0, i=0, while(i<1000000, s=s+get(a, i), i++), delete(a), s;
+PROGRAM
+cat >"$work/array.lua" <<'PROGRAM'
+local a = {}
+local i = 0
+while i < 1000000 do a[i + 1] = i * 0.5; i = i + 1 end
+local s = 0
+i = 0
+while i < 1000000 do s = s + a[i + 1]; i = i + 1 end
+io.write(string.format('%.16g\n', s))
+PROGRAM
+
+cat >"$work/pieces.tm" <<'PROGRAM'
+(:s,i)= s=new(wchar_s, 1), i=0,
+    while(i<50000, string::wcscats(s, "ab"), string::wcscati(s, i), i++),
+    string::wcslen(s);
+PROGRAM
+cat >"$work/pieces.lua" <<'PROGRAM'
+local t = {}
+for i = 0, 49999 do
+    t[#t + 1] = "ab"
+    t[#t + 1] = tostring(i)
+end
+io.write(string.format('%.16g\n', #table.concat(t)))
+PROGRAM
+
+cat >"$work/call_by_handle.tm" <<'PROGRAM'
+f(x)= x+1;
+(:h,i,s,r)= h=HFor("f"), i=0, s=0, while(i<1000000, sys::call(2, h, i, &r), s=s+r, i++), s;
+PROGRAM
+cat >"$work/call_direct.tm" <<'PROGRAM'
+f(x)= x+1;
+(:i,s)= i=0, s=0, while(i<1000000, s=s+f(i), i++), s;
+PROGRAM
+
 # Milliseconds of the fastest of $runs runs; the output goes to a file so
 # that the last run's output can be compared.
 best_ms() {
@@ -77,10 +126,12 @@ generate_formulas
 generate_formulas_lua
 
 printf '%-34s %12s %12s %8s\n' "program" "tamrix ms" "lua5.4 ms" "ratio"
+# compare NAME PROGRAM [TAMRIX OPTIONS...]
 compare() {
     local name=$1 program=$2
+    shift 2
     local t l
-    t=$(best_ms "$work/$program.tamrix.out" "$tamrix" "$work/$program.tm")
+    t=$(best_ms "$work/$program.tamrix.out" "$tamrix" "$@" "$work/$program.tm")
     l=$(best_ms "$work/$program.lua.out" "$lua" "$work/$program.lua")
     if ! cmp -s "$work/$program.tamrix.out" "$work/$program.lua.out"; then
         echo "programs.sh: $program: tamrix and Lua print different results" >&2
@@ -91,3 +142,19 @@ compare() {
 }
 compare "10 000 formulas: compile + run" formulas
 compare "loop of 10^7 iterations" loop
+# The library is found beside tamrix or in the build's library directory.
+compare "10^6-element array: set + get" array --load TmData32W.dll
+
+libs=(--load TmData32W.dll --load TmString32W.dll --load TmSystem32W.dll)
+saved_runs=$runs
+runs=1
+compare "10^5-piece string (quadratic)" pieces "${libs[@]}"
+runs=$saved_runs
+
+c=$(best_ms "$work/call_by_handle.out" "$tamrix" "${libs[@]}" "$work/call_by_handle.tm")
+d=$(best_ms "$work/call_direct.out" "$tamrix" "$work/call_direct.tm")
+if ! cmp -s "$work/call_by_handle.out" "$work/call_direct.out"; then
+    echo "programs.sh: sys::call and the direct call print different sums" >&2
+    exit 1
+fi
+printf '%-34s %12s %12s %8s\n' "10^6 calls: sys::call / direct" "$c" "$d" "$(ratio "$c" "$d")"

@@ -2,65 +2,11 @@
 
 #include <algorithm>
 
+#include "compile_errors.h"
 #include "platform/text.h"
 
 namespace cli {
 namespace {
-
-struct ErrorText {
-    int code;
-    const char *text;
-};
-
-const ErrorText kCompileErrorTexts[] = {
-    {-7, "递归调用指定的模块。"},
-    {-6, "找不到指定的模块或指定的模块编译错误。"},
-    {-5, "缺少模块名。"},
-    {-4, "注释符号/* ... */不成对。"},
-    {-3, "未使用模块编译功能，不能编译指定的模块。"},
-    {-2, "无法锁定模块。"},
-    {-1, "未使用。"},
-    {0, "编译成功。"},
-    {1, "内存分配失败。"},
-    {2, "括号不成对。"},
-    {3, "（等号后）没有表达式。"},
-    {4, "复数表达式中不能使用i作为参数。"},
-    {5, "字符串中转义字符错误。"},
-    {6, "字符串无效，即\"...\"不匹配。"},
-    {7, "不可识别字符。"},
-    {8, "表达式名称定义错误。"},
-    {9, "不可识别的自变量,自变量只能以字母或下画线开头。"},
-    {10, "不可识别的自变量定义方法，“(,:,:,:,:,...)”冒号过多。"},
-    {11, "自变量定义错误。"},
-    {12, "continue()函数只能有0个参数。"},
-    {13, "只能在while,until中使用continue函数。"},
-    {14, "break()函数只能有0个参数。"},
-    {15, "只能在while,until中使用break函数。"},
-    {16, "if,while,until,which中的参数个数至少为2个。"},
-    {17, "表达式中的数字错误。"},
-    {18, "&单目取地址运算符只能用于单独的变量。"},
-    {19, "单目运算符++、--错误。"},
-    {20, "括号内没有数字。"},
-    {21, "单目运算符+、-、!错误。"},
-    {22, "赋值“=”错误。"},
-    {23, "不正确的运算方式或其他语法错误。"},
-    {24, "不可识别变量名。"},
-    {25, "不可识别函数名。"},
-    {26, "一级函数只能有一个参数。"},
-    {27, "二级函数参数不匹配。"},
-    {28, "关键字Static或Common的位置非法。"},
-    {29, "（模块中）表达式有重名。"},
-    {30, "对形如“-2^3”的式子，须用括号给前置单目运算符“-”和乘方运算符“^”指出运算顺序。"},
-    {31, "类成员运算符后只能是变量名、字符串、括号运算符或者类成员函数。"},
-    {32, "调用整数表达式时参数不匹配。"},
-    {33, "调用实数表达式时参数不匹配。"},
-    {34, "调用复数表达式时参数不匹配。"},
-    {35, "自变量重名。"},
-    {36, "因检测到运行错误而退出。"},
-    {37, "未使用。"},
-    {38, "未使用。"},
-    {39, "源代码太长或字符串太多。"},
-};
 
 bool is_low_surrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
@@ -115,9 +61,8 @@ std::string underline(const std::u16string &line, size_t from, size_t to) {
 }  // namespace
 
 std::string compile_error_text(int code) {
-    for (const ErrorText &entry : kCompileErrorTexts)
-        if (entry.code == code) return std::string("编译错误：") + entry.text;
-    return "";
+    std::u16string reason = ide::compile_error_reason(code);
+    return reason.empty() ? "" : "编译错误：" + platform::to_utf8(reason);
 }
 
 SourcePosition position_of(const std::u16string &source, size_t index) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host_callbacks.h"
+#include "host_functions.h"
 #include "platform/text.h"
 
 namespace cli {
@@ -22,8 +23,6 @@ int key_length(const char *key) { return int(std::strlen(key)); }
 template <typename Function> void *as_value(Function function) {
     return reinterpret_cast<void *>(function);
 }
-
-void *as_value(intptr_t number) { return reinterpret_cast<void *>(number); }
 
 // The module number the stack sizing compiles into: beyond every number the
 // module library hands out, so it never meets a program's module.
@@ -97,7 +96,7 @@ bool Engine::resolve_exports(std::string *error) {
         resolve(k, "ComplexCom", e.ComplexCom, error) &&
         resolve(k, "ComplexCal", e.ComplexCal, error) &&
         resolve(k, "DeleteFor", e.DeleteFor, error);
-    if (!complete) return false;
+    if (!complete || !extproto::bind_kernel(k, {}, exports_)) return false;
     if (platform::find_function(module_library_, "TmDll32W", module_entry_)) return true;
     *error = "the module library has no export TmDll32W";
     return false;
@@ -105,15 +104,9 @@ bool Engine::resolve_exports(std::string *error) {
 
 void Engine::publish_host_keys() const {
     const KernelExports &k = kernel_;
+    // The error and help texts belong to the logic both hosts share.
+    ide::publish_text_key_types(exports_);
     void *kept = nullptr;
-    k.InsertKey("MTM_LockKeyErrStr", key_length("MTM_LockKeyErrStr"), TM_SERVICE_KEY_TYPE,
-                as_value(intptr_t(kErrorTextKeyType)), &host_keep_value, &kept);
-    kept = nullptr;
-    k.InsertKey("MTM_LockKeyRunInfo", key_length("MTM_LockKeyRunInfo"), TM_SERVICE_KEY_TYPE,
-                as_value(intptr_t(kHelpTextKeyType)), &host_keep_value, &kept);
-    k.LockKeyType(kErrorTextKeyType, &host_free_text, &host_unlock_token);
-    k.LockKeyType(kHelpTextKeyType, &host_free_text, &host_unlock_token);
-    kept = nullptr;
     k.InsertKey("MTM_MessageBox", key_length("MTM_MessageBox"), TM_HOST_KEY_TYPE,
                 as_value(&host_message_box), nullptr, &kept);
     publish_callbacks();
@@ -201,6 +194,8 @@ void Engine::unload_libraries() {
     module_library_ = kernel_library_ = nullptr;
     module_entry_ = nullptr;
     kernel_ = KernelExports{};
+    exports_ = extproto::KernelExports{};
+    extproto::release_kernel();
 }
 
 }  // namespace cli

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "ext/protocol/kernel_binding.h"
 #include "platform/loader.h"
 #include "tamrix/tamrix_ext.h"
 
@@ -45,11 +46,6 @@ struct ModuleServices {
     TmDeleteModule DeleteModule = nullptr;
 };
 
-// Key types that hold run-error descriptions and function help texts; the
-// host announces them under "MTM_LockKeyErrStr" and "MTM_LockKeyRunInfo".
-constexpr int kErrorTextKeyType = -257;
-constexpr int kHelpTextKeyType = -258;
-
 class Engine {
 public:
     Engine() = default;
@@ -65,6 +61,9 @@ public:
     void stop();
 
     const KernelExports &kernel() const { return kernel_; }
+    // The same exports in the form the editor logic shares with this host
+    // (its script functions, texts and workspace).
+    const extproto::KernelExports &exports() const { return exports_; }
     const ModuleServices &services() const { return services_; }
     platform::LibraryHandle kernel_library() const { return kernel_library_; }
     platform::LibraryHandle module_library() const { return module_library_; }
@@ -85,6 +84,7 @@ private:
     platform::LibraryHandle module_library_ = nullptr;
     TmDllEntry module_entry_ = nullptr;
     KernelExports kernel_;
+    extproto::KernelExports exports_;
     ModuleServices services_;
     bool kernel_started_ = false;
     bool module_library_started_ = false;

@@ -71,9 +71,6 @@ void TM_CALL host_output_complex(double re, double im) {
     write_result(format_complex(re, im));
 }
 
-void TM_CALL host_free_text(void *text) { delete[] static_cast<char16_t *>(text); }
-void TM_CALL host_keep_value(void *) {}
-void TM_CALL host_unlock_token(void) {}
 
 }  // extern "C"
 

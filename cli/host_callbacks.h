@@ -40,11 +40,6 @@ int TM_CALL host_load_module(const char16_t *name);
 void TM_CALL host_output_int(int64_t value);
 void TM_CALL host_output_real(double value);
 void TM_CALL host_output_complex(double re, double im);
-// Delete function of the text key types: frees a text the host allocated.
-void TM_CALL host_free_text(void *text);
-// Delete function of keys whose value is not owned, and the unlock token.
-void TM_CALL host_keep_value(void *value);
-void TM_CALL host_unlock_token(void);
 }
 
 // The button a message box of the given style answers by default.

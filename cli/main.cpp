@@ -3,17 +3,21 @@
 // and the module library by name, publishes its keys, starts the module
 // library and the --load libraries, and shuts them down in reverse.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "engine.h"
 #include "extensions.h"
 #include "host_callbacks.h"
+#include "host_functions.h"
 #include "interrupt_watch.h"
 #include "options.h"
 #include "platform/loader.h"
 #include "platform/text.h"
 #include "session.h"
+#include "terminal_host.h"
+#include "workspace_run.h"
 
 #ifndef TAMRIX_CLI_VERSION
 #define TAMRIX_CLI_VERSION "0"
@@ -38,6 +42,36 @@ int print_version() {
     return cli::kExitOk;
 }
 
+// The help text filed for a function, on standard output.
+int print_help_for(const cli::Engine &engine, const std::string &name) {
+    const cli::ModuleServices &services = engine.services();
+    std::u16string text;
+    if (services.UseTamrix(2) == 0) {
+        text = ide::filed_text(engine.exports(), platform::from_utf8(name), ide::TextKind::Help);
+        services.UseTamrix(0);
+    }
+    if (text.empty()) {
+        std::fprintf(stderr, "tamrix: no help text for '%s'\n", name.c_str());
+        return cli::kExitNoInput;
+    }
+    std::string utf8 = cli::message_to_utf8(text.c_str());
+    std::printf("%s%s", utf8.c_str(), utf8.empty() || utf8.back() != '\n' ? "\n" : "");
+    return cli::kExitOk;
+}
+
+// The workspace's command N as a program file.
+bool resolve_command(const cli::WorkspaceRun &workspace, cli::SourceItem &source) {
+    if (source.kind != cli::SourceItem::Kind::Command) return true;
+    std::string file = workspace.command_file(std::atoi(source.value.c_str()));
+    if (file.empty()) {
+        cli::print_diagnostic("tamrix: the workspace has no command " + source.value +
+                              " (see --list-commands)");
+        return false;
+    }
+    source = {cli::SourceItem::Kind::File, file};
+    return true;
+}
+
 int run_programs(const cli::Options &options) {
     cli::Engine engine;
     std::string error;
@@ -46,14 +80,37 @@ int run_programs(const cli::Options &options) {
         return cli::kExitUnavailable;
     }
     cli::OutputSink out(stdout);
+    cli::host_state().out = &out;
+    // The editor's script functions that make sense here, and the shipped
+    // error and help texts.
+    cli::TerminalHost host;
+    ide::ScriptContext script{&host, engine.exports(), engine.services().UseTamrix};
+    ide::set_script_context(&script);
+    ide::HostFunctionFlags functions = ide::register_host_functions(engine.exports(), host);
+    if (engine.services().UseTamrix(2) == 0) {
+        ide::apply_shipped_texts(script, ide::shipped_texts_directory());
+        engine.services().UseTamrix(0);
+    }
     int status = cli::kExitOk;
-    {
+    if (!options.help_for.empty()) status = print_help_for(engine, options.help_for);
+    else {
         // Outlives the modules: deleting one runs release passes that may loop.
         cli::Interrupter interrupter(engine.kernel().SetRunErr, options.time_limit_seconds);
         cli::ExtensionSet extensions(engine);
         cli::Session session(engine, out);
         for (const cli::LoadItem &item : options.loads) extensions.load(item);
-        for (const cli::SourceItem &source : options.sources) {
+        cli::WorkspaceRun workspace(engine, host);
+        if (!options.workspace.empty() &&
+            !workspace.apply(options.workspace, extensions, session.loader()))
+            status = cli::kExitNoInput;
+        if (status == cli::kExitOk && options.list_commands)
+            std::fputs(workspace.command_list().c_str(), stdout);
+        for (cli::SourceItem source : options.sources) {
+            if (status != cli::kExitOk) break;
+            if (!resolve_command(workspace, source)) {
+                status = cli::kExitUsage;
+                break;
+            }
             status = session.run(source);
             if (interrupter.cause() != cli::Interrupter::Cause::None) break;
             if (status != cli::kExitOk) break;
@@ -79,6 +136,8 @@ int run_programs(const cli::Options &options) {
         }
     }
     out.finish_line();
+    ide::unregister_host_functions(engine.exports(), functions);
+    ide::set_script_context(nullptr);
     cli::host_state().out = nullptr;
     engine.stop();
     return status;

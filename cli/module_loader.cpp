@@ -4,6 +4,7 @@
 #include "host_callbacks.h"
 #include "platform/text.h"
 #include "source_text.h"
+#include "text_file.h"
 
 namespace cli {
 namespace {
@@ -57,6 +58,12 @@ int ModuleLoader::load(const char16_t *name) {
         return kModuleNotFound;
     }
     std::string path = join_path(frames_.empty() ? "" : frames_.back().directory, file);
+    for (const auto &[standard_name, standard_file] : standard_)
+        if (ide::same_ascii_ignoring_case(platform::from_utf8(standard_name),
+                                          platform::from_utf8(file))) {
+            path = standard_file;
+            break;
+        }
     if (frames_.size() >= kMaxDepth) {
         print_diagnostic("tamrix: cannot use '" + path + "': modules nested deeper than " +
                          std::to_string(kMaxDepth) + " levels");

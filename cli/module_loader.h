@@ -26,6 +26,12 @@ public:
     // again.
     void remember(const std::string &canonical, int module_number);
 
+    // A workspace's standard module: "#USE# name" (ASCII case ignored)
+    // compiles `file` (a full path).
+    void add_standard_module(const std::string &name, const std::string &file) {
+        standard_.emplace_back(name, file);
+    }
+
     // The "MTM_LoadModule" contract: 0 compiled (or compiled before), -6 not
     // found, unreadable or not compilable (its error is printed with the
     // position in its own file), -7 a module that uses itself.  The caller
@@ -49,6 +55,7 @@ private:
     std::vector<int> &modules_;
     std::vector<Frame> frames_;
     std::map<std::string, int> compiled_;  // canonical path -> module number
+    std::vector<std::pair<std::string, std::string>> standard_;  // name, file
 };
 
 }  // namespace cli

@@ -79,6 +79,10 @@ ParsedOptions parse_options(const std::vector<std::string> &args) {
             options.help = true;
             continue;
         }
+        if (arg == "--list-commands") {
+            options.list_commands = true;
+            continue;
+        }
         if (arg == "-V" || arg == "--version") {
             options.version = true;
             continue;
@@ -86,7 +90,9 @@ ParsedOptions parse_options(const std::vector<std::string> &args) {
         std::string name = arg, value;
         bool inline_value = split_long_option(arg, name, value);
         bool takes_value = name == "-e" || name == "--eval" || name == "--load" ||
-                           name == "--stack" || name == "--time-limit";
+                           name == "--stack" || name == "--time-limit" ||
+                           name == "--workspace" || name == "--command" ||
+                           name == "--help-for";
         if (!takes_value) return failure("unknown option '" + arg + "'");
         if (!inline_value) {
             if (i + 1 >= args.size()) return failure("option '" + name + "' needs a value");
@@ -98,6 +104,17 @@ ParsedOptions parse_options(const std::vector<std::string> &args) {
             LoadItem item = parse_load(value);
             if (item.library.empty()) return failure("--load needs a library name");
             options.loads.push_back(item);
+        } else if (name == "--workspace") {
+            if (value.empty()) return failure("--workspace needs a file name");
+            options.workspace = value;
+        } else if (name == "--help-for") {
+            if (value.empty()) return failure("--help-for needs a function name");
+            options.help_for = value;
+        } else if (name == "--command") {
+            long id = 0;
+            if (!parse_stack(value, id)) return failure("--command needs a command number, not '" +
+                                                        value + "'");
+            options.sources.push_back({SourceItem::Kind::Command, value});
         } else if (name == "--time-limit") {
             if (!parse_seconds(value, options.time_limit_seconds))
                 return failure("--time-limit needs a number of seconds above 0, not '" + value +
@@ -107,7 +124,14 @@ ParsedOptions parse_options(const std::vector<std::string> &args) {
                            "'");
         }
     }
-    if (options.sources.empty()) options.sources.push_back({SourceItem::Kind::Stdin, ""});
+    // Listing commands or printing a help text needs no program.
+    if (options.sources.empty() && options.help_for.empty() && !options.list_commands)
+        options.sources.push_back({SourceItem::Kind::Stdin, ""});
+    if (options.list_commands && options.workspace.empty())
+        return failure("--list-commands needs --workspace");
+    for (const SourceItem &source : options.sources)
+        if (source.kind == SourceItem::Kind::Command && options.workspace.empty())
+            return failure("--command needs --workspace");
     parsed.ok = true;
     return parsed;
 }
@@ -125,6 +149,13 @@ std::string usage_text() {
            "                       0 leaves them unsized, so recursion fails until the\n"
            "                       program calls SetRealStackMax and the like\n"
            "      --time-limit S   interrupt a run that takes more than S seconds\n"
+           "      --workspace FILE apply an editor workspace (.otm) first: its #PATH,\n"
+           "                       #LOAD libraries, #INT/#REAL/#COMPLEX constants and\n"
+           "                       #MODULE names, which \"#USE# name\" then finds\n"
+           "      --list-commands  list the workspace's #COMMAND items with their numbers\n"
+           "      --command N      run the workspace's command number N (2000, 2001, ...)\n"
+           "                       as a program, in order with the other programs\n"
+           "      --help-for NAME  print the help text of the function NAME and exit\n"
            "  -h, --help           show this help and exit\n"
            "  -V, --version        show the kernel's and this program's versions\n"
            "  -                    read a program from standard input\n"
@@ -140,6 +171,9 @@ std::string usage_text() {
            "cannot be read; 69 the kernel or module library cannot be started;\n"
            "70 run error (the run-error report was printed while the program ran, or\n"
            "the time limit interrupted it); 130 interrupted by Ctrl-C.\n"
+           "\n"
+           "The error and help texts in texts/ beside the program are loaded at start;\n"
+           "run-error reports then show the reason of each error code.\n"
            "\n"
            "Ctrl-C interrupts a running program the way the run-error report shows\n"
            "(run error 6); a second Ctrl-C ends tamrix at once.\n";

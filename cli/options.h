@@ -8,7 +8,8 @@ namespace cli {
 
 // One program to compile and run, in the order given.
 struct SourceItem {
-    enum class Kind { File, Text, Stdin };
+    // Command: a "#COMMAND" item of the workspace, by its number (value).
+    enum class Kind { File, Text, Stdin, Command };
     Kind kind = Kind::File;
     std::string value;  // the path (File) or the program text (Text)
 };
@@ -28,6 +29,11 @@ struct Options {
     long stack_slots = 100000;
     // Seconds after which a run is interrupted as by Ctrl-C; 0: no limit.
     double time_limit_seconds = 0;
+    // A workspace file applied before any program (--workspace).
+    std::string workspace;
+    bool list_commands = false;
+    // Print the help text of this function and exit (--help-for).
+    std::string help_for;
     bool help = false;
     bool version = false;
 };

@@ -1,32 +1,14 @@
 #include "output.h"
 
-#include <cinttypes>
-#include <cmath>
-
+#include "output_forms.h"
 #include "platform/text.h"
 
 namespace cli {
 
-std::string format_int(int64_t value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "i: %" PRId64, value);
-    return buffer;
-}
-
-std::string format_real(double value) {
-    if (std::isnan(value)) return "nan";
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.16g", value);
-    return buffer;
-}
-
-std::string format_complex(double re, double im) {
-    std::string text = "c: " + format_real(re);
-    if (im == 0) return text;
-    // "+" for a positive part and for NaN, whose own form carries no sign.
-    if (!(im < 0)) text += '+';
-    return text + format_real(im) + "i";
-}
+// The forms are the editor's; this host only drops the leading line break.
+std::string format_int(int64_t value) { return "i: " + ide::format_int(value); }
+std::string format_real(double value) { return ide::format_real(value); }
+std::string format_complex(double re, double im) { return "c: " + ide::format_complex(re, im); }
 
 std::string message_to_utf8(const char16_t *text) {
     if (!text) return "";

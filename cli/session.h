@@ -33,6 +33,7 @@ public:
     // Compiles the program as one module and runs it; the module stays until
     // close().  Returns an exit status.
     int run(const SourceItem &source);
+    ModuleLoader &loader() { return loader_; }
     // Deletes every module, last compiled first.
     void close();
 

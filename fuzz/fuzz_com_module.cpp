@@ -7,6 +7,14 @@
 // keys it finds: "TmMessage" (the text is read to its end and dropped) and
 // a "#USE#" loader that compiles the name it is given as a nested program.
 //
+// Built as fuzz_data_module (TAMRIX_FUZZ_DATA), it also starts the data
+// library's logic the same way, after the module library, so programs reach
+// new, get, set, copy and the rest with whatever arguments they make up;
+// every object left over is deleted when the library stops at the end of
+// the input.  The string, system and optimisation libraries start after it
+// (the system library with "noshell", so no input ever starts a program)
+// and stop before it.
+//
 // Input: bytes 0 and 1 the module number handed in, then the UTF-16 program.
 #include <dlfcn.h>
 
@@ -20,6 +28,12 @@
 #include "fuzz_input.h"
 #include "kernel_session.h"
 #include "module/library.h"
+#ifdef TAMRIX_FUZZ_DATA
+#include "ext/data/library.h"
+#include "ext/opt/library.h"
+#include "ext/string/library.h"
+#include "ext/system/library.h"
+#endif
 #include "tamrix/tamrix_ext.h"
 #include "watchdog.h"
 
@@ -71,14 +85,21 @@ bool publish(const char *name, void *value) {
     return InsertKey(name, int(std::strlen(name)), TM_HOST_KEY_TYPE, value, nullptr, &now) == 0;
 }
 
-// Starts the module library on this program's own kernel exports.
-bool start_module_library() {
+// Starts the module library (and the data library) on this program's own
+// kernel exports.
+bool start_libraries() {
     static void *self = dlopen(nullptr, RTLD_NOW);
     if (!self) return false;
     if (!publish("TmMessage", reinterpret_cast<void *>(host_message)) ||
         !publish("MTM_LoadModule", reinterpret_cast<void *>(host_load_module)))
         return false;
     if (!modlib::start_library(self)) return false;
+#ifdef TAMRIX_FUZZ_DATA
+    if (!tmdata::start_library(self)) return false;
+    if (!strlib::start_library(self)) return false;
+    if (!syslib::start_library(self, u"noshell")) return false;
+    if (!optlib::start_library(self)) return false;
+#endif
     g_services.use = service<TmUseTamrix>("UseTamrix");
     g_services.com = service<TmComModule>("ComModule");
     g_services.exe = service<TmExeModule>("ExeModule");
@@ -122,10 +143,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzz::KernelSession session;
     if (!session.ready()) fuzz::fail("the kernel did not start");
     fuzz::use_small_stacks();
-    if (!start_module_library()) fuzz::fail("the module library did not start");
+    if (!start_libraries()) fuzz::fail("the libraries did not start");
     if (g_services.use(2) != 0) fuzz::fail("the workspace lock was refused");
     run_program(fuzz::utf16_text(data + 2, size - 2), fuzz::module_number(data[0], data[1]));
     g_services.use(0);
+#ifdef TAMRIX_FUZZ_DATA
+    if (!optlib::stop_library()) fuzz::fail("the optimisation library did not stop");
+    if (!syslib::stop_library()) fuzz::fail("the system library did not stop");
+    if (!strlib::stop_library()) fuzz::fail("the string library did not stop");
+    if (!tmdata::stop_library()) fuzz::fail("the data library did not stop");
+#endif
     modlib::stop_library();
     g_services = {};
     return 0;

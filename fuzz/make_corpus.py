@@ -17,6 +17,15 @@ import shutil
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 OUT = ROOT / "fuzz" / "corpus"
 PROGRAM_DIRS = [ROOT / "tests" / "scripts", ROOT / "examples" / "programs"]
+# Programs that use the data library also seed the target that starts it.
+DATA_PROGRAMS = [ROOT / "tests" / "scripts" / "data", ROOT / "examples" / "programs" / "data.tm",
+                 ROOT / "tests" / "scripts" / "string", ROOT / "tests" / "scripts" / "system",
+                 ROOT / "examples" / "programs" / "strings.tm",
+                 ROOT / "examples" / "programs" / "formulas_at_run_time.tm",
+                 ROOT / "tests" / "scripts" / "opt",
+                 ROOT / "examples" / "programs" / "minimise_rosenbrock.tm",
+                 ROOT / "examples" / "programs" / "minimise_within_bounds.tm",
+                 ROOT / "examples" / "programs" / "fit_exponential_decay.tm"]
 MAX_PROGRAM_BYTES = 4000  # keeps the corpus small; large inputs fuzz slowly
 MAX_STATEMENTS = 60       # per compile target
 
@@ -72,7 +81,13 @@ def main():
     if OUT.exists():
         shutil.rmtree(OUT)
     all_statements = []
-    for _path, text in programs():
+    for path, text in programs():
+        # Programs of the data library compile only where it is started;
+        # the lines that need the test extension (kit::) are left out.
+        if any(path == p or p in path.parents for p in DATA_PROGRAMS):
+            kept = "\n".join(line for line in text.splitlines() if "kit::" not in line)
+            write("fuzz_data_module", MODULE_ONE + utf16(kept))
+            continue
         write("fuzz_com_module", MODULE_ONE + utf16(text))
         all_statements.extend(statements(text))
     seen = set()
@@ -126,13 +141,43 @@ DICTIONARY_WORDS = (
     "1e308 1e-308 9223372036854775807 0.5 1.5e3"
 ).split()
 
+# The data library's functions and constants, for the target that starts it.
+DATA_WORDS = (
+    "new newcopy delete DelAllTMD DelAllTMDNum NowTMDNum SetTMDMax SetTMDRecurMax typedef "
+    "TMDType TMDLen copy get set TMDToStr StrToTMD TMDstrlen TMDstrcpy TMDstrcat TMDstrcmp "
+    "associated null ftod dtof printff printfs scanfs CSetLen CHasName CDupName CSetAllAttr "
+    "CSD CSB CSetItem CSetItemI CGetNameI CSetName CSetNameI CGetP CGetPI CSetP CSetPI CGetA "
+    "CGetAI CSetA CSetAI CAdd CAppend CInsert CInsertI CPop CDelete CDeleteI CReverse CSwap "
+    "CSort CDFSBase INULL int8 Uint8 int16 Uint16 wchar int32 Uint32 int64 Uint64 real32 "
+    "real64 complex int8_s Uint8_s int16_s Uint16_s wchar_s int32_s Uint32_s int64_s "
+    "Uint64_s real32_s real64_s complex_s char char_s string int int_s pointer pointer_s "
+    "real real_s class EndType NotDelete NULL true false {1,s} {1,r} {2,i} "
+    "2147483647 4294967296 -2147483648 1e300 0/0"
+).split()
+
+# The string, system and optimisation libraries' names, started by the same
+# target.
+DATA_WORDS += [prefix + name for prefix, names in (
+    ("string::", "setstrlen fstons nstofs strtowcs wcstostr strcpy wcscpy strcpys wcscpys strcat "
+                 "wcscat strcats wcscats strcati wcscati strcatr wcscatr strcmp wcscmp strlen "
+                 "wcslen"),
+    ("sys::", "comfor comfors testtmfor call clock ShellExecute CLOCKS_PER_SEC tmfor"),
+    ("opt::", "brent minimize fit NELDERMEAD SUBPLEX BOBYQA COBYLA LBFGS"),
+) for name in names.split()] + ["HFor", "\\xD800", "\\xFFFF"]
+
 
 def write_dictionary():
+    dictionary(ROOT / "fuzz" / "formula.dict", DICTIONARY_WORDS)
+    # A target with a dictionary of its own name uses that one (scripts/fuzz.sh).
+    dictionary(ROOT / "fuzz" / "fuzz_data_module.dict", DICTIONARY_WORDS + DATA_WORDS)
+
+
+def dictionary(path, words):
     lines = ["# Keywords, built-ins and operators as UTF-16LE text."]
-    for word in DICTIONARY_WORDS:
+    for word in words:
         encoded = "".join("\\x%02X" % b for b in utf16(word))
         lines.append('"%s"' % encoded)
-    (ROOT / "fuzz" / "formula.dict").write_text("\n".join(lines) + "\n")
+    path.write_text("\n".join(lines) + "\n")
 
 
 if __name__ == "__main__":

@@ -22,8 +22,7 @@ TM_API void FreeTamrix(void) {
     value_stacks_release();
     address_reset();
     // Nothing the record could name survives.
-    g_run_error.formula_type = 0;
-    g_run_error.formula = nullptr;
+    forget_run_error_formulas();
 }
 
 TM_API bool InitTamrix(void) {
@@ -33,7 +32,7 @@ TM_API bool InitTamrix(void) {
         FreeTamrix();
         return false;
     }
-    g_run_error.type = 0;
+    clear_run_error();
     register_builtins();
     return true;
 }

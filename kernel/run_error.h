@@ -1,7 +1,9 @@
 // The process-wide run-error record and the helpers every evaluator and
 // built-in uses to write it.  Only the first error of an evaluation is kept:
 // record_run_error writes only while no error is pending; SetRunErr (the
-// export) always overwrites; GetRunErr reads and clears.
+// export) always overwrites; GetRunErr reads and clears.  Writers and
+// GetRunErr are serialised (run_error.cpp), so nothing outside these helpers
+// writes the record.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +32,14 @@ inline bool run_error_pending() {
 void record_run_error(int type, const char16_t *name, int code, int formula_type,
                       void *formula);
 
-// Clears the record's reference to a formula that is being released.
-void forget_run_error_formula(void *formula);
+// Clears the record's reference to a formula that is being released (or a
+// scratch record that is going away), and the formula type with it.
+void forget_run_error_formula(const void *formula);
+
+// The same for whatever formula the record names (the kernel is freed).
+void forget_run_error_formulas();
+
+// No error pending, every field zero (start-up).
+void clear_run_error();
 
 }  // namespace tmx

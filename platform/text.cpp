@@ -94,17 +94,46 @@ std::u16string from_utf8(const std::string &text) {
     return result;
 }
 
-std::u16string decode_text_file(const std::string &bytes) {
-    if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE)
-        return bytes_to_u16(bytes.substr(2));
+std::u16string decode_text_file(const std::string &bytes, TextEncoding *encoding) {
+    TextEncoding found = TextEncoding::Utf8;
+    std::u16string text;
     std::string out;
-    if (convert("UTF-16LE", "UTF-8", bytes.data(), bytes.size(), out)) {
-        std::u16string s = bytes_to_u16(out);
-        if (!s.empty() && s[0] == 0xFEFF) s.erase(0, 1);
-        return s;
+    if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE) {
+        found = TextEncoding::Utf16le;
+        text = bytes_to_u16(bytes.substr(2));
+    } else if (convert("UTF-16LE", "UTF-8", bytes.data(), bytes.size(), out)) {
+        text = bytes_to_u16(out);
+        if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+    } else if (convert("UTF-16LE", "GB18030", bytes.data(), bytes.size(), out)) {
+        found = TextEncoding::Gb18030;
+        text = bytes_to_u16(out);
+    } else {
+        text = from_utf8(bytes);
     }
-    if (convert("UTF-16LE", "GB18030", bytes.data(), bytes.size(), out)) return bytes_to_u16(out);
-    return from_utf8(bytes);
+    if (encoding) *encoding = found;
+    return text;
+}
+
+std::string encode_text_file(const std::u16string &text, TextEncoding encoding) {
+    std::u16string s = paired(text.data(), text.size());
+    const char *bytes = reinterpret_cast<const char *>(s.data());
+    std::string out;
+    switch (encoding) {
+    case TextEncoding::Utf16le:
+        out.reserve(2 + s.size() * 2);
+        out += "\xFF\xFE";
+        for (char16_t c : s) {
+            out += char(c & 0xFF);
+            out += char(c >> 8);
+        }
+        return out;
+    case TextEncoding::Gb18030:
+        if (convert("GB18030", "UTF-16LE", bytes, s.size() * 2, out)) return out;
+        break;
+    case TextEncoding::Utf8:
+        break;
+    }
+    return to_utf8(s);
 }
 
 }  // namespace platform

@@ -8,7 +8,7 @@
 # as one failure).
 #
 # Environment:
-#   FUZZ_SECONDS      time per target (default 40)
+#   FUZZ_SECONDS      time per target (default 30)
 #   FUZZ_TARGETS      targets to run (default: all)
 #   FUZZ_BUILD_DIR    build directory (default: build-fuzz in the tree)
 #   FUZZ_RSS_LIMIT_MB memory limit per target (default 2048)
@@ -17,10 +17,11 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # ccache keys on paths relative to the checkout, so any clone reuses the cache.
 export CCACHE_BASEDIR="$PWD"
 
-seconds=${FUZZ_SECONDS:-40}
+seconds=${FUZZ_SECONDS:-30}
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 rss_limit=${FUZZ_RSS_LIMIT_MB:-2048}
-all_targets="fuzz_real_com fuzz_int_com fuzz_complex_com fuzz_compile_eval fuzz_com_module fuzz_registry"
+all_targets="fuzz_real_com fuzz_int_com fuzz_complex_com fuzz_compile_eval fuzz_com_module
+             fuzz_data_module fuzz_registry fuzz_workspace"
 targets=${FUZZ_TARGETS:-$all_targets}
 
 passed=0
@@ -61,8 +62,13 @@ run_target() {
     local options=(-max_total_time="$seconds" -timeout=5 -rss_limit_mb="$rss_limit"
                    -detect_leaks="$detect_leaks" -print_final_stats=1
                    -artifact_prefix="$findings/$target-")
-    # The registry target reads operations, not text.
-    [[ $target != fuzz_registry ]] && options+=(-dict=fuzz/formula.dict)
+    # The registry target reads operations, not text; a target with a
+    # dictionary of its own (fuzz/<target>.dict) uses that one.
+    if [[ -f fuzz/$target.dict ]]; then
+        options+=(-dict="fuzz/$target.dict")
+    elif [[ $target != fuzz_registry ]]; then
+        options+=(-dict=fuzz/formula.dict)
+    fi
     echo "=== $target: ${seconds}s"
     # New inputs go to the first directory, so the committed corpus stays as it is.
     "$build/bin/$target" "${options[@]}" "$work" "$seeds" >"$log" 2>&1

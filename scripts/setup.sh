@@ -6,9 +6,10 @@
 set -euo pipefail
 
 # Build and test tools (clang and its runtime for the fuzz targets), then
-# the benchmark peers (muParser, Lua), then what the graphics library builds
-# on and its tests need (Mesa GL/GLU/EGL, Xlib, FreeType, fontconfig, libpng,
-# a CJK font, a virtual X server, Pillow as an independent image reader).
+# the benchmark peers (muParser, Lua), NLopt, which the optimisation library
+# minimises with, then what the graphics library builds on and its tests need
+# (Mesa GL/GLU/EGL, Xlib, FreeType, fontconfig, libpng, a CJK font, a virtual
+# X server, Pillow as an independent image reader).
 PACKAGES=(
     build-essential
     g++
@@ -22,6 +23,7 @@ PACKAGES=(
     libbenchmark-dev
     libmuparser-dev
     lua5.4
+    libnlopt-dev
     libgl-dev
     libglu1-mesa-dev
     libegl-dev

@@ -3,9 +3,9 @@
 namespace extproto {
 
 int lock_private_key_type(const KernelExports &kernel, TmKeyDelete deleteFn,
-                          TmUnlockToken unlockToken) {
+                          TmUnlockToken unlockToken, int first) {
     if (!kernel.LockKeyType || !deleteFn || !unlockToken) return 0;
-    for (int type = kFirstLibraryKeyType; type >= kLastLibraryKeyType; --type) {
+    for (int type = first; type >= kLastLibraryKeyType; --type) {
         if (kernel.LockKeyType(type, deleteFn, unlockToken) == 0) return type;
     }
     return 0;

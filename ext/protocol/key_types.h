@@ -11,10 +11,11 @@ namespace extproto {
 inline constexpr int kFirstLibraryKeyType = -356;
 inline constexpr int kLastLibraryKeyType = -9999999;
 
-// Locks the first free type for deleteFn (every key of the type must carry
-// it) and the unlock token; returns the type, or 0 when none is free.
+// Locks the first free type (from `first` downward) for deleteFn (every key
+// of the type must carry it) and the unlock token; returns the type, or 0
+// when none is free.
 int lock_private_key_type(const KernelExports &kernel, TmKeyDelete deleteFn,
-                          TmUnlockToken unlockToken);
+                          TmUnlockToken unlockToken, int first = kFirstLibraryKeyType);
 
 // Unlocks it again, which removes (and deletes) every key of the type.
 void unlock_private_key_type(const KernelExports &kernel, int keyType, TmUnlockToken unlockToken);

@@ -10,16 +10,21 @@ namespace {
 
 std::u16string caption_of(const char16_t *name) { return name ? std::u16string(name) : u""; }
 
-void report_failure(const std::u16string &failureText, const char16_t *name) {
+}  // namespace
+
+void Registrations::report_failure(const std::u16string &failureText,
+                                   const char16_t *name) const {
+    const int style = style_ >= 0 ? style_ : platform::kBoxOk | platform::kBoxIconError;
     try {
-        platform::message_box(failureText, caption_of(name),
-                              platform::kBoxOk | platform::kBoxIconError);
+        if (nameAsText_) {
+            platform::message_box(caption_of(name), failureText, style);
+        } else {
+            platform::message_box(failureText, caption_of(name), style);
+        }
     } catch (const std::bad_alloc &) {
         // Out of memory while reporting: the row still counts as failed.
     }
 }
-
-}  // namespace
 
 // Registers each row with `add` (SetFunction or SetConst).  The row is
 // remembered before it is registered, so that a success can always be

@@ -45,6 +45,13 @@ public:
                       const std::u16string &failureText);
     int add_constants(const KernelExports &kernel, std::span<const ScriptConstant> rows,
                       const std::u16string &failureText);
+    // How a failure shows: by default failureText is the box's text and the
+    // row's name its caption, with an error icon; a library may swap the
+    // two (the name as text, failureText as caption) and pick the icon.
+    void set_failure_box(bool nameAsText, int style) {
+        nameAsText_ = nameAsText;
+        style_ = style;
+    }
     // Removes what succeeded, last first.
     void remove_all(const KernelExports &kernel);
     size_t size() const { return done_.size(); }
@@ -57,7 +64,10 @@ private:
     template <typename Row, typename Add>
     int add_rows(std::span<const Row> rows, Add add, const std::u16string &failureText);
     bool remember(int type, const char16_t *name);
+    void report_failure(const std::u16string &failureText, const char16_t *name) const;
     std::vector<Registered> done_;
+    bool nameAsText_ = false;
+    int style_ = -1;  // -1: OK button and error icon
 };
 
 }  // namespace extproto

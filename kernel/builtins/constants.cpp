@@ -1,15 +1,11 @@
 // "const"("name", value [, mode]): constants made by scripts.
 //
 // Two arguments make a permanent constant; a third, non-zero mode makes a
-// deletable one, and mode 0 deletes a deletable one again.  All of them carry
-// release_script_constant as their release routine, which is how
-// DeleteConstOrFunction (which removes only the host's SetConst constants)
-// knows to leave them alone; a flag beside the value tells the two kinds
-// apart.  A compiled formula folds a constant's value into its own code, so
+// deletable one, and mode 0 deletes a deletable one again.  The origin kept
+// in the constant's cell tells the kinds apart, so DeleteConstOrFunction
+// (which removes only the host's SetConst constants) leaves all of them
+// alone.  A compiled formula folds a constant's value into its own code, so
 // deleting one never invalidates a formula.
-#include <cstdlib>
-#include <cstring>
-
 #include "../record.h"
 #include "../registry/name_tree.h"
 #include "../registry/registry.h"
@@ -31,17 +27,9 @@ enum ConstResult : int {
     kPermanent = 6,
 };
 
-// The value comes first: lookups hand out the entry's data as the value.
-struct ScriptConstant {
-    alignas(16) unsigned char value[16];
-    bool deletable;
-};
-
-void release_script_constant(void *data) { std::free(data); }
-
 bool deletable(const TreeEntry *e) {
-    return e->release == release_script_constant &&
-           static_cast<const ScriptConstant *>(e->data)->deletable;
+    const ConstantCell *cell = cell_of(e);
+    return cell && cell->origin == ConstantOrigin::ScriptDeletable;
 }
 
 // Absent: nothing to do.  Present but permanent (made by "const" without a
@@ -56,13 +44,8 @@ int delete_constant(int entry_type, TreeKey key) {
 
 int create_constant(int number_type, const char16_t *name, size_t len, const void *value,
                     bool is_deletable) {
-    auto *c = static_cast<ScriptConstant *>(std::calloc(1, sizeof(ScriptConstant)));
-    if (!c) return kNoMemory;
-    std::memcpy(c->value, value, slot_size(number_type));
-    c->deletable = is_deletable;
-    const int filed = file_constant(6 + number_type, name, len, c, release_script_constant);
-    if (filed != kDone) std::free(c);
-    return filed;
+    return file_constant(6 + number_type, name, len, value,
+                         is_deletable ? ConstantOrigin::ScriptDeletable : ConstantOrigin::Script);
 }
 
 // `value` and `mode` are read only when the count says they were passed.

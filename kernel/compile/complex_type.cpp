@@ -2,6 +2,7 @@
 // two doubles, real part first.
 #include <cstring>
 
+#include "../eval/complex_math.h"
 #include "context.h"
 #include "number_literals.h"
 #include "tamrix/tamrix.h"
@@ -29,10 +30,8 @@ int complex_lex_number(const char16_t *src, int32_t start, int32_t *last, void *
 
 void complex_from_index(void *out, int32_t index) { store(out, {double(index), 0.0}); }
 
-void complex_negate(void *value) {
-    TmComplex z = load(value);
-    store(value, {-z.re, -z.im});
-}
+// The evaluator's OpNeg, so a folded "-" has its bits.
+void complex_negate(void *value) { store(value, complex_math::neg(load(value))); }
 
 // The evaluator's OpNot tests and writes the real part only and leaves the
 // imaginary part as it was; a folded "!" must have the same bits.

@@ -50,10 +50,7 @@ int evaluate_on_scratch(Generator &g, uint8_t opcode, int32_t first) {
     g.type.evaluate(&scratch, g.data, result);
     // The error stays pending (the compile stops with 36 at the next token),
     // but must not name a record that is gone when this returns.
-    if (g_run_error.formula == &scratch) {
-        g_run_error.formula = nullptr;
-        g_run_error.formula_type = 0;
-    }
+    forget_run_error_formula(&scratch);
     std::memcpy(g.constant(first), result, g.slot);
     return 0;
 }

@@ -81,7 +81,7 @@ struct ComplexOps {
     static TmComplex add(TmComplex a, TmComplex b) { return complex_math::add(a, b); }
     static TmComplex sub(TmComplex a, TmComplex b) { return complex_math::sub(a, b); }
     static TmComplex mul(TmComplex a, TmComplex b) { return complex_math::mul(a, b); }
-    static TmComplex neg(TmComplex t) { return {-t.re, -t.im}; }
+    static TmComplex neg(TmComplex t) { return complex_math::neg(t); }
     static TmComplex step_up(TmComplex v) { return {v.re + 1.0, v.im}; }
     static TmComplex step_down(TmComplex v) { return {v.re - 1.0, v.im}; }
     static TmComplex div(FormulaRecord *, TmComplex a, TmComplex b) {

@@ -17,6 +17,13 @@ namespace tmx::complex_math {
 inline double magnitude(TmComplex z) { return std::hypot(z.re, z.im); }
 inline double angle(TmComplex z) { return std::atan2(z.im, z.re); }
 
+// Unary minus, part by part as 0 - z: a zero part stays +0 instead of
+// turning into -0.  Otherwise -4 would carry the imaginary part -0 and land
+// below the branch cut of atan2, so sqrt(-4) gave -2i and ln(-1) gave -pi i.
+// Every nonzero, infinite or NaN part is negated as usual.
+inline double negate_part(double x) { return x == 0 ? 0.0 : -x; }
+inline TmComplex neg(TmComplex z) { return {negate_part(z.re), negate_part(z.im)}; }
+
 inline TmComplex add(TmComplex a, TmComplex b) { return {a.re + b.re, a.im + b.im}; }
 inline TmComplex sub(TmComplex a, TmComplex b) { return {a.re - b.re, a.im - b.im}; }
 

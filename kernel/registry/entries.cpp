@@ -39,10 +39,6 @@ void release_external(void *data) {
     delete f;
 }
 
-// The release routine of constants made by SetConst; DeleteConstOrFunction
-// recognises them by it.
-void release_plain_constant(void *data) { std::free(data); }
-
 void release_shared_cell(void *data) {
     auto *cell = static_cast<SharedCell *>(data);
     address_release(cell->index);
@@ -96,16 +92,25 @@ uint32_t shared_cell(int type, int module, const char16_t *name, int32_t len, bo
     return cell->index;
 }
 
-int file_constant(int type, const char16_t *name, size_t len, void *value,
-                  void (*release)(void *)) {
+int file_constant(int type, const char16_t *name, size_t len, const void *value,
+                  ConstantOrigin origin) {
     if (type < kEntryIntConst || type > kEntryIntConst + 2 || !value) return kBadType;
     if (!name || len == 0) return kEmptyName;
     TreeKey key = wide_key(name, len);
-    switch (name_tree().insert(key, type, value, release)) {
-    case NameTree::Insert::Added: return kRegistered;
+    // The cell may still hold a deleted constant's value that old addresses
+    // read; it is overwritten only once the new constant is certain.
+    if (name_tree().find(key, type)) return kNameExists;
+    ConstantCell *cell = constant_cell(type, key);
+    if (!cell) return kOutOfMemory;
+    switch (name_tree().insert(key, type, cell, keep_constant_cell)) {
+    case NameTree::Insert::Added: break;
     case NameTree::Insert::Exists: return kNameExists;
     default: return kOutOfMemory;
     }
+    // memmove: a host may pass the address it got for this very name.
+    std::memmove(cell->value, value, type == kEntryIntConst + 2 ? 16 : 8);
+    cell->origin = origin;
+    return kRegistered;
 }
 
 }  // namespace tmx
@@ -138,16 +143,7 @@ TM_API int TM_CALL SetConst(int type, const char16_t *name, const void *value) {
     using namespace tmx;
     if (type < kEntryIntConst || type > kEntryIntConst + 2 || !value) return kBadType;
     if (!name || !name[0]) return kEmptyName;
-    TreeKey key = wide_key(name, wide_length(name));
-    if (name_tree().find(key, type)) return kNameExists;
-
-    size_t size = type == kEntryIntConst + 2 ? 16 : 8;
-    void *copy = std::malloc(size);
-    if (!copy) return kOutOfMemory;
-    std::memcpy(copy, value, size);
-    const int filed = file_constant(type, name, wide_length(name), copy, release_plain_constant);
-    if (filed != kRegistered) std::free(copy);
-    return filed;
+    return file_constant(type, name, wide_length(name), value, ConstantOrigin::Host);
 }
 
 TM_API void TM_CALL DeleteConstOrFunction(int type, const char16_t *name) {
@@ -155,9 +151,10 @@ TM_API void TM_CALL DeleteConstOrFunction(int type, const char16_t *name) {
     if (type < kEntryIntFunction || type > kEntryIntConst + 2 || !name || !name[0]) return;
     TreeKey key = wide_key(name, wide_length(name));
     if (type >= kEntryIntConst) {
-        // Constants of "const" carry their own release routine and stay.
+        // Constants of "const" stay, and so does anything not filed as a constant.
         TreeEntry *e = name_tree().find(key, type);
-        if (!e || e->release != release_plain_constant) return;
+        const ConstantCell *cell = e ? cell_of(e) : nullptr;
+        if (!cell || cell->origin != ConstantOrigin::Host) return;
     }
     name_tree().remove(key, type);
 }

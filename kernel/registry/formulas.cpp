@@ -273,6 +273,7 @@ void registry_teardown() {
     }
     name_tree().clear();
     release_name_tree();
+    release_constant_cells();
     delete g_live;
     g_live = nullptr;
     g_static_release_hook = nullptr;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "../record.h"
+#include "constant_cells.h"
 #include "tamrix/tamrix.h"
 
 namespace tmx {
@@ -51,15 +52,14 @@ const char16_t *const *used_modules(int module);
 // existing formula of any type.
 bool name_conflicts(const char16_t *name, int32_t len, int module);
 
-// Files a constant of `type` (7, 8, 9) under name[0..len).  `value` is a
-// block from std::malloc holding the value (8 or 16 bytes first); on result 0
-// the tree owns it and hands it to `release` on removal, otherwise the caller
-// keeps it.  The release routine tells who made the constant: the host's
-// (SetConst) are the only ones DeleteConstOrFunction removes.  Results as
-// SetConst: 0 filed, 1 name exists for this type, 2 out of memory, 3 empty
-// name, 4 bad type.
-int file_constant(int type, const char16_t *name, size_t len, void *value,
-                  void (*release)(void *));
+// Files a constant of `type` (7, 8, 9) under name[0..len) with the value at
+// `value` (8 bytes, 16 for type 9), in the name's constant cell
+// (constant_cells.h), which outlives the constant.  `origin` says who made it:
+// the host's (SetConst) are the only ones DeleteConstOrFunction removes.
+// Results as SetConst: 0 filed, 1 name exists for this type, 2 out of memory,
+// 3 empty name, 4 bad type.
+int file_constant(int type, const char16_t *name, size_t len, const void *value,
+                  ConstantOrigin origin);
 
 // --- the front end ----------------------------------------------------------
 

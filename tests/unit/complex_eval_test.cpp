@@ -69,8 +69,26 @@ TEST_F(ComplexEval, ProductAndQuotientOfTheWorkedExample) {
     EXPECT_TRUE(IsNear(binary(OpDiv, {1, 2}, {3, 4}), {0.44, 0.08}, 1e-15));
     EXPECT_TRUE(IsExactly(binary(OpAdd, {1, 2}, {3, -4}), {4, -2}));
     EXPECT_TRUE(IsExactly(binary(OpSub, {1, 2}, {3, -4}), {-2, 6}));
-    EXPECT_TRUE(IsExactly(unary(OpNeg, {1, -0.0}), {-1, 0.0}));
     EXPECT_EQ(TestRunErr(), 0);
+}
+
+// Unary minus is 0 - z part by part: a zero part comes out +0 whatever its
+// sign, everything else is negated.
+TEST_F(ComplexEval, NegationLeavesZeroPartsPositive) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    const struct {
+        TmComplex z, want;
+    } cases[] = {
+        {{4, 0}, {-4, 0.0}},        {{4, -0.0}, {-4, 0.0}},    {{0, 0}, {0.0, 0.0}},
+        {{-0.0, 5}, {0.0, -5}},     {{1, -0.0}, {-1, 0.0}},    {{-1.5, 2.25}, {1.5, -2.25}},
+        {{kInf, -kInf}, {-kInf, kInf}}, {{1e-310, -1e-310}, {-1e-310, 1e-310}},
+    };
+    for (const auto &c : cases) EXPECT_TRUE(IsExactly(unary(OpNeg, c.z), c.want)) << c.z;
+    // A NaN part keeps its payload and flips its sign, as plain negation does.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const TmComplex n = unary(OpNeg, {nan, 0});
+    EXPECT_TRUE(std::isnan(n.re) && std::signbit(n.re));
+    EXPECT_FALSE(std::signbit(n.im));
 }
 
 TEST_F(ComplexEval, ArithmeticAgreesWithStdComplexOnOrdinaryValues) {

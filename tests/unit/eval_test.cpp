@@ -909,13 +909,19 @@ TEST_F(Eval, SetRunErrOverwritesAndUnpacksACallContext) {
     EXPECT_EQ(TestRunErr(), 0);
 }
 
-TEST_F(Eval, ForgettingAFormulaClearsOnlyItsHandle) {
+// The error stays; only the reference to the formula that goes, and its type.
+TEST_F(Eval, ForgettingAFormulaClearsOnlyItsHandleAndType) {
     int a, b;
-    record_run_error(2, u"x", 0, 2, &a);
+    record_run_error(2, u"x", 7, 2, &a);
     forget_run_error_formula(&b);
+    forget_run_error_formula(nullptr);
+    EXPECT_EQ(g_run_error.formula, &a);
     forget_run_error_formula(&a);
     RunError e = take_error();
     EXPECT_EQ(e.type, 2);
+    EXPECT_EQ(e.name_text(), u"x");
+    EXPECT_EQ(e.code, 7);
+    EXPECT_EQ(e.formula_type, 0);
     EXPECT_EQ(e.formula, nullptr);
 }
 

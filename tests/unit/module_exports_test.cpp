@@ -287,6 +287,59 @@ TEST_F(ModuleExports, ConstantsByTypeAndName) {
     EXPECT_EQ(msg(7, nullptr), 0);
 }
 
+// Libraries keep the address of a constant for as long as they run, while
+// scripts and the host delete and remake constants: the address must stay
+// readable (the sanitizer build checks every read) and follow the name.
+TEST_F(ModuleExports, ConstantAddressOutlivesItsConstant) {
+    auto address = [](int m, const char16_t *name) {
+        return reinterpret_cast<const double *>(
+            ExMsgWithTamrix(m, const_cast<char16_t *>(name), nullptr, nullptr));
+    };
+    auto run = [](const std::u16string &src) {
+        Compiled c = compile(src, 1);
+        EXPECT_EQ(c.status, 0) << "at " << c.err_begin << ".." << c.err_end;
+        return c.status == 0 ? RealCal(c.handle, c.data) : -1.0;
+    };
+
+    // A script's deletable constant.
+    ASSERT_EQ(run(u"const(\"k\", 5, 1)"), 0);
+    const double *k = address(8, u"k");
+    ASSERT_NE(k, nullptr);
+    ASSERT_EQ(run(u"const(\"k\", 0, 0)"), 0);
+    EXPECT_EQ(address(8, u"k"), nullptr);
+    EXPECT_EQ(*k, 5);  // the last value, still readable
+    ASSERT_EQ(run(u"const(\"k\", 7, 1)"), 0);
+    EXPECT_EQ(address(8, u"k"), k);
+    EXPECT_EQ(*k, 7);
+    // Refused remakes leave the value alone.
+    EXPECT_EQ(run(u"const(\"k\", 9, 1)"), 1);
+    EXPECT_EQ(*k, 7);
+
+    // The host's constants of each type, deleted by DeleteConstOrFunction.
+    struct Case {
+        int type;
+        TmComplex first, second;
+    };
+    for (const Case &c : {Case{7, {3, 0}, {4, 0}}, Case{8, {2.5, 0}, {-1, 0}},
+                          Case{9, {1, 2}, {-3, 4}}}) {
+        SCOPED_TRACE(c.type);
+        const int64_t ints[2] = {int64_t(c.first.re), int64_t(c.second.re)};
+        const void *first = c.type == 7 ? static_cast<const void *>(&ints[0]) : &c.first;
+        const void *second = c.type == 7 ? static_cast<const void *>(&ints[1]) : &c.second;
+        ASSERT_EQ(SetConst(c.type, u"h", first), 0);
+        const void *h = address(c.type, u"h");
+        ASSERT_NE(h, nullptr);
+        DeleteConstOrFunction(c.type, u"h");
+        EXPECT_EQ(address(c.type, u"h"), nullptr);
+        EXPECT_EQ(std::memcmp(h, first, c.type == 9 ? 16 : 8), 0);
+        ASSERT_EQ(SetConst(c.type, u"h", second), 0);
+        EXPECT_EQ(address(c.type, u"h"), h);
+        EXPECT_EQ(std::memcmp(h, second, c.type == 9 ? 16 : 8), 0);
+    }
+    // Each type keeps its own value under one name.
+    EXPECT_NE(address(7, u"h"), address(8, u"h"));
+}
+
 TEST_F(ModuleExports, FormulaCountOfAModule) {
     EXPECT_EQ(formula_count(7), 0);
     ASSERT_NE(compiled(u"p(x)=x", 7), nullptr);

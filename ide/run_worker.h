@@ -1,0 +1,41 @@
+// Runs on a thread of their own, so the window stays responsive while a
+// module runs: jobs run one after another, each taking and releasing the
+// workspace on this thread (Engine does both inside one call).  A job that
+// compiles hands the text in: the code window is read on the window's
+// thread.  While busy() the window layer keeps further compute commands
+// back, since the user-interface thread would otherwise wait for the
+// workspace in UseTamrix(2); the run monitor's Esc still interrupts.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace ide {
+
+class RunWorker {
+public:
+    RunWorker();
+    RunWorker(const RunWorker &) = delete;
+    RunWorker &operator=(const RunWorker &) = delete;
+    // Finishes the jobs already posted, then ends the thread.
+    ~RunWorker();
+
+    void post(std::function<void()> job);
+    bool busy() const;
+    void wait_idle();
+
+private:
+    void loop();
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::function<void()>> jobs_;
+    bool running_job_ = false;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+}  // namespace ide

@@ -1,0 +1,7 @@
+// Started without the data library, the system library shows its message
+// and refuses to start, so its functions are unknown.
+// args: --load TmSystem32W.dll
+i: 1;
+// expect: i: 1
+// expect stderr: TmSystem: 该库需要TmData32W.dll的支持！请先加载TmData32W.dll。
+// expect stderr: OpenTM：扩展动态库初始化失败！: TmSystem32W.dll

@@ -1,0 +1,1 @@
+#USE# Tools; twice(4)
