@@ -6,20 +6,25 @@
 //
 //   tamrix --load TmData32W.dll --load OpenTmGl32W.dll chinese_text.tm
 //
-// scene: frames=2,size=400x240
-text(: static, block) =
-    if(gleIsInitScene(), block = gleCreatePrintCnList("三维图形")),
+// scene: frames=2,size=400x300
+text(: static, block, words) =
+    if(gleIsInitScene(), block = gleCreatePrintCnList("三维图形"),
+       words = new(wchar_s, EndType, "字符串对象")),
     glClear(),
     glLoadIdentity(),
-    glTranslated(-4.2, 1.2, -10),
+    glTranslated(-4.2, 2.1, -10),
     glColor3d(1, 0.85, 0.2),
     glePrintCn("你好，世界！"),
     glLoadIdentity(),
-    glTranslated(-4.2, -0.3, -10),
+    glTranslated(-4.2, 0.6, -10),
     glColor3d(0.3, 0.9, 1),
     glePrintCnList(block),
     glLoadIdentity(),
-    glTranslated(-4.2, -1.8, -10),
+    glTranslated(-4.2, -0.9, -10),
+    glColor3d(1, 0.5, 0.7),
+    glePrintCnStr(words),
+    glLoadIdentity(),
+    glTranslated(-4.2, -2.4, -10),
     glColor3d(0.9, 0.9, 0.9),
     glePrint("OpenTmGl 1.0");
 gleWorkDrawScene(HFor("text", 2));

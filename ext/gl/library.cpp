@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "ext/protocol/data_services.h"
 #include "ext/protocol/services.h"
 #include "glyph_outlines.h"
 #include "object_keys.h"
@@ -22,7 +23,6 @@ namespace {
 std::atomic<Library *> g_library{nullptr};
 
 constexpr char16_t kCaption[] = u"OpenTmGl";
-constexpr char16_t kNeedsData[] = u"该库需要TmData32W.dll的支持！请先加载TmData32W.dll。";
 constexpr char16_t kBadOption[] = u"OpenTmGl：无法识别的启动参数：";
 constexpr char16_t kLeaving[] = u"正在退出OpenTmGl!";
 
@@ -34,13 +34,6 @@ template <typename Function>
 bool find(const extproto::KernelExports &kernel, std::string_view name, Function &slot) {
     slot = reinterpret_cast<Function>(extproto::find_service(kernel, name));
     return slot != nullptr;
-}
-
-int wchar_array_kind(const extproto::KernelExports &kernel) {
-    const void *value = reinterpret_cast<const void *>(
-        kernel.ExMsgWithTamrix(7, const_cast<char16_t *>(u"wchar_s"), nullptr, nullptr));
-    if (!value) return 0;
-    return int(*static_cast<const int64_t *>(value));
 }
 
 bool bind(void *kernel, Library &lib) {
@@ -130,7 +123,7 @@ int start_library(void *kernel, const char16_t *argument) {
     std::unique_ptr<Library> lib(new (std::nothrow) Library);
     if (!lib || !bind(kernel, *lib)) return 0;
     if (!find(lib->kernel, "IsTmData", lib->isTmData)) {
-        platform::message_box(kNeedsData, kCaption, platform::kBoxIconInformation);
+        platform::message_box(extproto::kNeedsDataLibrary, kCaption, platform::kBoxIconInformation);
         extproto::release_kernel();
         return 0;
     }
@@ -150,7 +143,7 @@ int start_library(void *kernel, const char16_t *argument) {
     }
     lib->options = parsed.options;
     lib->offscreen = lib->options.offscreen || !display_available();
-    lib->wcharArrayKind = wchar_array_kind(lib->kernel);
+    lib->wcharArrayKind = extproto::integer_constant(lib->kernel, u"wchar_s");
     // Lets a host wait for a scene before it deletes the modules the scene
     // draws with.
     if (lib->services.publish(lib->kernel, "gleWaitScene",
