@@ -6,7 +6,8 @@
 set -euo pipefail
 
 # Build and test tools (clang and its runtime for the fuzz targets), then
-# the benchmark peers (muParser, Lua).
+# the benchmark peers (muParser, Lua), then Qt 6 Widgets for the desktop
+# editor with Xvfb and a font with Chinese glyphs for its window tests.
 PACKAGES=(
     build-essential
     g++
@@ -20,6 +21,12 @@ PACKAGES=(
     libbenchmark-dev
     libmuparser-dev
     lua5.4
+    qt6-base-dev
+    qt6-base-dev-tools
+    libgl-dev
+    xvfb
+    xauth
+    fonts-wqy-microhei
 )
 
 is_installed() {
