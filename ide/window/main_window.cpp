@@ -10,9 +10,11 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QThread>
 #include <QToolBar>
 
 #include "code_highlighter.h"
+#include "run_monitor.h"
 
 namespace idewin {
 namespace {
@@ -61,7 +63,13 @@ MainWindow::MainWindow(ide::Settings &settings) : settings_(settings) {
 }
 
 MainWindow::~MainWindow() {
-    worker_.wait_idle();
+    // A run still going (the window destroyed without being closed) is
+    // interrupted; it may be waiting for this thread, so events go on.
+    if (worker_.busy()) engine_.monitor().interrupt();
+    while (worker_.busy()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
     editor_.reset();
     if (engine_.bound()) engine_.unbind_engine();
 }
