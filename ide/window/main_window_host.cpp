@@ -56,13 +56,19 @@ auto MainWindow::on_window_thread(Work work) -> decltype(work()) {
     }
 }
 
+// Past the output window's limit the text is not appended and the run is
+// asked whether to go on (the limit grows by 1000 characters either way).
 void MainWindow::append_output(std::u16string_view text) {
     QString converted = to_window_text(text);
-    on_window_thread([&] {
+    bool appended = on_window_thread([&] {
+        if (output_->document()->characterCount() - 1 + converted.size() > output_limit_)
+            return false;
         QTextCursor end(output_->document());
         end.movePosition(QTextCursor::End);
         end.insertText(converted);
+        return true;
     });
+    if (!appended) engine_.output_limit_reached();
 }
 
 void MainWindow::clear_output() {
@@ -233,12 +239,12 @@ int MainWindow::text_length(ide::Window window) {
 }
 
 int MainWindow::limit(ide::Window window) {
-    return window == ide::Window::Code ? code_limit_ : output_limit_;
+    return on_window_thread([&] { return window == ide::Window::Code ? code_limit_ : output_limit_; });
 }
 
 bool MainWindow::set_limit(ide::Window window, int characters) {
     if (characters > kLargestLimit) return false;
-    (window == ide::Window::Code ? code_limit_ : output_limit_) = characters;
+    on_window_thread([&] { (window == ide::Window::Code ? code_limit_ : output_limit_) = characters; });
     return true;
 }
 

@@ -103,6 +103,7 @@ private slots:
     void closing_asks_for_modified_files_and_cancel_keeps_them();
     void bad_files_give_their_message_and_the_window_stays_usable();
     void colouring_marks_comments_strings_and_keywords();
+    void output_past_its_limit_asks_and_grows_the_limit();
 };
 
 void MainWindowTest::menus_have_their_ids_texts_and_shortcuts() {
@@ -316,6 +317,21 @@ void MainWindowTest::bad_files_give_their_message_and_the_window_stays_usable() 
     QVERIFY(f.boxes.back().text.startsWith("OpenTM：文件太大") ||
             f.boxes.back().caption.startsWith("OpenTM：文件太大"));
     QCOMPARE(f.compute_by_key("6*7"), QString("\n42"));
+}
+
+void MainWindowTest::output_past_its_limit_asks_and_grows_the_limit() {
+    Fixture f;
+    idewin::MainWindow &w = f.start();
+    // Cancel goes on: the line that did not fit is dropped, the limit grows.
+    f.answers = {platform::kAnswerCancel};
+    QCOMPARE(f.compute_by_key("SetOutWinMax(20); 1234567890; 1234567890; 2"),
+             QString("\n20\n1234567890\n2"));
+    QVERIFY(f.boxes.back().text.startsWith("输出窗口内容太多了"));
+    QCOMPARE(w.limit(ide::Window::Output), 1020);
+    // OK stops the run.
+    f.answers = {platform::kAnswerOk};
+    QString output = f.compute_by_key("SetOutWinMax(10); 1234567890; 1234567890; 2");
+    QVERIFY(!output.endsWith("\n2"));
 }
 
 void MainWindowTest::colouring_marks_comments_strings_and_keywords() {
