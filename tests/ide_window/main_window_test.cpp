@@ -104,6 +104,7 @@ private slots:
     void bad_files_give_their_message_and_the_window_stays_usable();
     void colouring_marks_comments_strings_and_keywords();
     void output_past_its_limit_asks_and_grows_the_limit();
+    void workspace_whose_library_fails_keeps_the_window_usable();
 };
 
 void MainWindowTest::menus_have_their_ids_texts_and_shortcuts() {
@@ -316,6 +317,15 @@ void MainWindowTest::bad_files_give_their_message_and_the_window_stays_usable() 
     QVERIFY(!f.boxes.empty());
     QVERIFY(f.boxes.back().text.startsWith("OpenTM：文件太大") ||
             f.boxes.back().caption.startsWith("OpenTM：文件太大"));
+    QCOMPARE(f.compute_by_key("6*7"), QString("\n42"));
+}
+
+void MainWindowTest::workspace_whose_library_fails_keeps_the_window_usable() {
+    Fixture f;
+    f.dir.write("ws.otm", "#PATH{" + f.dir.root() + "}\n#LOAD{\"no_such_library.so\"}\n");
+    f.start();
+    QVERIFY(!f.boxes.empty());
+    QCOMPARE(f.boxes.front().caption, QString("OpenTM：加载动态库失败！"));
     QCOMPARE(f.compute_by_key("6*7"), QString("\n42"));
 }
 
