@@ -61,7 +61,7 @@ public:
         window->show();
         // Shortcuts reach the active window only.
         window->activateWindow();
-        QTest::qWaitForWindowActive(window.get());
+        QTest::qWaitForWindowActive(window.get(), 20000);
         return *window;
     }
     // Runs a command of the compute menu by its key and waits for the run.
@@ -70,7 +70,7 @@ public:
         window->output_window()->clear();
         QSignalSpy finished(window.get(), &idewin::MainWindow::run_finished);
         window->activateWindow();
-        QTest::qWaitForWindowActive(window.get());
+        QTest::qWaitForWindowActive(window.get(), 20000);
         window->code_window()->setFocus();
         QTest::keyClick(window.get(), key);
         if (!finished.wait(20000)) return "<no end of run>";
