@@ -160,9 +160,8 @@ void FindDialog::replace_all() {
     std::u16string pattern = find_text_->text().toStdU16String();
     if (pattern.empty()) return;
     std::u16string text = text_without_line_feeds();
-    ide::ReplaceAllResult result = ide::replace_all(text, pattern,
-                                                    replace_text_->text().toStdU16String(),
-                                                    selection().start, options());
+    ide::ReplaceAllResult result = ide::replace_all(
+        text, pattern, replace_text_->text().toStdU16String(), selection().start, options());
     if (result.replacements > 0) {
         // One edit for the whole replacement, so one undo takes it back.
         QString replaced = QString::fromStdU16String(result.text);

@@ -84,9 +84,13 @@ QAction *MainWindow::action(int id) const {
     return found == actions_.end() ? nullptr : found->second;
 }
 
-QPlainTextEdit *MainWindow::edit_target() const { return last_edit_; }
+QPlainTextEdit *MainWindow::edit_target() const {
+    return last_edit_;
+}
 
-QString MainWindow::status_text() const { return status_->text(); }
+QString MainWindow::status_text() const {
+    return status_->text();
+}
 
 QAction *MainWindow::add_item(QMenu *menu, int id, const QString &text,
                               const QKeySequence &shortcut) {
@@ -189,15 +193,29 @@ void MainWindow::build_tool_bar() {
         const char *tip;
     };
     static const Button buttons[] = {
-        {1, "新建", "新建"},       {2, "打开", "打开"},        {5, "保存", "保存"},
-        {0, nullptr, nullptr},     {12, "剪切", "剪切"},       {13, "复制", "复制"},
-        {14, "粘贴", "粘贴"},      {0, nullptr, nullptr},      {32, "计算", "计算"},
-        {30, "编译", "编译"},      {31, "执行", "执行"},       {0, nullptr, nullptr},
+        {1, "新建", "新建"},
+        {2, "打开", "打开"},
+        {5, "保存", "保存"},
+        {0, nullptr, nullptr},
+        {12, "剪切", "剪切"},
+        {13, "复制", "复制"},
+        {14, "粘贴", "粘贴"},
+        {0, nullptr, nullptr},
+        {32, "计算", "计算"},
+        {30, "编译", "编译"},
+        {31, "执行", "执行"},
+        {0, nullptr, nullptr},
         {35, "算剪贴板", "计算剪贴板中文本"},
         {36, "算选中", "计算源代码窗口中的选中文本"},
-        {0, nullptr, nullptr},     {67, "模块", "模块管理"},   {0, nullptr, nullptr},
-        {68, "函数", "函数查询"},  {0, nullptr, nullptr},      {70, "下一个", "下一个窗口"},
-        {0, nullptr, nullptr},     {80, "帮助", "帮助"},       {81, "关于", "关于 OpenTM"},
+        {0, nullptr, nullptr},
+        {67, "模块", "模块管理"},
+        {0, nullptr, nullptr},
+        {68, "函数", "函数查询"},
+        {0, nullptr, nullptr},
+        {70, "下一个", "下一个窗口"},
+        {0, nullptr, nullptr},
+        {80, "帮助", "帮助"},
+        {81, "关于", "关于 OpenTM"},
     };
     for (const Button &button : buttons) {
         if (button.id == 0) {

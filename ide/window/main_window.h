@@ -12,11 +12,11 @@
 #include <memory>
 
 #include "editor.h"
+#include "engine.h"
 #include "find_dialog.h"
 #include "help_dialog.h"
-#include "monitor_dialog.h"
-#include "engine.h"
 #include "host.h"
+#include "monitor_dialog.h"
 #include "run_worker.h"
 #include "settings.h"
 

@@ -39,7 +39,8 @@ bool MainWindow::post_run(std::function<void()> job) {
     if (!idle_or_tell(kRunning)) return false;
     worker_.post([this, job = std::move(job)] {
         job();
-        QMetaObject::invokeMethod(this, [this] { emit run_finished(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { emit run_finished(); }, Qt::QueuedConnection);
     });
     return true;
 }
@@ -88,7 +89,10 @@ void MainWindow::command(int id) {
     ide::Editor &editor = *editor_;
     if (id >= ide::kFirstWindowItem && id < 2000) return editor.window_item(id);
     switch (id) {
-        case 1: editor.new_file(); code_->setFocus(); break;
+        case 1:
+            editor.new_file();
+            code_->setFocus();
+            break;
         case 2: editor.open_file(); break;
         case 3: editor.close_file(); break;
         case 4: editor.close_all(); break;
@@ -118,7 +122,9 @@ void MainWindow::command(int id) {
 void MainWindow::paste() {
     std::u16string text;
     switch (clipboard_text(text)) {
-        case Clipboard::Text: edit_target()->insertPlainText(QString::fromStdU16String(text)); return;
+        case Clipboard::Text:
+            edit_target()->insertPlainText(QString::fromStdU16String(text));
+            return;
         case Clipboard::NoText:
             message_box(u"剪贴板上无文本数据，不能粘贴！", u"OpenTM", platform::kBoxOk);
             return;

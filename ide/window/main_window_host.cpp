@@ -51,7 +51,8 @@ auto MainWindow::on_window_thread(Work work) -> decltype(work()) {
         QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
     } else {
         Result result{};
-        QMetaObject::invokeMethod(this, [&] { result = work(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [&] { result = work(); }, Qt::BlockingQueuedConnection);
         return result;
     }
 }
@@ -129,18 +130,25 @@ void MainWindow::set_title(std::u16string_view title) {
 // The monitor thread must not wait for the window (the window may be in a
 // message box of the run), so showing and closing are only posted.
 void MainWindow::show_monitor() {
-    QMetaObject::invokeMethod(this, [this] {
-        if (!monitor_dialog_) monitor_dialog_ = new MonitorDialog(engine_.monitor(), this, box_hook_);
-        monitor_dialog_->show();
-        monitor_dialog_->raise();
-        monitor_dialog_->activateWindow();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!monitor_dialog_)
+                monitor_dialog_ = new MonitorDialog(engine_.monitor(), this, box_hook_);
+            monitor_dialog_->show();
+            monitor_dialog_->raise();
+            monitor_dialog_->activateWindow();
+        },
+        Qt::QueuedConnection);
 }
 
 void MainWindow::close_monitor() {
-    QMetaObject::invokeMethod(this, [this] {
-        if (monitor_dialog_) monitor_dialog_->close_by_monitor();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (monitor_dialog_) monitor_dialog_->close_by_monitor();
+        },
+        Qt::QueuedConnection);
 }
 
 bool MainWindow::code_modified() {
@@ -239,12 +247,14 @@ int MainWindow::text_length(ide::Window window) {
 }
 
 int MainWindow::limit(ide::Window window) {
-    return on_window_thread([&] { return window == ide::Window::Code ? code_limit_ : output_limit_; });
+    return on_window_thread(
+        [&] { return window == ide::Window::Code ? code_limit_ : output_limit_; });
 }
 
 bool MainWindow::set_limit(ide::Window window, int characters) {
     if (characters > kLargestLimit) return false;
-    on_window_thread([&] { (window == ide::Window::Code ? code_limit_ : output_limit_) = characters; });
+    on_window_thread(
+        [&] { (window == ide::Window::Code ? code_limit_ : output_limit_) = characters; });
     return true;
 }
 
