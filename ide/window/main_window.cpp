@@ -63,6 +63,8 @@ MainWindow::MainWindow(ide::Settings &settings) : settings_(settings) {
 }
 
 MainWindow::~MainWindow() {
+    // Focus moves while the widgets go, after this part of the window has.
+    disconnect(qApp, nullptr, this, nullptr);
     // A run still going (the window destroyed without being closed) is
     // interrupted; it may be waiting for this thread, so events go on.
     if (worker_.busy()) engine_.monitor().interrupt();

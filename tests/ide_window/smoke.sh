@@ -22,6 +22,7 @@ printf '[General]\ndefault_workspace=%s\n' "$work/ws.otm" >"$work/config/OpenTM/
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data OPENTM_SELF_TEST=$work/out
 # A sanitizer build reports through its exit status and standard error.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(dirname "${BASH_SOURCE[0]}")/lsan.supp}
 status=0
 timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" "$program" "$work/main.tm" 2>"$work/stderr.txt" || status=$?
 if ((status != 0)); then
