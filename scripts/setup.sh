@@ -9,7 +9,8 @@ set -euo pipefail
 # the benchmark peers (muParser, Lua), NLopt, which the optimisation library
 # minimises with, then what the graphics library builds on and its tests need
 # (Mesa GL/GLU/EGL, Xlib, FreeType, fontconfig, libpng, a CJK font, a virtual
-# X server, Pillow as an independent image reader).
+# X server, Pillow as an independent image reader), then Qt 6 Widgets for the
+# desktop editor.
 PACKAGES=(
     build-essential
     g++
@@ -37,6 +38,9 @@ PACKAGES=(
     xvfb
     xauth
     python3-pil
+    qt6-base-dev
+    qt6-base-dev-tools
+    fonts-wqy-microhei
 )
 
 is_installed() {
