@@ -113,6 +113,7 @@ bool cut_away(const Point *c) {
 }
 
 void draw_surface(const PlotRequest &q, const std::vector<Sample> &samples) {
+    if (q.noDraw && q.noMesh) return;
     const int cols = q.steps[0] + 1, rows = q.steps[1] + 1;
     std::vector<Point> points(samples.size());
     for (size_t k = 0; k < samples.size(); ++k) points[k] = map_sample(q, samples[k], 3);
