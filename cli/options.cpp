@@ -50,6 +50,15 @@ bool split_long_option(const std::string &arg, std::string &name, std::string &v
     return true;
 }
 
+// "WxH" with each side from 1 to 8192 pixels.
+bool valid_size(const std::string &text) {
+    const size_t x = text.find('x');
+    if (x == std::string::npos) return false;
+    long w = 0, h = 0;
+    return parse_stack(text.substr(0, x), w) && parse_stack(text.substr(x + 1), h) && w >= 1 &&
+           h >= 1 && w <= 8192 && h <= 8192;
+}
+
 ParsedOptions failure(std::string why) {
     ParsedOptions parsed;
     parsed.error = std::move(why);
@@ -92,13 +101,32 @@ ParsedOptions parse_options(const std::vector<std::string> &args) {
         bool takes_value = name == "-e" || name == "--eval" || name == "--load" ||
                            name == "--stack" || name == "--time-limit" ||
                            name == "--workspace" || name == "--command" ||
-                           name == "--help-for";
+                           name == "--help-for" || name == "--plot" || name == "-o" ||
+                           name == "--output" || name == "--size" || name == "--frames";
         if (!takes_value) return failure("unknown option '" + arg + "'");
         if (!inline_value) {
             if (i + 1 >= args.size()) return failure("option '" + name + "' needs a value");
             value = args[++i];
         }
-        if (name == "-e" || name == "--eval") {
+        if (name == "--plot") {
+            if (value.empty()) return failure("--plot needs a scene file");
+            options.plot.scene = value;
+        } else if (name == "-o" || name == "--output") {
+            // The start argument separates its options with commas.
+            if (value.empty() || value.find(',') != std::string::npos)
+                return failure("-o needs a picture file name without commas");
+            options.plot.output = value, options.plot.extras_given = true;
+        } else if (name == "--size") {
+            if (!valid_size(value)) return failure("--size needs WIDTHxHEIGHT (1 to 8192), not '" +
+                                                   value + "'");
+            options.plot.size = value, options.plot.extras_given = true;
+        } else if (name == "--frames") {
+            if (!parse_stack(value, options.plot.frames) || options.plot.frames < 1 ||
+                options.plot.frames > 100000)
+                return failure("--frames needs a whole number from 1 to 100000, not '" + value +
+                               "'");
+            options.plot.extras_given = true;
+        } else if (name == "-e" || name == "--eval") {
             options.sources.push_back({SourceItem::Kind::Text, value});
         } else if (name == "--load") {
             LoadItem item = parse_load(value);
@@ -123,6 +151,22 @@ ParsedOptions parse_options(const std::vector<std::string> &args) {
             return failure("--stack needs a whole number from 0 to 2147483647, not '" + value +
                            "'");
         }
+    }
+    if (!options.plot.scene.empty()) {
+        if (options.plot.output.empty()) return failure("--plot needs -o PICTURE");
+        options.sources.push_back({SourceItem::Kind::File, options.plot.scene});
+        // The graphics library starts only after the data library.
+        bool dataLoaded = false;
+        for (const LoadItem &item : options.loads) dataLoaded |= item.library == "TmData32W.dll";
+        if (!dataLoaded) options.loads.push_back({"TmData32W.dll", "", false});
+        LoadItem graphics;
+        graphics.library = "OpenTmGl32W.dll";
+        graphics.argument = "offscreen,frames=" + std::to_string(options.plot.frames) +
+                            ",size=" + options.plot.size + ",save=" + options.plot.output;
+        graphics.has_argument = true;
+        options.loads.push_back(graphics);
+    } else if (options.plot.extras_given) {
+        return failure("-o, --size and --frames go with --plot");
     }
     // Listing commands or printing a help text needs no program.
     if (options.sources.empty() && options.help_for.empty() && !options.list_commands)
@@ -156,6 +200,11 @@ std::string usage_text() {
            "      --command N      run the workspace's command number N (2000, 2001, ...)\n"
            "                       as a program, in order with the other programs\n"
            "      --help-for NAME  print the help text of the function NAME and exit\n"
+           "      --plot SCENE -o PICTURE [--size WxH] [--frames N]\n"
+           "                       run SCENE with the graphics library offscreen and\n"
+           "                       save frame N (default 2) of WxH pixels (default\n"
+           "                       800x600) to PICTURE (.png or .bmp); TmData32W.dll\n"
+           "                       is loaded first unless --load names it\n"
            "  -h, --help           show this help and exit\n"
            "  -V, --version        show the kernel's and this program's versions\n"
            "  -                    read a program from standard input\n"

@@ -21,6 +21,16 @@ struct LoadItem {
     bool has_argument = false;
 };
 
+// "--plot FILE -o OUT": render the scene FILE offscreen into the picture OUT
+// through the graphics library's start argument.
+struct PlotOutput {
+    std::string scene;
+    std::string output;
+    std::string size = "800x600";
+    long frames = 2;
+    bool extras_given = false;  // -o, --size or --frames seen
+};
+
 struct Options {
     std::vector<SourceItem> sources;  // none given: one Stdin item
     std::vector<LoadItem> loads;
@@ -36,6 +46,7 @@ struct Options {
     std::string help_for;
     bool help = false;
     bool version = false;
+    PlotOutput plot;
 };
 
 struct ParsedOptions {

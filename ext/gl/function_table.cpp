@@ -79,12 +79,12 @@ constexpr FunctionRow kFunctions[] = {
     {u"gleRegConstState", sf_gleRegConstState, -1},
     {u"gleMoveWindow", sf_gleMoveWindow, kAny},
     {u"gleSaveScene", gle_save_scene, -1},
-    {u"fgMesh", sf_fgPlaceholder, 7},
-    {u"fgMesh3d", sf_fgPlaceholder, 11},
-    {u"fgPlot", sf_fgPlaceholder, kAny},
-    {u"fgParaPlot", sf_fgPlaceholder, kAny},
-    {u"fgPlot3d", sf_fgPlaceholder, kAny},
-    {u"fgParaPlot3d", sf_fgPlaceholder, kAny},
+    {u"fgMesh", sf_fgMesh, 7},
+    {u"fgMesh3d", sf_fgMesh3d, 11},
+    {u"fgPlot", sf_fgPlot, kAny},
+    {u"fgParaPlot", sf_fgParaPlot, kAny},
+    {u"fgPlot3d", sf_fgPlot3d, kAny},
+    {u"fgParaPlot3d", sf_fgParaPlot3d, kAny},
     {u"gleReSetPara", sf_gleReSetPara, kAny},
 };
 static_assert(std::size(kFunctions) == 73);

@@ -95,6 +95,11 @@ GLE_FUNCTION(sf_gleRegConstState);
 GLE_FUNCTION(sf_gleReSetPara);
 // The plotting functions hold their places in the table; they draw nothing
 // yet.
-GLE_FUNCTION(sf_fgPlaceholder);
+GLE_FUNCTION(sf_fgMesh);
+GLE_FUNCTION(sf_fgMesh3d);
+GLE_FUNCTION(sf_fgPlot);
+GLE_FUNCTION(sf_fgParaPlot);
+GLE_FUNCTION(sf_fgPlot3d);
+GLE_FUNCTION(sf_fgParaPlot3d);
 
 }  // namespace gllib

@@ -109,9 +109,4 @@ GLE_FUNCTION(sf_gleReSetPara) {
     return 0;
 }
 
-GLE_FUNCTION(sf_fgPlaceholder) {
-    (void)m, (void)args, (void)ctx;
-    return 0;
-}
-
 }  // namespace gllib

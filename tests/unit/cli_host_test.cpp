@@ -68,6 +68,28 @@ TEST(CliOptions, StackSizes) {
         EXPECT_FALSE(parse({"--stack", bad}).ok) << bad;
 }
 
+TEST(CliOptions, PlotBecomesTheSceneAndAnOffscreenGraphicsLoad) {
+    cli::ParsedOptions p = parse({"--plot", "s.tm", "-o", "out.png", "--size=64x48", "--frames", "3"});
+    ASSERT_TRUE(p.ok) << p.error;
+    ASSERT_EQ(p.options.sources.size(), 1u);
+    EXPECT_EQ(p.options.sources[0].value, "s.tm");
+    ASSERT_EQ(p.options.loads.size(), 2u);
+    EXPECT_EQ(p.options.loads[0].library, "TmData32W.dll");
+    EXPECT_EQ(p.options.loads[1].library, "OpenTmGl32W.dll");
+    EXPECT_EQ(p.options.loads[1].argument, "offscreen,frames=3,size=64x48,save=out.png");
+    // A data library already named is not loaded twice.
+    p = parse({"--load", "TmData32W.dll", "--plot", "s.tm", "-o", "o.bmp"});
+    ASSERT_TRUE(p.ok);
+    ASSERT_EQ(p.options.loads.size(), 2u);
+    EXPECT_EQ(p.options.loads[1].argument, "offscreen,frames=2,size=800x600,save=o.bmp");
+    for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
+             {"--plot", "s.tm"}, {"-o", "x.png", "s.tm"}, {"--plot", "s.tm", "-o", "a,b.png"},
+             {"--plot", "s.tm", "-o", "x.png", "--size", "0x10"},
+             {"--plot", "s.tm", "-o", "x.png", "--size", "10"},
+             {"--plot", "s.tm", "-o", "x.png", "--frames", "0"}})
+        EXPECT_FALSE(parse(bad).ok) << bad.back();
+}
+
 TEST(CliOptions, BadUsageIsRefusedWithAReason) {
     for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
              {"--frobnicate"}, {"-x"}, {"-e"}, {"--load"}, {"--stack"}, {"--load="},
