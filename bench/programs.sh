@@ -13,7 +13,12 @@
 #     counter copies the whole string: the building is quadratic, where
 #     table.concat is linear.  One run of each, as it takes seconds;
 #   - 10^6 calls of a one-parameter formula through sys::call against as
-#     many direct calls: the ratio is of the two tamrix times.
+#     many direct calls: the ratio is of the two tamrix times;
+#   - scaling: 10^4, 10^5 and 10^6 parameterless formulas that all call one
+#     shared callee (compile, run, print, delete), with the growth exponent
+#     fitted over the three sizes (1 is linear) and the ratio to Lua 5.4.
+#     Lua allows 131071 functions in one function body, so its program
+#     defines them in blocks of 50 000 inside immediately called functions.
 # Each pair runs in this one invocation; the best of three runs counts, and
 # the ratio is tamrix's time over Lua's.
 #
@@ -102,6 +107,28 @@ f(x)= x+1;
 (:i,s)= i=0, s=0, while(i<1000000, s=s+f(i), i++), s;
 PROGRAM
 
+# scaling_program N: N formulas calling one shared callee, and the Lua twin.
+scaling_program() {
+    local n=$1
+    awk -v n="$n" 'BEGIN {
+        print "g(x)= x*2+1;"
+        for (k = 1; k <= n; k++) print "f" k "()= g(" k ");"
+    }' >"$work/scale$n.tm"
+    awk -v n="$n" 'BEGIN {
+        print "local function g(x) return x*2+1 end"
+        for (k = 1; k <= n; k++) {
+            if (k % 50000 == 1) print ";(function()"
+            print "function f" k "() return g(" k ") end"
+            if (k % 50000 == 0 || k == n) print "end)()"
+        }
+        for (k = 1; k <= n; k++) {
+            if (k % 50000 == 1) print ";(function()"
+            print "io.write(string.format(\"%.16g\\n\", f" k "()))"
+            if (k % 50000 == 0 || k == n) print "end)()"
+        }
+    }' >"$work/scale$n.lua"
+}
+
 # Milliseconds of the fastest of $runs runs; the output goes to a file so
 # that the last run's output can be compared.
 best_ms() {
@@ -139,6 +166,7 @@ compare() {
         exit 1
     fi
     printf '%-34s %12s %12s %8s\n' "$name" "$t" "$l" "$(ratio "$t" "$l")"
+    last_tamrix_ms=$t
 }
 compare "10 000 formulas: compile + run" formulas
 compare "loop of 10^7 iterations" loop
@@ -158,3 +186,25 @@ if ! cmp -s "$work/call_by_handle.out" "$work/call_direct.out"; then
     exit 1
 fi
 printf '%-34s %12s %12s %8s\n' "10^6 calls: sys::call / direct" "$c" "$d" "$(ratio "$c" "$d")"
+
+# Scaling: the same shape at three sizes; the largest runs once (seconds).
+scale_ms=()
+for n in 10000 100000 1000000; do
+    scaling_program "$n"
+    saved_runs=$runs
+    if ((n == 1000000)); then runs=1; fi
+    compare "scaling: $n formulas" "scale$n"
+    runs=$saved_runs
+    scale_ms+=("$last_tamrix_ms")
+    rm -f "$work/scale$n".*
+done
+# The least-squares slope of log(time) over log(n) at three equally spaced
+# log(n) is the slope between the outer two.  A fixed start-up cost flattens
+# it at the small end, so the growth from 10^5 to 10^6 is shown as well.
+awk -v a="${scale_ms[0]}" -v b="${scale_ms[1]}" -v c="${scale_ms[2]}" 'BEGIN {
+    if (a <= 0) a = 1
+    if (b <= 0) b = 1
+    printf "%-34s %12s %12s %8.2f\n", "scaling: fitted growth exponent", "", "", \
+        (log(c) - log(a)) / log(10) / 2
+    printf "%-34s %12s %12s %8.2f\n", "scaling: time 10^6 / time 10^5", "", "", c / b
+}'

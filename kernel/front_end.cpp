@@ -131,12 +131,9 @@ int compile_front_end(const TypeDesc &type, const char16_t *source, int module, 
         destroy_record(record);
         return TM_NO_MEMORY;
     }
-    const int32_t *h = record->header;
-    for (int32_t i = h[kCalleeFirst]; i <= h[kCalleeLast]; ++i) {
-        if (!add_referrer(uint32_t(h[i]), record)) {
-            discard_formula(record);
-            return TM_NO_MEMORY;
-        }
+    if (!enter_referrers(record)) {
+        discard_formula(record);
+        return TM_NO_MEMORY;
     }
     if (!file_formula(record)) {
         discard_formula(record);
@@ -144,7 +141,7 @@ int compile_front_end(const TypeDesc &type, const char16_t *source, int module, 
     }
 
     if (hFor) *hFor = record;
-    if (paramCount) *paramCount = h[kLastParam];
+    if (paramCount) *paramCount = record->header[kLastParam];
     if (data) *data = record->data;
     return TM_OK;
 }

@@ -15,6 +15,7 @@ void destroy_record(FormulaRecord *r) {
     std::free(r->header);
     std::free(r->data);
     std::free(r->filed_name);
+    std::free(r->callee_cells);
     delete r;
 }
 

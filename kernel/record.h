@@ -89,6 +89,10 @@ struct FormulaRecord {
     FormulaRecord *next = nullptr;
     // --- kernel bookkeeping below this line ---
     ReferrerCell *referrers = nullptr; // formulas that call this one
+    // This formula's cell in each callee's referrer list, one per word of its
+    // callee range (null where none): leaving a callee that thousands of
+    // formulas call is then one unlink, not a walk of its list.
+    ReferrerCell **callee_cells = nullptr; // std::malloc, freed with the record
     int8_t type = 0;                   // 1 integer, 2 real, 3 complex
     bool anonymous = false;            // in the anonymous list, not a name list
     // The name the formula is filed under, copied when it is filed: the copy
@@ -99,10 +103,12 @@ struct FormulaRecord {
     FastCode *fast = nullptr;          // pre-decoded form (eval/real_fast.h), or null
 };
 
-// One cell of a referrer list: the referring formula.
+// One cell of a referrer list: the referring formula.  `link` is the pointer
+// that points at the cell (the list head or the previous cell's `next`).
 struct ReferrerCell {
     FormulaRecord *formula;
     ReferrerCell *next;
+    ReferrerCell **link;
 };
 
 // Size of one value slot of a type (1, 2, 3).

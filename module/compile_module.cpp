@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "evaluate.h"
+#include "ext/protocol/room_for_one.h"
 #include "module_list.h"
 #include "source_text.h"
 
@@ -172,7 +173,7 @@ int ModuleCompiler::use_directive(const Statement &st, size_t pos) {
 }
 
 int ModuleCompiler::open_sub_module(const Statement &st) {
-    reserved_.reserve(reserved_.size() + 1);  // the push below cannot throw then
+    extproto::room_for_one(reserved_);  // the push below cannot throw then
     int number = lib_.numbers.take_sub(kernel_);
     if (number == 0) return fail_at(kModuleNoNumber, st.begin, st.end - 1);
     reserved_.push_back(number);
@@ -207,7 +208,7 @@ int ModuleCompiler::call_compiler(size_t pos, int type, int module, void **hFor,
 }
 
 int ModuleCompiler::formula(size_t pos, size_t end, int type, int module, Marker marker) {
-    nodes_.reserve(nodes_.size() + 1);  // the push below cannot throw then
+    extproto::room_for_one(nodes_);  // the push below cannot throw then
     const char16_t saved = text_[end];  // the ';' or the terminating 0
     text_[end] = 0;
     void *hFor = nullptr;

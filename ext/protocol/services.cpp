@@ -3,6 +3,7 @@
 #include <climits>
 #include <new>
 
+#include "room_for_one.h"
 #include "tamrix/tamrix_ext.h"
 
 namespace extproto {
@@ -24,7 +25,7 @@ int ServiceSet::publish(const KernelExports &kernel, std::string_view name, void
     constexpr int kFailed = 6;
     if (!kernel.InsertKey || !usable_name(name) || !entry) return kFailed;
     try {
-        names_.reserve(names_.size() + 1);  // cannot fail after the key is in
+        room_for_one(names_);  // cannot fail after the key is in
     } catch (const std::bad_alloc &) {
         return kFailed;
     }

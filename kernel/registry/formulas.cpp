@@ -83,14 +83,10 @@ void unfile(FormulaRecord *r) {
     if (!head) name_tree().remove(key, r->type);
 }
 
-void remove_referrer(ReferrerCell **list, const FormulaRecord *r) {
-    for (ReferrerCell **link = list; *link; link = &(*link)->next) {
-        if ((*link)->formula != r) continue;
-        ReferrerCell *cell = *link;
-        *link = cell->next;
-        delete cell;
-        return;
-    }
+void unlink_cell(ReferrerCell *cell) {
+    *cell->link = cell->next;
+    if (cell->next) cell->next->link = cell->link;
+    delete cell;
 }
 
 ReferrerCell **referrer_list_of(uint32_t index) {
@@ -170,6 +166,10 @@ void invalidate_referrers(ReferrerCell *list, uint32_t callee_index, int32_t cod
             CalleeRange callees = callee_range(referrer);
             for (int32_t *w = callees.begin; w != callees.end; ++w)
                 if (uint32_t(*w) == callee_index) *w = 0;
+            if (ReferrerCell **cells = referrer->callee_cells) {
+                for (ptrdiff_t k = 0; k < callees.end - callees.begin; ++k)
+                    if (cells[k] == list) cells[k] = nullptr;
+            }
         }
         delete list;
         list = next;
@@ -185,22 +185,62 @@ void free_referrers(ReferrerCell *list) {
 }
 
 void leave_callees(FormulaRecord *r) {
-    uint32_t self = uint32_t(r->header[kSelf]);
+    ReferrerCell **cells = r->callee_cells;
+    if (!cells) return;
     CalleeRange callees = callee_range(r);
-    for (int32_t *w = callees.begin; w != callees.end; ++w) {
-        uint32_t index = uint32_t(*w);
-        if (index == 0 || index == self) continue;
-        if (ReferrerCell **list = referrer_list_of(index)) remove_referrer(list, r);
+    for (ptrdiff_t k = 0; k < callees.end - callees.begin; ++k) {
+        if (cells[k]) unlink_cell(cells[k]);
+        cells[k] = nullptr;
     }
 }
 
-bool add_referrer(uint32_t callee_index, FormulaRecord *formula) {
-    if (!formula) return false;
+namespace {
+
+// The formula's cell array, made on first use (zeroed: no cell yet).
+ReferrerCell **cells_of(FormulaRecord *r, size_t count) {
+    if (!r->callee_cells)
+        r->callee_cells = static_cast<ReferrerCell **>(std::calloc(count, sizeof(ReferrerCell *)));
+    return r->callee_cells;
+}
+
+// Puts the formula's cell for word k of its callee range at the front of the
+// callee's list.
+bool enter_at(FormulaRecord *r, ReferrerCell **cells, size_t k, uint32_t callee_index) {
     ReferrerCell **list = referrer_list_of(callee_index);
     if (!list) return false;
-    auto *cell = new (std::nothrow) ReferrerCell{formula, *list};
+    auto *cell = new (std::nothrow) ReferrerCell{r, *list, list};
     if (!cell) return false;
+    if (*list) (*list)->link = &cell->next;
     *list = cell;
+    cells[k] = cell;
+    return true;
+}
+
+}  // namespace
+
+bool add_referrer(uint32_t callee_index, FormulaRecord *formula) {
+    if (!formula || !formula->header) return false;
+    CalleeRange callees = callee_range(formula);
+    size_t count = size_t(callees.end - callees.begin);
+    if (count == 0 || !referrer_list_of(callee_index)) return false;
+    ReferrerCell **cells = cells_of(formula, count);
+    if (!cells) return false;
+    for (size_t k = 0; k < count; ++k) {  // the first word naming it without a cell
+        if (uint32_t(callees.begin[k]) == callee_index && !cells[k])
+            return enter_at(formula, cells, k, callee_index);
+    }
+    return false;
+}
+
+bool enter_referrers(FormulaRecord *r) {
+    if (!r || !r->header) return false;
+    CalleeRange callees = callee_range(r);
+    size_t count = size_t(callees.end - callees.begin);
+    if (count == 0) return true;
+    ReferrerCell **cells = cells_of(r, count);
+    if (!cells) return false;
+    for (size_t k = 0; k < count; ++k)
+        if (!enter_at(r, cells, k, uint32_t(callees.begin[k]))) return false;
     return true;
 }
 

@@ -69,12 +69,17 @@ bool module_lock_allows(int module, TmLockFunction lock);
 // Counts a new formula in its module's record (created with count 1 when
 // missing).  False when memory is exhausted.
 bool module_formula_added(int module);
-// Enters `formula` in the referrer list of the callee at `callee_index`.
+// Enters `formula` in the referrer list of the callee at `callee_index`
+// (for the first word of its callee range naming it that has no cell yet).
 bool add_referrer(uint32_t callee_index, FormulaRecord *formula);
+// Enters `formula` in the referrer list of every callee of its callee range.
+// False (some entered, undone by discard_formula) when memory is exhausted or
+// a callee is gone.
+bool enter_referrers(FormulaRecord *formula);
 // Files a compiled formula: under its name (front of the same-name list of
 // its type) or at the front of its type's anonymous list.  False: no memory.
 bool file_formula(FormulaRecord *formula);
-// Undoes module_formula_added and add_referrer for a formula whose filing
+// Undoes module_formula_added and enter_referrers for a formula whose filing
 // failed, then frees it (no release pass).
 void discard_formula(FormulaRecord *formula);
 

@@ -418,6 +418,43 @@ TEST_F(RegistryTest, DeletingACallerLeavesTheCalleeValid) {
     EXPECT_EQ(code_start(g), start);
 }
 
+// Each caller unlinks its own cell, so any order of deletion leaves exactly
+// the remaining callers in the shared callee's list, newest first.
+TEST_F(RegistryTest, CallersLeaveASharedCalleeInAnyOrder) {
+    const std::vector<std::vector<int>> orders = {
+        {0, 1, 2, 3, 4}, {4, 3, 2, 1, 0}, {2, 0, 4, 1, 3}, {1, 3}};
+    for (const auto &order : orders) {
+        FormulaRecord *g = file_by_hand(named(u"g"));
+        std::vector<FormulaRecord *> callers;
+        for (int k = 0; k < 5; ++k) {
+            std::u16string name = u"h" + std::u16string(1, char16_t(u'0' + k));
+            // The last caller names g twice: one cell per callee word.
+            std::vector<uint32_t> callees(k == 4 ? 2 : 1, index_of(g));
+            callers.push_back(file_by_hand(calling(name, callees)));
+        }
+        for (int k : order) {
+            DeleteFor(2, callers[size_t(k)]);
+            callers[size_t(k)] = nullptr;
+            std::vector<FormulaRecord *> expected;
+            for (auto it = callers.rbegin(); it != callers.rend(); ++it) {
+                if (!*it) continue;
+                expected.push_back(*it);
+                if (*it == callers[4]) expected.push_back(*it);
+            }
+            std::vector<FormulaRecord *> listed;
+            for (ReferrerCell *c = g->referrers; c; c = c->next) {
+                EXPECT_EQ(*c->link, c);
+                listed.push_back(c->formula);
+            }
+            EXPECT_EQ(listed, expected);
+        }
+        for (FormulaRecord *h : callers)
+            if (h) DeleteFor(2, h);
+        EXPECT_EQ(g->referrers, nullptr);
+        DeleteFor(2, g);
+    }
+}
+
 TEST_F(RegistryTest, SameNameListIsNewestFirstAndLeavesWithItsLastFormula) {
     size_t nodes_before = name_tree().node_count();
     FormulaRecord *f1 = file_by_hand(named(u"f", 1));
