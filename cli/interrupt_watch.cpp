@@ -33,12 +33,21 @@ void block_interrupt_signal() {
 Interrupter::Interrupter(decltype(&::SetRunErr) set_run_err, double time_limit_seconds)
     : set_run_err_(set_run_err) {
     if (!set_run_err_) return;
+    // The watch thread starts with SIGINT blocked whatever the caller's mask,
+    // so the signal that wakes it at the end can never reach a default action.
+    sigset_t set = interrupt_set(), previous;
+    pthread_sigmask(SIG_BLOCK, &set, &previous);
     thread_ = std::thread([this, time_limit_seconds] { watch(time_limit_seconds); });
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
+// A SIGINT sent to the watch thread itself ends its wait at once (it sees
+// done_ first), so a short run does not wait out the 100 ms poll at exit.
 Interrupter::~Interrupter() {
     done_ = true;
-    if (thread_.joinable()) thread_.join();
+    if (!thread_.joinable()) return;
+    pthread_kill(thread_.native_handle(), SIGINT);
+    thread_.join();
 }
 
 void Interrupter::record(Cause cause) {
