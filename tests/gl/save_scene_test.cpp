@@ -47,7 +47,9 @@ protected:
             std::remove(name);
     }
     void TearDown() override {
-        if (!previous.empty()) EXPECT_EQ(::chdir(previous.c_str()), 0);
+        if (!previous.empty()) {
+            EXPECT_EQ(::chdir(previous.c_str()), 0);
+        }
         GlHost::TearDown();
     }
 
