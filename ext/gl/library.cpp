@@ -123,9 +123,7 @@ int start_library(void *kernel, const char16_t *argument) {
     std::unique_ptr<Library> lib(new (std::nothrow) Library);
     if (!lib || !bind(kernel, *lib)) return 0;
     if (!find(lib->kernel, "IsTmData", lib->isTmData)) {
-        platform::message_box(extproto::kNeedsDataLibrary, kCaption, platform::kBoxIconInformation);
-        extproto::release_kernel();
-        return 0;
+        return extproto::refuse_without_data_library(kCaption);
     }
     find(lib->kernel, "TmDataPayload", lib->dataPayload);
     if (!find(lib->kernel, "UseTamrix", lib->useTamrix) ||

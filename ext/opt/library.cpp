@@ -37,10 +37,7 @@ int start_library(void *kernel) {
         return 0;
     }
     if (!find_data_library(*lib)) {
-        platform::message_box(extproto::kNeedsDataLibrary, u"TmOpt",
-                              platform::kBoxOk | platform::kBoxIconInformation);
-        extproto::release_kernel();
-        return 0;
+        return extproto::refuse_without_data_library(u"TmOpt");
     }
     // The functions must find the library as soon as they are registered.
     g_library = lib.get();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "kernel_binding.h"
+#include "platform/message_box.h"
 #include "services.h"
 #include "tamrix/tamrix_data.h"
 
@@ -16,6 +17,15 @@ namespace extproto {
 // The text libraries show when they are started before the data library.
 inline constexpr char16_t kNeedsDataLibrary[] =
     u"该库需要TmData32W.dll的支持！请先加载TmData32W.dll。";
+
+// A start-up that found no data library: says so under the library's
+// caption, forgets the kernel it bound, and gives TmDll32W's failure (0).
+inline int refuse_without_data_library(const char16_t *caption) {
+    platform::message_box(kNeedsDataLibrary, caption,
+                          platform::kBoxOk | platform::kBoxIconInformation);
+    release_kernel();
+    return 0;
+}
 
 struct DataServices {
     TmRegTmDataType regType = nullptr;

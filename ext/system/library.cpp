@@ -54,10 +54,7 @@ int start_library(void *kernel, const char16_t *argument) {
         return 0;
     }
     if (!find_data_library(*lib)) {
-        platform::message_box(extproto::kNeedsDataLibrary, u"TmSystem",
-                              platform::kBoxOk | platform::kBoxIconInformation);
-        extproto::release_kernel();
-        return 0;
+        return extproto::refuse_without_data_library(u"TmSystem");
     }
     lib->shellEnabled = !(argument && kNoShell == argument);
     // Objects may be created (and so the library asked) as soon as the
