@@ -43,11 +43,18 @@ void Editor::store_editor_first() {
 
 // Workspace items load with "#PATH" as the current directory (the program
 // directory without it); the directory in force before comes back after.
+// A relative "#PATH" starts at the workspace file's own directory, not at
+// whatever directory happens to be current (that depends on how the editor
+// was started and on the file opened last), so a workspace kept beside its
+// files, like the plotting examples', finds them wherever it is.
 template <typename Work>
 void Editor::in_workspace_directory(Work work) {
     std::u16string saved = current_directory();
     WorkspaceSections parsed = sections();
     std::u16string path = parsed.path ? trimmed(*parsed.path) : program_directory();
+    const std::u16string &workspace_path = files_.front().path;
+    if (parsed.path && !path.empty() && path.front() != u'/' && !workspace_path.empty())
+        path = directory_of(workspace_path) + path;
     change_directory(path);
     work();
     change_directory(saved);

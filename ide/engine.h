@@ -70,6 +70,12 @@ public:
     // Runs a compiled module; nothing for an uncompiled one.  May be called
     // from a worker thread (runs take the workspace like any other user).
     void run_module(const ModuleRef &module);
+    // Waits until no scene of the graphics library needs the modules any
+    // more: one that ends after a set number of frames, or a window in work
+    // mode until the user closes it (the library's "gleWaitScene"; nothing
+    // when it is not loaded).  Never on the thread that answers the host
+    // calls of a scene's messages.
+    void wait_for_scenes();
     // Deletes a compiled module; the caller holds the workspace or nobody
     // else uses the kernel.
     void release_module(ModuleRef &module);

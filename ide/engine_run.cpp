@@ -127,6 +127,22 @@ void Engine::run_module(const ModuleRef &module) {
     host_.set_wait_cursor(false);
 }
 
+// The service is looked up under the workspace (the kernel has no locks of
+// its own and a scene may be drawing) and waited for outside it, since the
+// scene needs the workspace to draw its frames.
+void Engine::wait_for_scenes() {
+    if (!bound() || extensions_.empty()) return;
+    TmWaitSceneFn wait = nullptr;
+    {
+        Take take(services_, kTake);
+        if (take.result() != 0) return;
+        constexpr char kWaitScene[] = "gleWaitScene";
+        wait = reinterpret_cast<TmWaitSceneFn>(
+            kernel_.SearchKey(kWaitScene, int(sizeof kWaitScene - 1), TM_SERVICE_KEY_TYPE));
+    }
+    if (wait) wait();
+}
+
 void Engine::release_module(ModuleRef &module) {
     if (module.compiled() && services_.DeleteModule) services_.DeleteModule(module.number);
     module = ModuleRef{};

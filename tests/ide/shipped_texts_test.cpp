@@ -3,8 +3,11 @@
 // record show their reason.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "engine.h"
 #include "fake_host.h"
+#include "workspace_text.h"
 
 namespace {
 
@@ -44,14 +47,18 @@ protected:
     ide::Engine engine{host};
 };
 
-// The default workspace's libraries, in its order (the data library first).
+// The default workspace's libraries, as its "#LOAD" names them (the data
+// library first, the graphics library among them).
 class ShippedLibraryTexts : public ShippedTexts {
 protected:
     void SetUp() override {
         ShippedTexts::SetUp();
-        engine.load_extensions(
-            u"\"TmData32W.dll\" \"TmString32W.dll\" \"TmSystem32W.dll\" \"TmOpt32W.dll\"");
-        ASSERT_EQ(engine.extension_count(), 4u);
+        std::ifstream in(TAMRIX_IDE_TEXTS_DIR "/default.otm", std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), {});
+        std::optional<std::u16string> load = ide::parse_workspace(u16(text)).load;
+        ASSERT_TRUE(load);
+        engine.load_extensions(*load);
+        ASSERT_EQ(engine.extension_count(), 5u);
         EXPECT_TRUE(host.boxes().empty());
     }
 };
@@ -113,7 +120,10 @@ TEST_F(ShippedLibraryTexts, EveryLibraryFunctionHasHelp) {
         u"sys::ShellExecute", u"sys::tmfor", u"sys::CLOCKS_PER_SEC",
         // optimisation library and its algorithm constants
         u"opt::brent", u"opt::minimize", u"opt::fit", u"opt::NELDERMEAD", u"opt::SUBPLEX",
-        u"opt::BOBYQA", u"opt::COBYLA", u"opt::LBFGS"});
+        u"opt::BOBYQA", u"opt::COBYLA", u"opt::LBFGS",
+        // graphics library: the scene, a few drawing functions, the plots
+        u"gleWorkDrawScene", u"gleDrawScene", u"glBegin", u"gleSaveScene", u"fgMesh",
+        u"fgMesh3d", u"fgPlot", u"fgParaPlot", u"fgPlot3d", u"fgParaPlot3d"});
 }
 
 // The data library reports its message as the function name (code 1); the
@@ -140,6 +150,7 @@ TEST_F(ShippedLibraryTexts, LibraryRunErrorReportsShowTheirReason) {
         "opt::brent(\"nothing\", 1, 2)",
         "c(x)=cos(x); opt::brent(\"c\", 1, 1)",
         "f(x,y)=x+y; (:p)= p=new(real64_s, EndType, 1, 2), opt::minimize(\"f\", p, 99)",
+        "gleDrawScene(0)",
     });
 }
 
