@@ -26,6 +26,8 @@ public:
     void post(std::function<void()> job);
     bool busy() const;
     void wait_idle();
+    // Whether the caller is the worker's thread (a job of this worker).
+    bool on_worker_thread() const { return std::this_thread::get_id() == thread_.get_id(); }
 
 private:
     void loop();

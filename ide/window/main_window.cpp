@@ -72,6 +72,10 @@ MainWindow::~MainWindow() {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(10);
     }
+    // A library's thread may be waiting for this window while it holds the
+    // workspace (the graphics window showing a message): it is let go
+    // before the workspace is taken and the libraries are shut down.
+    abandon_waiting_threads();
     editor_.reset();
     if (engine_.bound()) engine_.unbind_engine();
 }

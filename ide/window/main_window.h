@@ -2,14 +2,17 @@
 // windows with the draggable border between them, and the dialogs.  It is
 // the editor logic's Host; the logic runs its compute commands on a worker
 // thread, and every Host call from another thread is carried over to the
-// window's thread (blocking, so the run sees the answer).
+// window's thread (blocking, so the run sees the answer; output of a
+// library's own thread, such as the graphics window's, is only posted).
 #pragma once
 
 #include <QMainWindow>
 #include <QPointer>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "editor.h"
 #include "engine.h"
@@ -115,9 +118,12 @@ private:
     void about();
     void compute_command(int id);
     // Runs `work` on the window's thread and returns its result, waiting
-    // when called from another thread.
+    // when called from another thread; a default result once the window no
+    // longer answers (it is being destroyed).
     template <typename Work>
     auto on_window_thread(Work work) -> decltype(work());
+    // Stops answering other threads: their waits return at once.
+    void abandon_waiting_threads();
 
     ide::Engine engine_{*this};
     ide::Settings &settings_;
@@ -137,6 +143,11 @@ private:
     QPointer<HelpDialog> help_dialog_;
     QPointer<MonitorDialog> monitor_dialog_;
     BoxHook box_hook_;
+    // Calls from other threads wait on this until their work ran on the
+    // window's thread or the window gave up answering.
+    std::mutex waits_mutex_;
+    std::condition_variable waits_done_;
+    bool abandoned_ = false;
     bool bars_shown_ = true;
     int code_limit_ = 30000;
     int output_limit_ = 30000;

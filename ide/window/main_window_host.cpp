@@ -2,7 +2,8 @@
 // thread and libraries from theirs: such calls are carried over to the
 // window's thread and waited for, so output keeps its order and a message
 // box answers the run that asked.  The window's thread never waits for a
-// run, so the wait cannot deadlock.
+// run; a library thread's output is not waited for (see append_output),
+// and the window stops answering before it shuts the libraries down.
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
@@ -19,6 +20,7 @@
 #include "main_window.h"
 #include "message_boxes.h"
 #include "monitor_dialog.h"
+#include "platform/message_box.h"
 
 namespace idewin {
 namespace {
@@ -43,24 +45,64 @@ std::u16string from_window_text(QString text) {
 
 }  // namespace
 
+// The work is posted to the window's event loop and the caller waits for
+// it, or until the window stops answering (it is being destroyed while a
+// library's thread still asks): then the result is a default one and the
+// posted work, should it still come up, does nothing.
 template <typename Work>
 auto MainWindow::on_window_thread(Work work) -> decltype(work()) {
     using Result = decltype(work());
     if (QThread::currentThread() == thread()) return work();
-    if constexpr (std::is_void_v<Result>) {
-        QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
-    } else {
-        Result result{};
-        QMetaObject::invokeMethod(
-            this, [&] { result = work(); }, Qt::BlockingQueuedConnection);
-        return result;
-    }
+    constexpr bool kVoid = std::is_void_v<Result>;
+    std::conditional_t<kVoid, bool, Result> result{};
+    bool done = false;
+    QMetaObject::invokeMethod(
+        this,
+        [&] {
+            {
+                std::lock_guard<std::mutex> lock(waits_mutex_);
+                if (abandoned_) return;  // the caller is gone
+            }
+            if constexpr (kVoid) {
+                work();
+            } else {
+                result = work();
+            }
+            std::lock_guard<std::mutex> lock(waits_mutex_);
+            done = true;
+            waits_done_.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock<std::mutex> lock(waits_mutex_);
+    waits_done_.wait(lock, [&] { return done || abandoned_; });
+    if constexpr (!kVoid) return done ? result : Result{};
+}
+
+void MainWindow::abandon_waiting_threads() {
+    std::lock_guard<std::mutex> lock(waits_mutex_);
+    abandoned_ = true;
+    waits_done_.notify_all();
 }
 
 // Past the output window's limit the text is not appended and the run is
 // asked whether to go on (the limit grows by 1000 characters either way).
+// A library's own thread (the graphics window reporting a run error of its
+// scene) writes while it holds the workspace, and this window's thread may
+// be waiting for the workspace just then: its text is posted, never waited
+// for, and always appended (there is no run of its own to interrupt).
 void MainWindow::append_output(std::u16string_view text) {
     QString converted = to_window_text(text);
+    if (QThread::currentThread() != thread() && !worker_.on_worker_thread()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, converted] {
+                QTextCursor end(output_->document());
+                end.movePosition(QTextCursor::End);
+                end.insertText(converted);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     bool appended = on_window_thread([&] {
         if (output_->document()->characterCount() - 1 + converted.size() > output_limit_)
             return false;
@@ -102,10 +144,12 @@ void MainWindow::select_code(int start, int end) {
 
 int MainWindow::message_box(std::u16string_view text, std::u16string_view caption, int style) {
     QString shown = to_window_text(text), title = to_qt(caption);
-    return on_window_thread([&] {
+    int answer = on_window_thread([&] {
         if (box_hook_) return box_hook_(shown, title, style);
         return show_message_box(this, shown, title, style);
     });
+    // No answer is 0: the window stopped answering.
+    return answer ? answer : platform::default_answer(style);
 }
 
 void MainWindow::set_wait_cursor(bool waiting) {

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <thread>
 
 #include "main_window.h"
 #include "platform/message_box.h"
@@ -28,14 +29,22 @@ bool arm_self_test(MainWindow &window) {
         return platform::default_answer(style);
     });
     QObject::connect(&window, &MainWindow::run_finished, &window, [&window, directory] {
-        // Let the window paint the result before taking its picture.
-        QTimer::singleShot(300, &window, [&window, directory] {
-            write_text(directory + "/output.txt", window.output_window()->toPlainText());
-            write_text(directory + "/selection.txt",
-                       window.code_window()->textCursor().selectedText());
-            window.grab().save(directory + "/window.png");
-            window.close();
-        });
+        // A scene the run started (the graphics library's start argument
+        // limits its frames) is waited for off this thread, which answers
+        // the scene's messages; then the window paints the result before
+        // its picture is taken.
+        std::thread([&window, directory] {
+            window.engine().wait_for_scenes();
+            QMetaObject::invokeMethod(&window, [&window, directory] {
+                QTimer::singleShot(300, &window, [&window, directory] {
+                    write_text(directory + "/output.txt", window.output_window()->toPlainText());
+                    write_text(directory + "/selection.txt",
+                               window.code_window()->textCursor().selectedText());
+                    window.grab().save(directory + "/window.png");
+                    window.close();
+                });
+            });
+        }).detach();
     });
     QTimer::singleShot(500, &window, [&window] { window.command(32); });
     return true;

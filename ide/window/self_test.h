@@ -1,6 +1,7 @@
 // A self-test run of the real program, for the smoke test and the README's
 // screenshots: with OPENTM_SELF_TEST=DIR in the environment the window
-// computes the code window once (F8), then writes DIR/output.txt (the
+// computes the code window once (F8), waits for a scene the run started
+// when its frames are limited, then writes DIR/output.txt (the
 // output window's text), DIR/selection.txt (the code window's selected
 // text) and DIR/window.png (a picture of the window), and closes itself.
 #pragma once

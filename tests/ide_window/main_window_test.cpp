@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <algorithm>
 #include <deque>
 
 #include "main_window.h"
@@ -105,6 +106,8 @@ private slots:
     void colouring_marks_comments_strings_and_keywords();
     void output_past_its_limit_asks_and_grows_the_limit();
     void workspace_whose_library_fails_keeps_the_window_usable();
+    void scene_asking_every_frame_keeps_the_editor_usable_and_ends_with_it();
+    void run_error_of_a_scene_is_reported_in_the_output_window();
 };
 
 void MainWindowTest::menus_have_their_ids_texts_and_shortcuts() {
@@ -377,6 +380,56 @@ void MainWindowTest::colouring_marks_comments_strings_and_keywords() {
     QCOMPARE(colour_at(2, 6), QColor(0, 0, 255));     // keyword
     QCOMPARE(colour_at(2, 15), QColor(255, 0, 255));  // string past its escaped quote
     QCOMPARE(colour_at(2, 17), QColor());             // the closing parenthesis
+}
+
+// The graphics library's window thread asks through a message box in every
+// frame while it holds the workspace.  The editor answers on its own thread
+// and still computes beside the scene; destroying the window lets a frame
+// that is waiting for an answer go, instead of waiting for the workspace
+// that frame holds.
+void MainWindowTest::scene_asking_every_frame_keeps_the_editor_usable_and_ends_with_it() {
+    Fixture f;
+    f.dir.write("ws.otm", "#PATH{" + f.dir.root() +
+                              "}\n#LOAD{\"TmData32W.dll\" \"OpenTmGl32W.dll:offscreen,size=80x60\"}\n");
+    f.start();
+    QVERIFY(f.boxes.empty());
+    // The run evaluates the scene formula once itself (it has no
+    // parameters), then starts the scene.
+    const char *scene = "s()= gleMessageBox(\"帧\", \"场景\"); gleWorkDrawScene(HFor(\"s\", 2))";
+    auto asked = [&f](const QString &text) {
+        return std::count_if(f.boxes.begin(), f.boxes.end(),
+                             [&](const Box &box) { return box.text == text; });
+    };
+    QCOMPARE(f.compute_by_key(scene), QString("\n1\n0"));
+    QTRY_VERIFY(asked("帧") >= 3);
+    // Computing again replaces the main module, and with it the scene's
+    // formula (the window shows no signal); the scene starts once more.
+    QCOMPARE(f.compute_by_key("6*7"), QString("\n42"));
+    QCOMPARE(f.compute_by_key(scene), QString("\n1\n0"));
+    f.boxes.clear();
+    QTRY_VERIFY(asked("帧") >= 2);
+    f.window.reset();
+    // The library says that it waits for its window thread.
+    QCOMPARE(asked("正在退出OpenTmGl!"), 1);
+}
+
+// The window thread reports its scene's run error through the host's
+// output while it holds the workspace; the text is posted to the output
+// window, after the run's own output.
+void MainWindowTest::run_error_of_a_scene_is_reported_in_the_output_window() {
+    Fixture f;
+    f.dir.write("ws.otm", "#PATH{" + f.dir.root() +
+                              "}\n#LOAD{\"TmData32W.dll\" \"OpenTmGl32W.dll:offscreen,size=80x60\"}\n");
+    idewin::MainWindow &w = f.start();
+    QCOMPARE(f.compute_by_key("s()= glBegin(99); gleWorkDrawScene(HFor(\"s\", 2))"),
+             QString("\n0\n0"));
+    QTRY_VERIFY(w.output_window()->toPlainText().contains("OpenTmGl发现运行错误！！！"));
+    QString report = w.output_window()->toPlainText();
+    QVERIFY2(report.startsWith("\n0\n0\nOpenTmGl发现运行错误！！！\n实数函数运行错误！函数名：glBegin，错误代码：2"),
+             qPrintable(report));
+    QVERIFY(f.boxes.empty());
+    // The error stays pending until the next run, which goes ahead.
+    QCOMPARE(f.compute_by_key("6*7"), QString("\n42"));
 }
 
 QTEST_MAIN(MainWindowTest)
