@@ -8,10 +8,13 @@
 # different frame counts, divided by the difference of the counts, so the
 # start-up (libraries, glyphs, context) drops out.  The time per evaluation
 # inside a plot is the frame time of a 200 x 200 plot that only samples
-# (FG_NODRAW, FG_NOMESH, FG_NOAXES) less that of an empty scene, over the 201 * 201
-# samples.  FG_NOMESH too: the grid lines are drawn unless it is given,
-# FG_NODRAW leaves out only the quads.  The best of three runs counts (wall clock; the renderer is
-# Mesa's software rasteriser on this machine).
+# (FG_NODRAW, FG_NOMESH, FG_NOAXES: the grid lines are drawn unless
+# FG_NOMESH is given) less that of an empty scene, over the 201 * 201
+# samples, in processor time (the plain loop measures its thread's
+# processor time too).  The best of three runs counts;
+# frames per second are by the wall clock (the renderer is Mesa's llvmpipe,
+# which draws on threads of its own, so its processor time can exceed the
+# wall clock's).
 #
 #   bench/plot.sh [BIN_DIRECTORY]   (default build-bench/bin: tamrix,
 #                                    tamrix_plot_eval_bench)
@@ -54,49 +57,55 @@ scene() = glClear();
 gleWorkDrawScene(HFor("scene", 2));
 PROGRAM
 
-# Milliseconds of the fastest of $runs runs of PROGRAM ending after FRAMES.
+# "WALL CPU": milliseconds of the fastest of $runs runs of PROGRAM ending
+# after FRAMES, by the wall clock and by processor time (user + system, all
+# threads), each the best of its own.
 best_ms() {
-    local program=$1 frames=$2 best=0 run start end ms
+    local program=$1 frames=$2 run times wall=0 cpu=0 w c
+    local TIMEFORMAT='%3R %3U %3S'
     for ((run = 0; run < runs; run++)); do
-        start=$(date +%s%N)
-        "$tamrix" --load TmData32W.dll \
+        times=$({ time "$tamrix" --load TmData32W.dll \
             --load "OpenTmGl32W.dll:offscreen,frames=$frames,size=640x480" \
-            "$work/$program.tm" >/dev/null
-        end=$(date +%s%N)
-        ms=$(((end - start) / 1000000))
-        if ((run == 0 || ms < best)); then best=$ms; fi
+            "$work/$program.tm" >/dev/null; } 2>&1)
+        read -r w c < <(awk '{ printf "%d %d\n", $1 * 1000, ($2 + $3) * 1000 }' <<<"$times")
+        if ((run == 0 || w < wall)); then wall=$w; fi
+        if ((run == 0 || c < cpu)); then cpu=$c; fi
     done
-    echo "$best"
+    echo "$wall $cpu"
 }
 
-# Milliseconds per frame between FEW and MANY frames.
+# "WALL CPU": milliseconds per frame between FEW and MANY frames.
 frame_ms() {
-    local program=$1 few=$2 many=$3 a b
-    a=$(best_ms "$program" "$few")
-    b=$(best_ms "$program" "$many")
-    awk -v a="$a" -v b="$b" -v n=$((many - few)) 'BEGIN {
-        d = (b - a) / n; if (d < 0.001) d = 0.001; printf "%.3f", d }'
+    local program=$1 few=$2 many=$3
+    awk -v a="$(best_ms "$program" "$few")" -v b="$(best_ms "$program" "$many")" \
+        -v n=$((many - few)) 'BEGIN {
+        split(a, x, " "); split(b, y, " ")
+        printf "%.3f %.3f", (y[1] - x[1]) / n, (y[2] - x[2]) / n }'
 }
 
-printf '%-44s %12s %10s\n' "case" "ms/frame" "frames/s"
+printf '%-40s %14s %10s %14s\n' "case" "wall ms/frame" "frames/s" "cpu ms/frame"
 row() {
-    awk -v name="$1" -v ms="$2" 'BEGIN {
-        if (ms < 0.01) printf "%-44s %12s %10s\n", name, "< 0.01", "-"
-        else printf "%-44s %12.2f %10.1f\n", name, ms, 1000 / ms }'
+    awk -v name="$1" -v t="$2" 'BEGIN {
+        split(t, v, " ")
+        fps = v[1] > 0.01 ? sprintf("%.1f", 1000 / v[1]) : "-"
+        printf "%-40s %14.2f %10s %14.2f\n", name, v[1], fps, v[2] }'
 }
 s50=$(frame_ms surface50 2 202)
 row "fgPlot3d surface 50 x 50, 640x480" "$s50"
 s200=$(frame_ms surface200 2 32)
 row "fgPlot3d surface 200 x 200, 640x480" "$s200"
-sampled=$(frame_ms sample200 2 202)
-row "sampling only 200 x 200 (nothing drawn)" "$sampled"
+sampled=$(frame_ms sample200 2 1002)
+row "sampling only, 200 x 200" "$sampled"
 empty=$(frame_ms empty 2 1002)
 row "empty scene" "$empty"
 
 echo
-in_plot=$(awk -v s="$sampled" -v e="$empty" 'BEGIN { printf "%.1f", (s - e) * 1e6 / (201 * 201) }')
+# Processor time: the plain loop counts its own thread's.
+in_plot=$(awk -v s="$sampled" -v e="$empty" 'BEGIN {
+    split(s, a, " "); split(e, b, " "); printf "%.1f", (a[2] - b[2]) * 1e6 / (201 * 201) }')
 loop=$("$plain" "wave(x,y)=sin(x)*cos(y)" 200 200 -3 3 -3 3)
-printf '%-44s %12s\n' "evaluation of wave(x, y)" "ns/eval"
-printf '%-44s %12s\n' "inside fgPlot3d (200 x 200 grid)" "$in_plot"
-printf '%-44s %12s\n' "plain RealCal loop (same grid)" "$loop"
-awk -v a="$in_plot" -v b="$loop" 'BEGIN { if (b <= 0) b = 1; printf "%-44s %12.2f\n", "ratio plot / loop", a / b }'
+printf '%-40s %14s\n' "evaluation of wave(x, y)" "ns/eval"
+printf '%-40s %14s\n' "inside fgPlot3d (200 x 200 grid)" "$in_plot"
+printf '%-40s %14s\n' "plain RealCal loop (same grid)" "$loop"
+awk -v a="$in_plot" -v b="$loop" 'BEGIN {
+    if (b <= 0) b = 1; printf "%-40s %14.2f\n", "ratio plot / loop", a / b }'
