@@ -29,6 +29,17 @@ int TM_CALL message_box_callback(const char16_t *text, const char16_t *caption, 
     if (!g_engine) return platform::default_answer(style);
     return g_engine->host().message_box(text ? text : u"", caption ? caption : u"", style);
 }
+
+// The editor's own uses of "UseTamrix" go through here, so that the host
+// hears of every wait for the workspace (see Host::waiting_for_workspace).
+TmUseTamrix g_module_use_tamrix = nullptr;
+int TM_CALL use_tamrix_telling_host(int request) {
+    if (request != kTake || !g_engine) return g_module_use_tamrix(request);
+    g_engine->host().waiting_for_workspace(true);
+    const int result = g_module_use_tamrix(request);
+    g_engine->host().waiting_for_workspace(false);
+    return result;
+}
 }
 
 template <typename Function>
@@ -89,7 +100,8 @@ void Engine::look_up_services() {
     auto service = [&](const char *name, int length) {
         return kernel_.SearchKey(name, length, TM_SERVICE_KEY_TYPE);
     };
-    services_.UseTamrix = reinterpret_cast<TmUseTamrix>(service("UseTamrix", 9));
+    g_module_use_tamrix = reinterpret_cast<TmUseTamrix>(service("UseTamrix", 9));
+    services_.UseTamrix = g_module_use_tamrix ? &use_tamrix_telling_host : nullptr;
     services_.ComModule = reinterpret_cast<TmComModule>(service("ComModule", 9));
     services_.ExeModule = reinterpret_cast<TmExeModule>(service("ExeModule", 9));
     services_.DeleteModule = reinterpret_cast<TmDeleteModule>(service("DeleteModule", 12));

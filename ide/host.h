@@ -50,6 +50,12 @@ public:
     virtual void show_monitor() {}
     virtual void close_monitor() {}
 
+    // The calling thread starts (true) or ends (false) waiting for the
+    // workspace.  A host that answers other threads' calls on one thread
+    // cannot answer them while that thread waits: a library thread that
+    // holds the workspace and asks it something would never get its answer.
+    virtual void waiting_for_workspace(bool waiting) { (void)waiting; }
+
     // The code window's text-modified flag.
     virtual bool code_modified() = 0;
     virtual void set_code_modified(bool modified) = 0;

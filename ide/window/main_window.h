@@ -82,6 +82,7 @@ public:
     void set_title(std::u16string_view title) override;
     void show_monitor() override;
     void close_monitor() override;
+    void waiting_for_workspace(bool waiting) override;
     bool code_modified() override;
     void set_code_modified(bool modified) override;
     void code_selection(int &start, int &end) override;
@@ -118,8 +119,8 @@ private:
     void about();
     void compute_command(int id);
     // Runs `work` on the window's thread and returns its result, waiting
-    // when called from another thread; a default result once the window no
-    // longer answers (it is being destroyed).
+    // when called from another thread; a default result when the window
+    // cannot answer a library's thread.
     template <typename Work>
     auto on_window_thread(Work work) -> decltype(work());
     // Stops answering other threads: their waits return at once.
@@ -144,10 +145,12 @@ private:
     QPointer<MonitorDialog> monitor_dialog_;
     BoxHook box_hook_;
     // Calls from other threads wait on this until their work ran on the
-    // window's thread or the window gave up answering.
+    // window's thread or the window cannot answer them (see
+    // on_window_thread).
     std::mutex waits_mutex_;
     std::condition_variable waits_done_;
     bool abandoned_ = false;
+    int window_waits_ = 0;  // this thread waits for the workspace
     bool bars_shown_ = true;
     int code_limit_ = 30000;
     int output_limit_ = 30000;

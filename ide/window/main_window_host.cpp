@@ -46,36 +46,59 @@ std::u16string from_window_text(QString text) {
 }  // namespace
 
 // The work is posted to the window's event loop and the caller waits for
-// it, or until the window stops answering (it is being destroyed while a
-// library's thread still asks): then the result is a default one and the
-// posted work, should it still come up, does nothing.
+// it.  A caller other than the run worker (a library's own thread, such as
+// the graphics window's) is let go with a default result when this thread
+// cannot answer: while it waits for the workspace, which that caller may be
+// holding, and once the window is being destroyed.  Its work then does not
+// run, should it still come up.  (The run worker is never let go: the
+// window keeps compute commands back while it runs, see RunWorker.)
 template <typename Work>
 auto MainWindow::on_window_thread(Work work) -> decltype(work()) {
     using Result = decltype(work());
     if (QThread::currentThread() == thread()) return work();
     constexpr bool kVoid = std::is_void_v<Result>;
-    std::conditional_t<kVoid, bool, Result> result{};
-    bool done = false;
-    QMetaObject::invokeMethod(
-        this,
-        [&] {
-            {
-                std::lock_guard<std::mutex> lock(waits_mutex_);
-                if (abandoned_) return;  // the caller is gone
-            }
-            if constexpr (kVoid) {
-                work();
-            } else {
-                result = work();
-            }
-            std::lock_guard<std::mutex> lock(waits_mutex_);
-            done = true;
-            waits_done_.notify_all();
-        },
-        Qt::QueuedConnection);
+    struct Call {
+        bool started = false, done = false, gone = false;
+        std::conditional_t<kVoid, bool, Result> result{};
+    };
+    auto call = std::make_shared<Call>();
+    const bool library_thread = !worker_.on_worker_thread();
+    auto unanswerable = [&] {
+        return !call->started && (abandoned_ || (library_thread && window_waits_ > 0));
+    };
     std::unique_lock<std::mutex> lock(waits_mutex_);
-    waits_done_.wait(lock, [&] { return done || abandoned_; });
-    if constexpr (!kVoid) return done ? result : Result{};
+    if (!unanswerable()) {
+        lock.unlock();
+        QMetaObject::invokeMethod(
+            this,
+            [this, call, &work] {
+                {
+                    std::lock_guard<std::mutex> guard(waits_mutex_);
+                    if (call->gone) return;  // the caller was let go
+                    call->started = true;
+                }
+                if constexpr (kVoid) {
+                    work();
+                } else {
+                    call->result = work();
+                }
+                std::lock_guard<std::mutex> guard(waits_mutex_);
+                call->done = true;
+                waits_done_.notify_all();
+            },
+            Qt::QueuedConnection);
+        lock.lock();
+        waits_done_.wait(lock, [&] { return call->done || unanswerable(); });
+    }
+    call->gone = !call->done;
+    if constexpr (!kVoid) return call->done ? call->result : Result{};
+}
+
+void MainWindow::waiting_for_workspace(bool waiting) {
+    if (QThread::currentThread() != thread()) return;
+    std::lock_guard<std::mutex> lock(waits_mutex_);
+    window_waits_ += waiting ? 1 : -1;
+    waits_done_.notify_all();
 }
 
 void MainWindow::abandon_waiting_threads() {

@@ -384,9 +384,9 @@ void MainWindowTest::colouring_marks_comments_strings_and_keywords() {
 
 // The graphics library's window thread asks through a message box in every
 // frame while it holds the workspace.  The editor answers on its own thread
-// and still computes beside the scene; destroying the window lets a frame
-// that is waiting for an answer go, instead of waiting for the workspace
-// that frame holds.
+// and still computes beside the scene; waiting for the workspace on its own
+// thread, and destroying the window, let a frame that is waiting for an
+// answer go, instead of waiting for the workspace that frame holds.
 void MainWindowTest::scene_asking_every_frame_keeps_the_editor_usable_and_ends_with_it() {
     Fixture f;
     f.dir.write("ws.otm", "#PATH{" + f.dir.root() +
@@ -408,6 +408,14 @@ void MainWindowTest::scene_asking_every_frame_keeps_the_editor_usable_and_ends_w
     QCOMPARE(f.compute_by_key(scene), QString("\n1\n0"));
     f.boxes.clear();
     QTRY_VERIFY(asked("帧") >= 2);
+    // This thread waits for the workspace (a help search) while a frame
+    // holds it and waits for an answer: the frame is let go unanswered.
+    for (int i = 0; i < 5; ++i) {
+        std::vector<std::u16string> names;
+        QVERIFY(f.window->engine().search_help(u"fgPlot3d", names));
+        QVERIFY(!names.empty());
+        QTRY_VERIFY(asked("帧") >= 3 + i);
+    }
     f.window.reset();
     // The library says that it waits for its window thread.
     QCOMPARE(asked("正在退出OpenTmGl!"), 1);
