@@ -13,10 +13,10 @@ RunWorker::~RunWorker() {
     thread_.join();
 }
 
-void RunWorker::post(std::function<void()> job) {
+void RunWorker::post(std::function<void()> job, std::function<void()> finished) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        jobs_.push_back(std::move(job));
+        jobs_.push_back(Job{std::move(job), std::move(finished)});
     }
     changed_.notify_all();
 }
@@ -36,14 +36,19 @@ void RunWorker::loop() {
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
         if (jobs_.empty()) return;  // stopping with nothing left
-        std::function<void()> job = std::move(jobs_.front());
+        Job job = std::move(jobs_.front());
         jobs_.pop_front();
         running_job_ = true;
         lock.unlock();
-        job();
+        job.run();
         lock.lock();
         running_job_ = false;
         changed_.notify_all();
+        if (job.finished) {
+            lock.unlock();
+            job.finished();
+            lock.lock();
+        }
     }
 }
 

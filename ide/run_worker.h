@@ -23,7 +23,10 @@ public:
     // Finishes the jobs already posted, then ends the thread.
     ~RunWorker();
 
-    void post(std::function<void()> job);
+    // `finished` runs on the worker's thread after the job, once busy() is
+    // already false: a window told of the end from there can start the next
+    // run at once instead of finding the worker still marked busy.
+    void post(std::function<void()> job, std::function<void()> finished = {});
     bool busy() const;
     void wait_idle();
     // Whether the caller is the worker's thread (a job of this worker).
@@ -34,7 +37,11 @@ private:
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::function<void()>> jobs_;
+    struct Job {
+        std::function<void()> run;
+        std::function<void()> finished;
+    };
+    std::deque<Job> jobs_;
     bool running_job_ = false;
     bool stopping_ = false;
     std::thread thread_;

@@ -37,8 +37,7 @@ bool MainWindow::idle_or_tell(const char16_t *busy_text) {
 
 bool MainWindow::post_run(std::function<void()> job) {
     if (!idle_or_tell(kRunning)) return false;
-    worker_.post([this, job = std::move(job)] {
-        job();
+    worker_.post(std::move(job), [this] {
         QMetaObject::invokeMethod(
             this, [this] { emit run_finished(); }, Qt::QueuedConnection);
     });

@@ -1,5 +1,6 @@
 // The engine bound for real: the kernel and the module library loaded by
 // name, driven through the recording host.
+#include <atomic>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -262,6 +263,21 @@ TEST(EngineMonitor, LongComputationBringsUpTheMonitorAndInterruptEndsIt) {
 }  // namespace
 
 namespace {
+
+TEST(RunWorkerTest, TheEndOfAJobIsToldOnlyOnceTheWorkerIsIdle) {
+    // The window starts the next run as soon as it hears of the end; a
+    // worker still marked busy then would refuse it.
+    ide::RunWorker worker;
+    std::atomic<int> busy_when_told{0}, told{0};
+    for (int i = 1; i <= 200; ++i) {
+        worker.post([] {}, [&] {
+            busy_when_told += worker.busy();
+            ++told;
+        });
+        while (told < i) std::this_thread::yield();
+    }
+    EXPECT_EQ(busy_when_told, 0);
+}
 
 TEST(RunWorkerTest, RunsOnItsOwnThreadAndTheMonitorStillInterrupts) {
     idetest::FakeHost host;
