@@ -83,7 +83,7 @@ int Prompt::run(const std::string &banner) {
         if (waits[0].revents & (POLLIN | POLLHUP | POLLERR)) rl_callback_read_char();
         if (waits[0].revents & POLLNVAL) break;
     }
-    rl_callback_handler_remove();
+    leave();
     interrupter_.set_idle_wake(-1);
     active_prompt = nullptr;
     ::close(wake[0]);
@@ -93,9 +93,8 @@ int Prompt::run(const std::string &banner) {
 }
 
 void Prompt::take_line(char *line) {
-    if (!line) {  // Ctrl-D or the end of input: leave on a fresh line
-        std::fputc('\n', rl_outstream);
-        done_ = true;
+    if (!line) {  // Ctrl-D or the end of input (readline ends the line itself)
+        leave();
         return;
     }
     std::string text(line);
@@ -125,7 +124,7 @@ void Prompt::take_line(char *line) {
 void Prompt::command(const PromptCommand &parsed) {
     switch (parsed.kind) {
     case PromptCommand::Kind::Quit:
-        done_ = true;
+        leave();
         break;
     case PromptCommand::Kind::Help:
         if (parsed.argument.empty()) {
@@ -153,6 +152,13 @@ void Prompt::run_entry(const std::u16string &typed, const EntryShape &shape) {
         print_diagnostic("tamrix: the entry was interrupted after the time limit");
     interrupter_.rearm();
     interrupter_.set_idle_wake(wake_fd_);
+}
+
+// Removing the line handler at once: readline would otherwise show the
+// prompt again when the handler returns.
+void Prompt::leave() {
+    if (!done_) rl_callback_handler_remove();
+    done_ = true;
 }
 
 // Ctrl-C while typing: the line and any unfinished entry are dropped and a

@@ -39,6 +39,7 @@ private:
     void command(const PromptCommand &command);
     void run_entry(const std::u16string &typed, const EntryShape &shape);
     void drop_line();
+    void leave();
     void remember(const std::string &line);
 
     const Engine &engine_;
