@@ -1,21 +1,16 @@
 // The interactive prompt's text handling: when an entry is complete, how it
 // is made public for later entries and how compiler positions map back to
-// the typed text, its commands, the history file's place, and the output
-// sink's reaction to a reader that went away.
+// the typed text, its commands and the history file's place.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <csignal>
 #include <iterator>
-#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "entry_rewrite.h"
 #include "entry_scan.h"
 #include "history_file.h"
-#include "output.h"
 #include "prompt_command.h"
 
 namespace {
@@ -78,14 +73,10 @@ TEST(PromptEntry, CompilerPositionsMapBackToTheTypedText) {
     cli::PreparedEntry entry =
         cli::prepare_entry(typed, cli::shape_of(typed), cli::DefaultType::Integer);
     ASSERT_EQ(entry.text, u"integer: ~1+2; ~2*-3");
-    auto at = [&](std::u16string_view piece) {
-        return cli::typed_position(entry, typed.size(), int(entry.text.find(piece)));
-    };
-    EXPECT_EQ(at(u"*-3"), 6);
-    EXPECT_EQ(at(u"~2"), 5);  // an inserted mark stands for what follows it
-    EXPECT_EQ(at(u"integer"), 0);
-    EXPECT_EQ(cli::typed_position(entry, typed.size(), -1), 0);
-    EXPECT_EQ(cli::typed_position(entry, typed.size(), 1000), int(typed.size()));
+    // An inserted mark stands for what follows it; out-of-range positions
+    // from the compiler are clamped.
+    for (auto [compiled, typed_at] : {std::pair{0, 0}, {9, 0}, {15, 5}, {18, 7}, {-1, 0}, {99, 9}})
+        EXPECT_EQ(cli::typed_position(entry, typed.size(), compiled), typed_at) << compiled;
 }
 
 TEST(PromptCommands, RecognisedOnlyWhereNoFormulaCouldBe) {
@@ -124,28 +115,6 @@ TEST(PromptHistory, FileFollowsTheStateDirectoryRules) {
     EXPECT_EQ(cli::history_file_path("relative", "/h"), "/h/.local/state/tamrix/history");
     EXPECT_EQ(cli::history_file_path(nullptr, nullptr), "");
     EXPECT_EQ(cli::history_file_path(nullptr, "relative"), "");
-}
-
-int failures_seen = 0;
-
-TEST(OutputSinkFailure, AReaderThatWentAwayStopsTheOutput) {
-    int ends[2];
-    ASSERT_EQ(pipe(ends), 0);
-    std::FILE *stream = fdopen(ends[1], "w");
-    ASSERT_NE(stream, nullptr);
-    close(ends[0]);
-    auto previous = std::signal(SIGPIPE, SIG_IGN);
-    cli::OutputSink sink(stream);
-    sink.on_failure([] { ++failures_seen; });
-    sink.write("1\n");
-    EXPECT_EQ(sink.failure(), 0);  // still in the buffer
-    sink.finish_line();
-    EXPECT_EQ(sink.failure(), EPIPE);
-    EXPECT_EQ(failures_seen, 1);
-    sink.write("2\n");  // not written, but the run is told again
-    EXPECT_EQ(failures_seen, 2);
-    std::fclose(stream);
-    std::signal(SIGPIPE, previous);
 }
 
 }  // namespace
