@@ -62,8 +62,8 @@ int Prompt::run(const std::string &banner) {
     // terminal on standard error instead of into the results.
     rl_outstream = ::isatty(STDOUT_FILENO) ? stdout : stderr;
 
-    out_.write(banner);
-    out_.finish_line();
+    std::fprintf(rl_outstream, "%s\n", banner.c_str());
+    std::fflush(rl_outstream);
     active_prompt = this;
     interrupter_.set_idle_wake(wake_fd_);
     rl_callback_handler_install(kPrompt, line_ready);
