@@ -26,6 +26,12 @@ HostState &host_state() {
     return state;
 }
 
+void stop_run_for_lost_output() {
+    const HostState &state = host_state();
+    if (!state.test_run_err || !state.set_run_err || state.test_run_err() != 0) return;
+    state.set_run_err(6, u"tamrix：输出无法写入，运行停止。", 0, 0, nullptr);
+}
+
 void print_diagnostic(const std::string &text) {
     if (OutputSink *out = host_state().out) out->finish_line();
     std::fflush(stdout);

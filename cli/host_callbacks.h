@@ -7,6 +7,7 @@
 #include <string>
 
 #include "output.h"
+#include "tamrix/tamrix.h"
 #include "tamrix/tamrix_ext.h"
 
 namespace cli {
@@ -20,9 +21,17 @@ struct HostState {
     // library prints one exactly when a run error was pending at the end of
     // a run (or when a program reports one itself with "err").
     bool run_error_reported = false;
+    // The kernel's run-error exports, for stopping a run from the host.
+    decltype(&::TestRunErr) test_run_err = nullptr;
+    decltype(&::SetRunErr) set_run_err = nullptr;
 };
 
 HostState &host_state();
+
+// Ends the running program once its output cannot be written: records run
+// error 6 unless one is pending, which every loop and nested call polls.
+// Repeated for each later result, as a program may clear the record itself.
+void stop_run_for_lost_output();
 
 // Writes a diagnostic to standard error after ending the current output line,
 // so the two streams interleave readably on a terminal.

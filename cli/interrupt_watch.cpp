@@ -50,6 +50,11 @@ Interrupter::~Interrupter() {
     thread_.join();
 }
 
+void Interrupter::rearm() {
+    cause_ = Cause::None;
+    interrupts_ = 0;
+}
+
 void Interrupter::record(Cause cause) {
     Cause none = Cause::None;
     cause_.compare_exchange_strong(none, cause);
@@ -60,20 +65,27 @@ void Interrupter::record(Cause cause) {
 void Interrupter::watch(double time_limit_seconds) {
     using Clock = std::chrono::steady_clock;
     const bool limited = time_limit_seconds > 0;
-    const Clock::time_point deadline =
-        limited ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                     std::chrono::duration<double>(time_limit_seconds))
-                : Clock::time_point::max();
+    const auto limit = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(limited ? time_limit_seconds : 0));
+    Clock::time_point deadline = limited ? Clock::now() + limit : Clock::time_point::max();
     const sigset_t set = interrupt_set();
-    int interrupts = 0;
     while (!done_) {
         // Wake at least every 100 ms: to notice the end, to repeat a
         // triggered interrupt, and to check the deadline.
         timespec wait{0, kRepeatNanoseconds};
         int signal = sigtimedwait(&set, nullptr, &wait);
         if (done_) break;
+        // Time spent waiting at the prompt does not count: each entry gets
+        // the whole limit.
+        if (limited && idle_wake_fd_ >= 0) deadline = Clock::now() + limit;
+        if (signal == SIGINT && idle_wake_fd_ >= 0) {
+            const char byte = 'i';
+            // A full pipe already holds a wake-up: the byte is not needed.
+            [[maybe_unused]] ssize_t written = ::write(idle_wake_fd_, &byte, 1);
+            continue;
+        }
         if (signal == SIGINT) {
-            if (++interrupts > 1) {
+            if (++interrupts_ > 1) {
                 std::fputs("\ntamrix: interrupted\n", stderr);
                 _exit(130);
             }

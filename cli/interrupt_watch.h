@@ -36,6 +36,15 @@ public:
 
     Cause cause() const { return cause_.load(); }
 
+    // For the interactive prompt.  While a wake descriptor is set (the
+    // prompt waits for input), Ctrl-C writes one byte to it instead of
+    // interrupting, so the prompt can drop the line being typed; -1 goes
+    // back to interrupting runs.
+    void set_idle_wake(int fd) { idle_wake_fd_ = fd; }
+    // Forgets a finished interrupt, so that the next entry runs again and a
+    // later Ctrl-C counts as the first one.
+    void rearm();
+
 private:
     void watch(double time_limit_seconds);
     void record(Cause cause);
@@ -43,6 +52,8 @@ private:
     decltype(&::SetRunErr) set_run_err_;
     std::atomic<Cause> cause_{Cause::None};
     std::atomic<bool> done_{false};
+    std::atomic<int> idle_wake_fd_{-1};
+    std::atomic<int> interrupts_{0};
     std::thread thread_;
 };
 

@@ -2,6 +2,8 @@
 // standard input.  A host of the kernel like any other: it loads the kernel
 // and the module library by name, publishes its keys, starts the module
 // library and the --load libraries, and shuts them down in reverse.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,12 +11,15 @@
 
 #include "engine.h"
 #include "extensions.h"
+#include "help_text.h"
 #include "host_callbacks.h"
 #include "host_functions.h"
 #include "interrupt_watch.h"
 #include "options.h"
+#include "output_setup.h"
 #include "platform/loader.h"
 #include "platform/text.h"
+#include "prompt.h"
 #include "session.h"
 #include "terminal_host.h"
 #include "workspace_run.h"
@@ -42,23 +47,6 @@ int print_version() {
     return cli::kExitOk;
 }
 
-// The help text filed for a function, on standard output.
-int print_help_for(const cli::Engine &engine, const std::string &name) {
-    const cli::ModuleServices &services = engine.services();
-    std::u16string text;
-    if (services.UseTamrix(2) == 0) {
-        text = ide::filed_text(engine.exports(), platform::from_utf8(name), ide::TextKind::Help);
-        services.UseTamrix(0);
-    }
-    if (text.empty()) {
-        std::fprintf(stderr, "tamrix: no help text for '%s'\n", name.c_str());
-        return cli::kExitNoInput;
-    }
-    std::string utf8 = cli::message_to_utf8(text.c_str());
-    std::printf("%s%s", utf8.c_str(), utf8.empty() || utf8.back() != '\n' ? "\n" : "");
-    return cli::kExitOk;
-}
-
 // The workspace's command N as a program file.
 bool resolve_command(const cli::WorkspaceRun &workspace, cli::SourceItem &source) {
     if (source.kind != cli::SourceItem::Kind::Command) return true;
@@ -81,6 +69,9 @@ int run_programs(const cli::Options &options) {
     }
     cli::OutputSink out(stdout);
     cli::host_state().out = &out;
+    cli::host_state().test_run_err = engine.kernel().TestRunErr;
+    cli::host_state().set_run_err = engine.kernel().SetRunErr;
+    out.on_failure(&cli::stop_run_for_lost_output);
     // The editor's script functions that make sense here, and the shipped
     // error and help texts.
     cli::TerminalHost host;
@@ -92,8 +83,9 @@ int run_programs(const cli::Options &options) {
         engine.services().UseTamrix(0);
     }
     int status = cli::kExitOk;
-    if (!options.help_for.empty()) status = print_help_for(engine, options.help_for);
-    else {
+    if (!options.help_for.empty()) {
+        status = cli::print_help_for(engine, options.help_for) ? cli::kExitOk : cli::kExitNoInput;
+    } else {
         // Outlives the modules: deleting one runs release passes that may loop.
         cli::Interrupter interrupter(engine.kernel().SetRunErr, options.time_limit_seconds);
         cli::ExtensionSet extensions(engine);
@@ -105,14 +97,19 @@ int run_programs(const cli::Options &options) {
             status = cli::kExitNoInput;
         if (status == cli::kExitOk && options.list_commands)
             std::fputs(workspace.command_list().c_str(), stdout);
+        if (status == cli::kExitOk && options.interactive) {
+            cli::Prompt prompt(engine, session, extensions, interrupter, out);
+            status = prompt.run("tamrix " TAMRIX_CLI_VERSION
+                                ": type formulas, :help for help, :quit or Ctrl-D to leave");
+        }
         for (cli::SourceItem source : options.sources) {
-            if (status != cli::kExitOk) break;
+            if (status != cli::kExitOk || options.interactive) break;
             if (!resolve_command(workspace, source)) {
                 status = cli::kExitUsage;
                 break;
             }
             status = session.run(source);
-            if (interrupter.cause() != cli::Interrupter::Cause::None) break;
+            if (interrupter.cause() != cli::Interrupter::Cause::None || out.failure()) break;
             if (status != cli::kExitOk) break;
         }
         // A scene window of the programs stays open until it is closed;
@@ -136,6 +133,9 @@ int run_programs(const cli::Options &options) {
         }
     }
     out.finish_line();
+    // Lost output outweighs what the run made of it (the run error it was
+    // stopped with, usually).
+    if (out.failure() != 0) status = cli::output_failure_status(out.failure());
     ide::unregister_host_functions(engine.exports(), functions);
     ide::set_script_context(nullptr);
     cli::host_state().out = nullptr;
@@ -148,6 +148,7 @@ int run_programs(const cli::Options &options) {
 int main(int argc, char **argv) {
     // Before any thread exists: Ctrl-C is then taken only by the interrupter.
     cli::block_interrupt_signal();
+    cli::prepare_standard_streams();
     std::vector<std::string> args(argv + 1, argv + argc);
     cli::ParsedOptions parsed = cli::parse_options(args);
     if (!parsed.ok) {
@@ -162,5 +163,6 @@ int main(int argc, char **argv) {
         return cli::kExitOk;
     }
     if (parsed.options.version) return print_version();
+    parsed.options.interactive = parsed.options.stdin_implied && isatty(STDIN_FILENO);
     return run_programs(parsed.options);
 }

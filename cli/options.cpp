@@ -29,17 +29,6 @@ bool parse_seconds(const std::string &text, double &seconds) {
     return true;
 }
 
-LoadItem parse_load(const std::string &text) {
-    LoadItem item;
-    size_t colon = text.find(':');
-    item.library = text.substr(0, colon);
-    if (colon != std::string::npos) {
-        item.argument = text.substr(colon + 1);
-        item.has_argument = true;
-    }
-    return item;
-}
-
 // Splits "--name=value" into name and value; other arguments stay whole.
 bool split_long_option(const std::string &arg, std::string &name, std::string &value) {
     if (arg.rfind("--", 0) != 0) return false;
@@ -66,6 +55,17 @@ ParsedOptions failure(std::string why) {
 }
 
 }  // namespace
+
+LoadItem parse_load_item(const std::string &text) {
+    LoadItem item;
+    size_t colon = text.find(':');
+    item.library = text.substr(0, colon);
+    if (colon != std::string::npos) {
+        item.argument = text.substr(colon + 1);
+        item.has_argument = true;
+    }
+    return item;
+}
 
 ParsedOptions parse_options(const std::vector<std::string> &args) {
     ParsedOptions parsed;
@@ -129,7 +129,7 @@ ParsedOptions parse_options(const std::vector<std::string> &args) {
         } else if (name == "-e" || name == "--eval") {
             options.sources.push_back({SourceItem::Kind::Text, value});
         } else if (name == "--load") {
-            LoadItem item = parse_load(value);
+            LoadItem item = parse_load_item(value);
             if (item.library.empty()) return failure("--load needs a library name");
             options.loads.push_back(item);
         } else if (name == "--workspace") {
@@ -169,8 +169,10 @@ ParsedOptions parse_options(const std::vector<std::string> &args) {
         return failure("-o, --size and --frames go with --plot");
     }
     // Listing commands or printing a help text needs no program.
-    if (options.sources.empty() && options.help_for.empty() && !options.list_commands)
+    if (options.sources.empty() && options.help_for.empty() && !options.list_commands) {
         options.sources.push_back({SourceItem::Kind::Stdin, ""});
+        options.stdin_implied = true;
+    }
     if (options.list_commands && options.workspace.empty())
         return failure("--list-commands needs --workspace");
     for (const SourceItem &source : options.sources)
@@ -209,6 +211,9 @@ std::string usage_text() {
            "  -V, --version        show the kernel's and this program's versions\n"
            "  -                    read a program from standard input\n"
            "\n"
+           "Without a program, on a terminal, tamrix shows a prompt where formulas\n"
+           "are typed and run one entry after another (:help there lists its commands).\n"
+           "\n"
            "Programs run in the order given and stay loaded until the end, so a later\n"
            "one may call the public (~) formulas of an earlier one; the first program\n"
            "that fails ends the run.  \"#USE# name\" compiles the file name, relative\n"
@@ -219,7 +224,9 @@ std::string usage_text() {
            "Exit status: 0 success; 64 bad usage; 65 compile error; 66 a program file\n"
            "cannot be read; 69 the kernel or module library cannot be started;\n"
            "70 run error (the run-error report was printed while the program ran, or\n"
-           "the time limit interrupted it); 130 interrupted by Ctrl-C.\n"
+           "the time limit interrupted it); 74 the output could not be written;\n"
+           "130 interrupted by Ctrl-C; 141 the reader of the output went away (a pipe\n"
+           "closed early, as in 'tamrix prog.tm | head -1'): the run stops there.\n"
            "\n"
            "The error and help texts in texts/ beside the program are loaded at start;\n"
            "run-error reports then show the reason of each error code.\n"

@@ -33,6 +33,12 @@ struct PlotOutput {
 
 struct Options {
     std::vector<SourceItem> sources;  // none given: one Stdin item
+    // No program was named: the Stdin item was put in by default (on a
+    // terminal the prompt takes its place).
+    bool stdin_implied = false;
+    // Set by the program, not an option: show the prompt instead of reading
+    // a program from standard input.
+    bool interactive = false;
     std::vector<LoadItem> loads;
     // Slots of each shared value stack; 0 leaves the stacks unsized, so that
     // nested calls fail until a program sizes them itself.
@@ -56,6 +62,9 @@ struct ParsedOptions {
 };
 
 ParsedOptions parse_options(const std::vector<std::string> &args);
+
+// "LIB[:ARG]": the first ':' separates the library from its argument.
+LoadItem parse_load_item(const std::string &text);
 
 std::string usage_text();
 

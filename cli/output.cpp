@@ -1,5 +1,7 @@
 #include "output.h"
 
+#include <cerrno>
+
 #include "output_forms.h"
 #include "platform/text.h"
 
@@ -22,18 +24,27 @@ std::string message_to_utf8(const char16_t *text) {
     return out;
 }
 
+void OutputSink::check(bool written) {
+    if (failure_ == 0 && (!written || std::ferror(stream_))) failure_ = errno != 0 ? errno : EIO;
+    if (failure_ != 0 && on_failure_) on_failure_();
+}
+
 void OutputSink::write(std::string_view text) {
+    if (failure_ != 0) return check(false);
     if (text.empty()) return;
     if (at_line_start_ && text.front() == '\n') text.remove_prefix(1);
     if (text.empty()) return;
-    std::fwrite(text.data(), 1, text.size(), stream_);
+    errno = 0;
+    check(std::fwrite(text.data(), 1, text.size(), stream_) == text.size());
     at_line_start_ = text.back() == '\n';
 }
 
 void OutputSink::finish_line() {
-    if (!at_line_start_) std::fputc('\n', stream_);
+    if (failure_ != 0) return;
+    errno = 0;
+    bool written = at_line_start_ || std::fputc('\n', stream_) != EOF;
     at_line_start_ = true;
-    std::fflush(stream_);
+    check(std::fflush(stream_) == 0 && written);
 }
 
 }  // namespace cli

@@ -72,8 +72,15 @@ int Session::compile(const Program &program, TmModuleNode *&list) {
     int result = services.ComModule(program.text.c_str(), &module_number, &list, &first, &last);
     loader_.end_program();
     services.UseTamrix(kRelease);
-    if (result != 0) {
+    if (result != 0 && program.entry) {
+        const size_t size = program.typed->size();
+        print_diagnostic(format_compile_error(program.name, *program.typed, result,
+                                              typed_position(*program.entry, size, first),
+                                              typed_position(*program.entry, size, last)));
+    } else if (result != 0) {
         print_diagnostic(format_compile_error(program.name, program.text, result, first, last));
+    }
+    if (result != 0) {
         list = nullptr;
         return kExitCompileError;
     }
@@ -102,6 +109,18 @@ int Session::run(const SourceItem &source) {
     if (status != kExitOk) return status;
     TmModuleNode *list = nullptr;
     status = compile(program, list);
+    if (status != kExitOk) return status;
+    return execute(list);
+}
+
+int Session::run_entry(const PreparedEntry &entry, const std::u16string &typed) {
+    Program program;
+    program.name = "<input>";
+    program.text = entry.text;
+    program.entry = &entry;
+    program.typed = &typed;
+    TmModuleNode *list = nullptr;
+    int status = compile(program, list);
     if (status != kExitOk) return status;
     return execute(list);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine.h"
+#include "entry_rewrite.h"
 #include "module_loader.h"
 #include "options.h"
 #include "output.h"
@@ -20,7 +21,9 @@ enum ExitStatus {
     kExitNoInput = 66,
     kExitUnavailable = 69,
     kExitRunError = 70,
-    kExitInterrupted = 130, // 128 + SIGINT, as a shell reports it
+    kExitIoError = 74,       // the output could not be written
+    kExitInterrupted = 130,  // 128 + SIGINT, as a shell reports it
+    kExitBrokenPipe = 141,   // 128 + SIGPIPE: the reader of the output went away
 };
 
 class Session {
@@ -33,6 +36,9 @@ public:
     // Compiles the program as one module and runs it; the module stays until
     // close().  Returns an exit status.
     int run(const SourceItem &source);
+    // Compiles and runs one entry typed at the prompt as a module of its
+    // own; a compile error is shown against the typed text.
+    int run_entry(const PreparedEntry &entry, const std::u16string &typed);
     ModuleLoader &loader() { return loader_; }
     // Deletes every module, last compiled first.
     void close();
@@ -43,6 +49,9 @@ private:
         std::string directory;
         std::string canonical;
         std::u16string text;
+        // For an entry typed at the prompt: where its characters were typed.
+        const PreparedEntry *entry = nullptr;
+        const std::u16string *typed = nullptr;
     };
     int read_program(const SourceItem &source, Program &program);
     int compile(const Program &program, TmModuleNode *&list);

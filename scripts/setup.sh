@@ -10,7 +10,8 @@ set -euo pipefail
 # minimises with, then what the graphics library builds on and its tests need
 # (Mesa GL/GLU/EGL, Xlib, FreeType, fontconfig, libpng, a CJK font, a virtual
 # X server, Pillow as an independent image reader), then Qt 6 Widgets for the
-# desktop editor.
+# desktop editor, then GNU readline for tamrix's interactive prompt and the
+# locales the tests run under (a comma-decimal one among them).
 PACKAGES=(
     build-essential
     g++
@@ -41,10 +42,40 @@ PACKAGES=(
     qt6-base-dev
     qt6-base-dev-tools
     fonts-wqy-microhei
+    libreadline-dev
+    locales
 )
 
 is_installed() {
     dpkg -s "$1" 2>/dev/null | grep -q '^Status: install ok installed$'
+}
+
+# The comma-decimal locale that numbers must not notice (scripts/test.sh runs
+# the program tests under it).
+TEST_LOCALE=de_DE.UTF-8
+
+has_test_locale() {
+    locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'
+}
+
+as_root() {
+    if [[ $(id -u) -eq 0 ]]; then
+        "$@"
+    elif command -v sudo >/dev/null; then
+        sudo "$@"
+    else
+        echo "setup: '$*' needs root; run this script as root" >&2
+        return 1
+    fi
+}
+
+generate_test_locale() {
+    has_test_locale && return 0
+    echo "setup: generating the locale $TEST_LOCALE"
+    as_root sed -i -E "s/^# *($TEST_LOCALE UTF-8)/\1/" /etc/locale.gen &&
+        { grep -qx "$TEST_LOCALE UTF-8" /etc/locale.gen ||
+              echo "$TEST_LOCALE UTF-8" | as_root tee -a /etc/locale.gen >/dev/null; } &&
+        as_root locale-gen
 }
 
 missing=()
@@ -53,7 +84,8 @@ for package in "${PACKAGES[@]}"; do
 done
 
 if ((${#missing[@]} == 0)); then
-    exit 0
+    generate_test_locale
+    exit
 fi
 
 echo "setup: installing ${missing[*]}"
@@ -68,3 +100,4 @@ fi
 
 "${as_root[@]}" apt-get update -q
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+generate_test_locale

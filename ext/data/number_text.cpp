@@ -40,9 +40,14 @@ bool integer_parts(std::u16string_view text, bool *negative, std::string *digits
 
 }  // namespace
 
+// As "%.*g" prints it, but always with a decimal point: printf follows
+// LC_NUMERIC, which a host such as the editor takes from the environment.
 std::u16string general_text(double value, int digits) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+    char buffer[128];
+    const int precision = digits < 0 ? 6 : digits == 0 ? 1 : digits;
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer - 1, value,
+                                   std::chars_format::general, precision);
+    *(ec == std::errc() ? end : buffer) = '\0';
     return widen_ascii(buffer);
 }
 

@@ -2,7 +2,9 @@
 // number parsers and the format-field grammar.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <string>
 #include <set>
 
 #include "ext/data/format_fields.h"
@@ -69,6 +71,18 @@ TEST(NumberText, IntegersSaturateAndStopAtTheFirstNonDigit) {
     EXPECT_EQ(parse_real(u"1e-999"), 0);
     EXPECT_EQ(general_text(0.5, 18), u"0.5");
     EXPECT_EQ(general_text(1e300, 3), u"1e+300");
+    EXPECT_EQ(general_text(2.0 / 3, 0), u"0.7");
+    EXPECT_EQ(general_text(-1e-300, 40).size(), 47u);
+}
+
+// The editor's toolkit takes LC_NUMERIC from the environment; the texts the
+// library makes must not follow it.
+TEST(NumberText, CommaDecimalLocaleChangesNothing) {
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE.UTF-8 locale here";
+    EXPECT_EQ(general_text(1.5, 18), u"1.5");
+    EXPECT_DOUBLE_EQ(parse_real(u"2.25"), 2.25);
+    std::setlocale(LC_ALL, previous.c_str());
 }
 
 TEST(FormatFields, GrammarOfAField) {
