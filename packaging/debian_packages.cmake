@@ -10,6 +10,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Formula compiler and evaluator")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
+# Debug information stays in the build; the packages carry stripped files.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENTS_ALL runtime dev)
 if(TARGET OpenTm32W)
   list(APPEND CPACK_COMPONENTS_ALL editor)

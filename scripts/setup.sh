@@ -10,7 +10,9 @@ set -euo pipefail
 # minimises with, then what the graphics library builds on and its tests need
 # (Mesa GL/GLU/EGL, Xlib, FreeType, fontconfig, libpng, a CJK font, a virtual
 # X server, Pillow as an independent image reader), then Qt 6 Widgets for the
-# desktop editor.
+# desktop editor, then what the Debian packages are built with (dpkg-shlibdeps
+# from dpkg-dev finds their dependencies; CPack recognises programs and
+# libraries with file).
 PACKAGES=(
     build-essential
     g++
@@ -41,6 +43,8 @@ PACKAGES=(
     qt6-base-dev
     qt6-base-dev-tools
     fonts-wqy-microhei
+    dpkg-dev
+    file
 )
 
 is_installed() {
