@@ -75,6 +75,19 @@ for file in $loaded; do
 done
 [[ $loaded == *libTamrix32W* && $loaded == *libTmData32W* ]] || fail "libraries loaded: $loaded"
 
+# The installed editor, where it was built: one computation through its
+# self-test hook on the toolkit's offscreen platform, with the run error's
+# reason from the installed texts.
+if [[ -x $prefix/bin/OpenTm32W ]]; then
+    mkdir -p "$scratch/editor/home" "$scratch/editor/out"
+    printf 'i: 6*7;\nwhich(0, 1)\n' >"$scratch/editor/program.tm"
+    (cd / && timeout 60 env -i HOME="$scratch/editor/home" QT_QPA_PLATFORM=offscreen \
+        OPENTM_SELF_TEST="$scratch/editor/out" "$prefix/bin/OpenTm32W" \
+        "$scratch/editor/program.tm" >/dev/null 2>&1) || fail "OpenTm32W exited with $?"
+    output=$(cat "$scratch/editor/out/output.txt" 2>/dev/null) || true
+    [[ $output == *'i: 42'* && $output == *'出错原因'* ]] || fail "OpenTm32W output: $output"
+fi
+
 # The embedding examples, once with find_package and once with pkg-config.
 embed_expected_cpp=$(cat "$here/embed_cpp.expected")
 embed_expected_c=$(cat "$here/embed_c.expected")
