@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian packages (tamrix, tamrix-editor, tamrix-dev) with CPack in
-# build-pkg/ (prefix /usr, no tests or benchmarks), then installs them into a
-# clean root and checks the installed tree there.
+# build-pkg/ (prefix /usr, no tests or benchmarks, no look into the build's
+# own lib/), then installs them into a clean root and checks the installed
+# tree there.
 #
 # The clean root is a scratch directory the packages are unpacked into with
 # `dpkg-deb -x`, the way dpkg lays them out, without touching this machine's
@@ -22,7 +23,7 @@ fi
 
 bash scripts/setup.sh
 cmake -S . -B build-pkg -G Ninja -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTAMRIX_BUILD_TESTS=OFF -DTAMRIX_BUILD_BENCH=OFF >/dev/null
+    -DTAMRIX_BUILD_TESTS=OFF -DTAMRIX_BUILD_BENCH=OFF -DTAMRIX_FIND_BUILD_LIBRARIES=OFF >/dev/null
 ninja -C build-pkg
 rm -rf build-pkg/packages
 (cd build-pkg && cpack -G DEB -B "$PWD/packages" >/dev/null)
