@@ -89,7 +89,7 @@ public:
     void code_out_of_memory();
     void code_limit_reached();
 
-    // Help (80): the program directory's "opentm.htm" through the shell's
+    // Help (80): "opentm.htm" (beside the program, or installed) through the shell's
     // "open" verb.
     bool open_help();
 

@@ -4,6 +4,7 @@
 
 #include "association.h"
 #include "editor.h"
+#include "platform/install_layout.h"
 #include "platform/text.h"
 #include "shell_open.h"
 
@@ -310,7 +311,7 @@ void Editor::clear_default_workspace() {
 }
 
 bool Editor::open_help() {
-    return shell_open(platform::to_utf8(program_directory() + u"opentm.htm"));
+    return shell_open(platform::data_directory_for("opentm.htm") + "/opentm.htm");
 }
 
 void Editor::remove_file_association() {

@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/install_layout.h"
+#include "platform/text.h"
 #include "text_blocks.h"
 #include "text_file.h"
 
@@ -260,7 +262,9 @@ void apply_shipped_texts(const ScriptContext &context, std::u16string_view direc
         apply_text_file(context, base + platform::from_utf8(name), TextKind::Help, true);
 }
 
-std::u16string shipped_texts_directory() { return program_directory() + u"texts/"; }
+std::u16string shipped_texts_directory() {
+    return platform::from_utf8(platform::data_directory_for("texts")) + u"/texts/";
+}
 
 std::u16string filed_text(const extproto::KernelExports &kernel, std::u16string_view name,
                           TextKind kind) {

@@ -68,7 +68,8 @@ bool apply_text_file(const ScriptContext &context, std::u16string_view path, Tex
 // directory, each kind in file-name order (one file per deliverable, so a
 // library's texts come with it).  The caller holds the workspace.
 void apply_shipped_texts(const ScriptContext &context, std::u16string_view directory);
-// Where they are: "texts/" beside the program.
+// Where they are: "texts/" beside the program (a build tree), else the
+// installed data directory.
 std::u16string shipped_texts_directory();
 
 // The text filed for a function name under a kind, or empty.  The caller

@@ -7,9 +7,7 @@
 #include <algorithm>
 #include <cctype>
 
-#ifndef TAMRIX_LIBRARY_DIR
-#define TAMRIX_LIBRARY_DIR ""
-#endif
+#include "install_layout.h"
 
 namespace platform {
 
@@ -42,24 +40,32 @@ LibraryHandle load_library(const std::string &name, std::string *error) {
     // better than the system loader's final "not found".
     std::string first_failure;
     if (file.find('/') == std::string::npos) {
-        std::string here = program_directory();
-        for (const std::string &dir : {here, here + "/../lib", std::string(TAMRIX_LIBRARY_DIR)}) {
-            if (dir.empty()) continue;
-            std::string path = dir + "/" + file;
-            if (access(path.c_str(), R_OK) != 0) continue;
-            if (void *h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
-            if (first_failure.empty()) {
-                const char *msg = dlerror();
-                first_failure = msg ? msg : "cannot load " + path;
+        for (const std::string &dir : library_directories()) {
+            for (const std::string &candidate : library_file_candidates(file)) {
+                std::string path = dir + "/" + candidate;
+                if (access(path.c_str(), R_OK) != 0) continue;
+                if (void *h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
+                if (first_failure.empty()) {
+                    const char *msg = dlerror();
+                    first_failure = msg ? msg : "cannot load " + path;
+                }
             }
         }
     }
+    // Last the system loader, which knows an installation under the usual
+    // prefixes by the versioned name alone.  Its message for the name as
+    // given is the one reported.
     void *h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!h && error) {
-        const char *msg = dlerror();
-        *error = !first_failure.empty() ? first_failure : msg ? msg : "cannot load " + file;
+    if (h) return h;
+    const char *msg = dlerror();
+    std::string system_failure = msg ? msg : "cannot load " + file;
+    if (file.find('/') == std::string::npos) {
+        for (const std::string &candidate : library_file_candidates(file))
+            if (candidate != file && (h = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)))
+                return h;
     }
-    return h;
+    if (error) *error = !first_failure.empty() ? first_failure : system_failure;
+    return nullptr;
 }
 
 void *find_symbol(LibraryHandle lib, const char *name) {

@@ -11,7 +11,9 @@ set -euo pipefail
 # (Mesa GL/GLU/EGL, Xlib, FreeType, fontconfig, libpng, a CJK font, a virtual
 # X server, Pillow as an independent image reader), then Qt 6 Widgets for the
 # desktop editor, then GNU readline for tamrix's interactive prompt and the
-# locales the tests run under (a comma-decimal one among them).
+# locales the tests run under (a comma-decimal one among them), then what the
+# Debian packages are built with (dpkg-shlibdeps from dpkg-dev finds their
+# dependencies; CPack recognises programs and libraries with file).
 PACKAGES=(
     build-essential
     g++
@@ -44,6 +46,8 @@ PACKAGES=(
     fonts-wqy-microhei
     libreadline-dev
     locales
+    dpkg-dev
+    file
 )
 
 is_installed() {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets up the machine, then builds and runs every test twice: a normal build
 # in build/ and a sanitizer build (AddressSanitizer with LeakSanitizer, and
-# UndefinedBehaviorSanitizer) in build-asan/; then runs every fuzz target for
+# UndefinedBehaviorSanitizer) in build-asan/; between the two it builds the
+# Debian packages and checks them installed into a clean root
+# (scripts/packages.sh, build-pkg/, one test); then runs every fuzz target for
 # a bounded time (scripts/fuzz.sh, build-fuzz/), each counting as one test.
 # Ends with one line "N passed, N failed" over all of it and exits non-zero
 # on any failure; a build that fails counts as one failed test.
@@ -100,6 +102,16 @@ build_and_test build
 if [[ -x build/bin/tamrix ]]; then
     echo "=== build: program tests under LC_ALL=de_DE.UTF-8"
     LC_ALL=de_DE.UTF-8 run_ctest build ctest-locale-output.log -R '^(script|example|tamrix)/'
+fi
+
+# The Debian packages, built in build-pkg/ and installed into a clean root;
+# one test.
+echo "=== packages: build, install into a clean root, check"
+if bash scripts/packages.sh; then
+    passed=$((passed + 1))
+else
+    echo "test: the package build or its clean-root check failed"
+    failed=$((failed + 1))
 fi
 
 if leak_checks_work; then

@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "platform/install_layout.h"
 #include "platform/loader.h"
 #include "platform/text.h"
 
@@ -36,6 +38,42 @@ TEST(Loader, ABrokenLibraryBesideTheProgramReportsWhyItFailed) {
     std::remove(path.c_str());
     EXPECT_NE(error.find("libTmBrokenForTest.so"), std::string::npos) << error;
     EXPECT_EQ(error.find("No such file"), std::string::npos) << error;
+}
+
+TEST(Loader, ProgramDirectoryComesFirstThenBuildAndInstalledLibraryDirectories) {
+    std::vector<std::string> dirs = platform::library_directories();
+    const std::string here = platform::program_directory();
+    ASSERT_GE(dirs.size(), 3u);
+    EXPECT_EQ(dirs[0], here);
+    EXPECT_EQ(dirs[1], here + "/../lib");
+    // The extension libraries' own subdirectory before the plain library directory.
+    EXPECT_EQ(dirs[2].substr(dirs[2].size() - 7), "/tamrix");
+}
+
+TEST(Loader, OnlyPlainSharedObjectNamesGainTheInterfaceVersion) {
+    std::vector<std::string> kernel = platform::library_file_candidates("libTamrix32W.so");
+    ASSERT_EQ(kernel.size(), 2u);
+    EXPECT_EQ(kernel[0], "libTamrix32W.so");
+    EXPECT_EQ(kernel[1].rfind("libTamrix32W.so.", 0), 0u) << kernel[1];
+    EXPECT_EQ(platform::library_file_candidates("libfoo.so.2"),
+              std::vector<std::string>{"libfoo.so.2"});
+    EXPECT_EQ(platform::library_file_candidates("so"), std::vector<std::string>{"so"});
+}
+
+// A runtime-only installation has the versioned file alone: it is tried (and
+// here, being no shared object, named in the error).
+TEST(Loader, TheVersionedFileIsTriedWhenThePlainNameIsMissing) {
+    const std::string path = platform::library_file_candidates(
+        platform::program_directory() + "/libTmVersionedForTest.so").back();
+    ASSERT_NE(path.substr(path.size() - 3), ".so");
+    FILE *f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("not a shared object", f);
+    std::fclose(f);
+    std::string error;
+    EXPECT_EQ(platform::load_library("TmVersionedForTest.dll", &error), nullptr);
+    std::remove(path.c_str());
+    EXPECT_NE(error.find(path), std::string::npos) << error;
 }
 
 TEST(Text, FilesDecodeByByteOrderMarkThenUtf8ThenGb18030) {
