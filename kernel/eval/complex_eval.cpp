@@ -70,8 +70,8 @@ TmComplex string_set(FormulaRecord *rec, int position, StringUnit unit, TmComple
 struct ComplexOps {
     using Slot = TmComplex;
     static constexpr int kType = kComplex;
-    static constexpr unsigned kHighest = kFirstBuiltin + complex_op::count_ - 1;
-    static constexpr unsigned kFirstBinary = kFirstBuiltin + complex_op::setc_;
+    static constexpr unsigned kHighest = kComplexShape.highest();
+    static constexpr unsigned kFirstBinary = kComplexShape.first_binary();
 
     static ValueStack<TmComplex> &stack() { return g_complex_stack; }
     static double key(const TmComplex &v) { return v.re; }

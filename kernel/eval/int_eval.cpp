@@ -61,8 +61,8 @@ int64_t string_set(FormulaRecord *rec, int position, StringUnit unit, int64_t i,
 struct IntOps {
     using Slot = int64_t;
     static constexpr int kType = kInteger;
-    static constexpr unsigned kHighest = kFirstBuiltin + int_op::count_ - 1;
-    static constexpr unsigned kFirstBinary = kFirstBuiltin + int_op::or_;
+    static constexpr unsigned kHighest = kIntShape.highest();
+    static constexpr unsigned kFirstBinary = kIntShape.first_binary();
 
     static ValueStack<int64_t> &stack() { return g_int_stack; }
     static int64_t key(int64_t v) { return v; }

@@ -111,21 +111,20 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
     auto cell = [&]() -> Slot & { return *static_cast<Slot *>(address_at(uint32_t(*op++))); };
     auto count = [&]() { return *op++; };
     auto skip = [&](int words) { op += words; };
-    // Jump operands: code, const[, slot], int, in this order in the stream.
-    auto jump = [&]() {
-        const int32_t to_code = op[0], to_const = op[1], to_int = op[2];
-        ip = code + to_code;
-        cp = data + to_const;
-        op = header + to_int;
+    // Jumps: the operand order of each layout is read_jump's (opcodes.h).
+    auto jump = [&](const JumpOperands &j) {
+        ip = code + j.code;
+        cp = data + j.konst;
+        op = header + j.word;
     };
     auto jump_with_slot = [&]() {
-        const int32_t to_code = op[0], to_const = op[1], to_slot = op[2], to_int = op[3];
-        ip = code + to_code;
-        cp = data + to_const;
-        sp = sb + to_slot;
-        op = header + to_int;
+        const JumpOperands j = read_jump<Operands::Goto>(op);
+        sp = sb + j.slot;
+        jump(j);
         reload();
     };
+    auto branch = [&]() { jump(read_jump<Operands::Branch>(op)); };
+    constexpr int kBranchWords = jump_words(Operands::Branch).words;
     auto keep_top_drop = [&](int32_t n) {
         sp -= n;
         *sp = top;
@@ -194,9 +193,9 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         case OpIfTest:
             if (!truth(top)) {
                 set_top(Ops::zero());
-                jump();
+                branch();
             } else {
-                skip(3);
+                skip(kBranchWords);
             }
             break;
         case OpIfEnd:
@@ -205,9 +204,9 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
             break;
         case OpWhileTest:
             if (!truth(top) || run_error_pending())
-                jump();
+                branch();
             else
-                skip(3);
+                skip(kBranchWords);
             break;
         case OpJump: jump_with_slot(); break;
         case OpBreak:
@@ -221,15 +220,15 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
                 jump_with_slot();
             break;
         case OpUntilTest: {
-            const int32_t slot = count();
+            const JumpOperands j = read_jump<Operands::Until>(op);
             if (!truth(top) && !run_error_pending()) {
-                sp = sb + slot;
+                sp = sb + j.slot;
                 reload();
-                jump();
+                jump(j);
             } else {
-                sp = sb + slot + 1;
+                sp = sb + j.slot + 1;
                 set_top(Ops::zero());
-                skip(3);
+                skip(jump_words(Operands::Until).words);
             }
             break;
         }
@@ -237,17 +236,15 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
             if (!truth(top)) {
                 ++sp; // stands for the value of the skipped branch
                 top = *sp;
-                jump();
+                branch();
             } else {
-                skip(3);
+                skip(kBranchWords);
             }
             break;
         case OpWhichEnd: {
-            keep_top_drop(op[2]);
-            const int32_t to_code = op[0], to_const = op[1], to_int = op[3];
-            ip = code + to_code;
-            cp = data + to_const;
-            op = header + to_int;
+            const JumpOperands j = read_jump<Operands::WhichEnd>(op);
+            keep_top_drop(j.n);
+            jump(j);
             break;
         }
         case OpWhichNone:
