@@ -11,7 +11,6 @@
 #include "../registry/registry.h"
 #include "../run_error.h"
 #include "int_math.h"
-#include "release_passes.h"
 #include "string_area.h"
 #include "tamrix/tamrix.h"
 #include "typed_loop.h"
@@ -21,7 +20,7 @@ namespace tmx {
 
 namespace {
 
-constexpr int kInteger = 1;
+constexpr int kInteger = kTypeInteger;
 
 [[gnu::cold, gnu::noinline]] void fail(FormulaRecord *rec, const char16_t *name) {
     record_run_error(kInteger, name, 0, kInteger, rec);
@@ -134,15 +133,7 @@ struct IntOps {
 static_assert(IntOps::kHighest == 63, "the integer built-ins end at byte 63");
 static_assert(IntOps::kFirstBinary == 55, "\"or\" is the first two-operand integer built-in");
 
-// Plugs the release pass of integer formulas into the registry at load time.
-[[maybe_unused]] const bool g_release_pass_plugged = [] {
-    set_release_evaluator(kInteger, release_pass_int);
-    return true;
-}();
-
 }  // namespace
-
-void release_pass_int(FormulaRecord *r) { IntCal(r, static_cast<int64_t *>(r->data)); }
 
 }  // namespace tmx
 

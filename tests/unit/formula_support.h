@@ -5,22 +5,33 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
+#include "kernel/record.h"
 #include "tamrix/tamrix.h"
 
 namespace tmx::test {
 
+// A compile call's outputs.  `handle` goes in as the module's lock function
+// (or null) and comes out as the formula's handle.
 struct Compiled {
     int status = -100;
     void *handle = nullptr;
     int params = -100;
     void *data = nullptr;
     int err_begin = -100, err_end = -100;
+
+    FormulaRecord *record() const { return static_cast<FormulaRecord *>(handle); }
+    double *reals() const { return static_cast<double *>(data); }
+    int64_t *ints() const { return static_cast<int64_t *>(data); }
+    TmComplex *complexes() const { return static_cast<TmComplex *>(data); }
 };
 
-inline Compiled compile(int type, const std::u16string &src, int module = 1) {
+// type 1 integer, 2 real, 3 complex.
+inline Compiled compile(int type, const std::u16string &src, int module = 1, void *lock = nullptr) {
     Compiled c;
+    c.handle = lock;
     const char16_t *s = src.c_str();
     void **h = &c.handle;
     switch (type) {
@@ -38,6 +49,8 @@ inline Compiled compile(int type, const std::u16string &src, int module = 1) {
     }
     return c;
 }
+
+inline std::u16string to_u16(const std::string &s) { return std::u16string(s.begin(), s.end()); }
 
 // The formula's value as a double: integers converted, complex values by
 // their real part.  The formula's own data array is the argument array.
@@ -70,20 +83,20 @@ inline double run(int type, const std::u16string &src) {
     return evaluate(type, c);
 }
 
+// The run-error record as GetRunErr reports it.
 struct RunError {
     int type = 0;
-    std::u16string name;
+    const char16_t *name = nullptr;
     int code = 0;
     int formula_type = 0;
     void *formula = nullptr;
+    std::u16string name_text() const { return name ? name : u"<none>"; }
 };
 
 // Reads and clears the run-error record.
 inline RunError take_run_error() {
     RunError e;
-    const char16_t *name = nullptr;
-    GetRunErr(&e.type, &name, &e.code, &e.formula_type, &e.formula);
-    if (name) e.name = name;
+    GetRunErr(&e.type, &e.name, &e.code, &e.formula_type, &e.formula);
     return e;
 }
 
