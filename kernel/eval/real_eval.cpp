@@ -104,11 +104,10 @@ double call_external(FormulaRecord *rec, uint32_t index, int32_t m, double *slot
 
 template <bool Trace, bool Nested> double real_cal(FormulaRecord *rec, double *args);
 
+// Without the trace a callee runs from its fast form when it has one.
 template <bool Trace> double call_real(FormulaRecord *callee, double *slot) {
-    if (callee->code[0] == kIdle) {
-        if (!Trace && callee->fast) return run_real_fast(callee->fast, slot);
-        return real_cal<Trace, false>(callee, slot);
-    }
+    if constexpr (!Trace) return enter_real(callee, slot, true);
+    if (callee->code[0] == kIdle) return real_cal<Trace, false>(callee, slot);
     // A running callee re-enters with its parameters left in our stack.
     g_real_stack.copy_args = 0;
     return real_cal<Trace, true>(callee, slot);
@@ -428,6 +427,14 @@ static_assert(kHighestReal == 74, "the real built-ins end at byte 74");
 
 }  // namespace
 
+double interpret_real_first(FormulaRecord *rec, double *args) {
+    return real_cal<false, false>(rec, args);
+}
+
+double interpret_real_nested(FormulaRecord *rec, double *args) {
+    return real_cal<false, true>(rec, args);
+}
+
 }  // namespace tmx
 
 extern "C" TM_API double TM_CALL RealCal(void *hFor, double *args) {
@@ -436,12 +443,12 @@ extern "C" TM_API double TM_CALL RealCal(void *hFor, double *args) {
         tmx::record_run_error(tmx::kReal, u"RealCal", 0, tmx::kReal, nullptr);
         return 0.0;
     }
-    const bool nested = rec->code[0] != tmx::kIdle;
-    if (rec->fast && !nested && !tmx::g_trace_enabled) [[likely]]
-        return tmx::run_real_fast(rec->fast, args ? args : static_cast<double *>(rec->data));
-    if (tmx::g_trace_enabled) [[unlikely]]
+    tmx::prepare_native_stack_floor();
+    if (tmx::g_trace_enabled) [[unlikely]] {
+        const bool nested = rec->code[0] != tmx::kIdle;
         return nested ? tmx::real_cal<true, true>(rec, args) : tmx::real_cal<true, false>(rec, args);
-    if (nested) [[unlikely]]
-        return tmx::real_cal<false, true>(rec, args);
-    return tmx::real_cal<false, false>(rec, args);
+    }
+    // A host (or an external function re-entering a running formula) passes
+    // arguments it keeps using: a nested activation copies them.
+    return tmx::enter_real(rec, args, false);
 }
