@@ -56,16 +56,9 @@ int unary_position(uint8_t byte) {
 
 bool is_call(uint8_t byte) { return byte >= OpCallInt && byte <= OpCallExternal; }
 
-// Header index of the code operand of a jump instruction at operand position
-// `op`, or -1 for instructions that do not jump.
-int jump_code_word(uint8_t byte) {
-    switch (byte) {
-    case OpIfTest: case OpWhileTest: case OpJump: case OpBreak: case OpContinue:
-    case OpWhichTest: case OpWhichEnd: return 0;
-    case OpUntilTest: return 1;
-    default: return -1;
-    }
-}
+// Position of the code operand among a jump instruction's operand words (the
+// opcode table's layout), or -1 for instructions that do not jump.
+int jump_code_word(uint8_t byte) { return jump_words(kOpcodes[byte].layout).code; }
 
 // An operand of a push, store or increment, not emitted yet.
 struct Operand {
@@ -113,8 +106,8 @@ class Translator {
             return true;
         }
         if (byte < kFirstBuiltin) {
-            if (!words_left(op, kOperandWords[byte])) return false;
-            op += kOperandWords[byte];
+            if (!words_left(op, operand_words(byte))) return false;
+            op += operand_words(byte);
         }
         if (is_call(byte)) {
             for (;;) {
@@ -134,7 +127,7 @@ class Translator {
             const uint8_t byte = rec_->code[ip++];
             const int word = byte < kFirstBuiltin ? jump_code_word(byte) : -1;
             if (word >= 0) {
-                if (!words_left(op, kOperandWords[byte])) return false;
+                if (!words_left(op, operand_words(byte))) return false;
                 const int32_t to = h_[op + word];
                 if (to < h_[kCodeStart] || to >= code_end()) return false;
                 at_[to].target = true;
@@ -214,9 +207,9 @@ class Translator {
             return true;
         }
         if (byte >= kFirstBuiltin) return string_access(byte, reachable);
-        if (!words_left(op, kOperandWords[byte])) return false;
+        if (!words_left(op, operand_words(byte))) return false;
         const int32_t *w = h + op;
-        op += kOperandWords[byte];
+        op += operand_words(byte);
         switch (byte) {
         case OpReturn:
             if (depth_ < 1) return false; // an empty stack's result: the interpreter's

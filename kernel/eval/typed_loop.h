@@ -1,11 +1,12 @@
-// The dispatch loop of the integer and complex evaluators.
+// The dispatch loop of the three evaluators' byte-code interpreters.
 //
-// Both execute the shared instructions 0-44 alike; they differ only in what
-// a value is and in their built-ins.  The loop below is written once over an
-// `Ops` class that supplies those differences (int_eval.cpp, complex_eval.cpp):
+// All three execute the shared instructions 0-44 alike; they differ only in
+// what a value is and in their built-ins.  The loop below is written once
+// over an `Ops` traits class that supplies those differences (int_eval.cpp,
+// real_eval.cpp, complex_eval.cpp):
 //
-//   using Slot;                          int64_t or TmComplex
-//   kType                                1 or 3: run-error and call-context type
+//   using Slot;                          int64_t, double or TmComplex
+//   kType                                1, 2 or 3: run-error and call-context type
 //   kHighest, kFirstBinary               highest built-in byte; first built-in
 //                                        that takes two operands
 //   stack()                              the type's shared value stack
@@ -16,12 +17,19 @@
 //   div(rec, a, b), rem_or_pow(rec, a, b)   OpDiv and OpPow
 //   unary(rec, byte, t), binary(rec, byte, a, b)   built-in instructions
 //   call_external(rec, fn, m, slot)      an external function of the type
+//   enter_own(callee, slot)              optional: how a formula of the same
+//                                        type is called when the trace is off
+//                                        (reals: through their fast form)
 //
-// The structure follows the real evaluator: raw stream pointers, the top of
-// the evaluation stack cached in a local and written through (invariant:
-// top == *sp whenever sp >= sb), one instantiation per kind of activation
-// and per trace setting.  Built-ins take a second switch (in Ops); the shared
-// instructions, which dominate, take one.
+// Raw stream pointers, the top of the evaluation stack cached in a local and
+// written through (invariant: top == *sp whenever sp >= sb), one
+// instantiation per kind of activation and per trace setting.  Built-ins take
+// a second switch (in Ops); the shared instructions, which dominate, take
+// one.
+//
+// Run errors never stop straight-line code: an instruction that fails records
+// its error (the record keeps the first) and leaves a neutral value; only
+// loop tests and OpContinue look at pending errors.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +52,8 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args);
 // with its parameters left in the caller's stack (the in-place path).
 template <class Ops, bool Trace>
 typename Ops::Slot call_own_type(FormulaRecord *callee, typename Ops::Slot *slot) {
+    if constexpr (!Trace && requires { Ops::enter_own(callee, slot); })
+        return Ops::enter_own(callee, slot);
     if (callee->code[0] == kIdle) return run_typed<Ops, Trace, false>(callee, slot);
     Ops::stack().copy_args = 0;
     return run_typed<Ops, Trace, true>(callee, slot);
@@ -56,6 +66,14 @@ typename Ops::Slot call_int(FormulaRecord *callee, typename Ops::Slot *slot) {
         return call_own_type<Ops, Trace>(callee, slot);
     else
         return call_int_formula(callee, slot);
+}
+
+template <class Ops, bool Trace>
+typename Ops::Slot call_real(FormulaRecord *callee, typename Ops::Slot *slot) {
+    if constexpr (Ops::kType == 2)
+        return call_own_type<Ops, Trace>(callee, slot);
+    else
+        return call_real_formula(callee, slot);
 }
 
 template <class Ops, bool Trace>
@@ -184,7 +202,7 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         case OpStoreCommon: cell() = top; break;
 
         case OpCallInt: TM_CALL_CASE((call_int<Ops, Trace>(formula_at(op[0]), slot)))
-        case OpCallReal: TM_CALL_CASE(call_real_formula(formula_at(op[0]), slot))
+        case OpCallReal: TM_CALL_CASE((call_real<Ops, Trace>(formula_at(op[0]), slot)))
         case OpCallComplex: TM_CALL_CASE((call_complex<Ops, Trace>(formula_at(op[0]), slot)))
         case OpCallExternal:
             TM_CALL_CASE(Ops::call_external(rec, address_at(uint32_t(op[0])), op[1], slot))
@@ -247,7 +265,7 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
             jump(j);
             break;
         }
-        case OpWhichNone:
+        case OpWhichNone: // recorded only when no error is pending
             record_run_error(Ops::kType, u"which", 0, Ops::kType, rec);
             sp -= count();
             reload();
