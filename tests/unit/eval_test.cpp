@@ -710,28 +710,6 @@ TEST_F(Eval, ReentryWithoutAStackOverflowsAtOnce) {
     EXPECT_EQ(e.name_text(), u"StackOverFlow");
 }
 
-TEST_F(Eval, StackOverflowYieldsZeroAtTheFailingDepthOnly) {
-    // Each nested sum() frame takes 10 slots: with a limit of 30 the nested
-    // activations for 9 and 8 fit, the one for 7 does not.
-    set_real_stack(30);
-    RecordBuilder rb(1, 0, 0, u"sum");
-    RecordPtr sum = summation(rb);
-    double n = 10;
-    EXPECT_EQ(RealCal(sum.get(), &n), 10 + 9 + 8);
-    RunError e = take_error();
-    EXPECT_EQ(e.type, 2);
-    EXPECT_EQ(e.name_text(), u"StackOverFlow");
-    EXPECT_EQ(e.code, 0);
-    EXPECT_EQ(e.formula_type, 2);
-    EXPECT_EQ(e.formula, sum.get());
-    EXPECT_EQ(g_real_stack.top, 1);
-    EXPECT_EQ(sum->code[0], kIdle);
-    // Nothing is left behind: the same call succeeds once the stack is large.
-    set_real_stack(1000);
-    EXPECT_EQ(RealCal(sum.get(), &n), 55);
-    EXPECT_EQ(TestRunErr(), 0);
-}
-
 // A recursion that the shared stack allows but the native stack could not
 // survive.  Returns the result; the error is left pending.
 double deep_sum(double depth) {

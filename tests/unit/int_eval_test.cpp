@@ -446,27 +446,6 @@ RecordPtr int_summation(IntBuilder &rb) {
     return rb.build(8);
 }
 
-TEST_F(IntEval, StackOverflowYieldsZeroAtTheFailingDepthOnly) {
-    // Each nested frame takes 10 slots: a limit of 30 fits two of them.
-    set_int_stack(30);
-    IntBuilder rb(1, 0, 0, u"sum");
-    RecordPtr sum = int_summation(rb);
-    int64_t n = 10;
-    EXPECT_EQ(IntCal(sum.get(), &n), 10 + 9 + 8);
-    RunError e = take_run_error();
-    EXPECT_EQ(e.type, 1);
-    EXPECT_EQ(e.name_text(), u"StackOverFlow");
-    EXPECT_EQ(e.code, 0);
-    EXPECT_EQ(e.formula_type, 1);
-    EXPECT_EQ(e.formula, sum.get());
-    EXPECT_EQ(g_int_stack.top, 1);
-    EXPECT_EQ(sum->code[0], kIdle);
-
-    value_stacks_release(); // no stack at all: the first nested call fails
-    EXPECT_EQ(IntCal(sum.get(), &n), 10);
-    EXPECT_EQ(take_run_error().name_text(), u"StackOverFlow");
-}
-
 TEST_F(IntEval, NativeStackGuardStopsADeepRecursion) {
     set_int_stack(20'000'000); // room for far more levels than the native stack allows
     IntBuilder rb(1, 0, 0, u"sum");

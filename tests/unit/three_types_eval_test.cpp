@@ -10,6 +10,7 @@
 
 #include "formula_support.h"
 #include "kernel/address_table.h"
+#include "kernel/eval/value_stacks.h"
 #include "kernel/opcodes.h"
 #include "kernel/record.h"
 #include "record_builder.h"
@@ -27,6 +28,9 @@ template <> struct NumberKind<int64_t> {
     static constexpr const char16_t *kExport = u"IntCal";
     static int64_t of(double v) { return int64_t(v); }
     static int64_t eval(void *f, int64_t *args) { return IntCal(f, args); }
+    static constexpr uint8_t kCallOwn = OpCallInt;
+    static void set_stack(int limit) { set_int_stack(limit); }
+    static ValueStack<int64_t> &stack() { return g_int_stack; }
     // Bytes past the built-ins that end an activation with zero.
     static std::vector<int> bad_bytes() { return {64, 74, 200, 255}; }
 };
@@ -36,6 +40,9 @@ template <> struct NumberKind<double> {
     static constexpr const char16_t *kExport = u"RealCal";
     static double of(double v) { return v; }
     static double eval(void *f, double *args) { return RealCal(f, args); }
+    static constexpr uint8_t kCallOwn = OpCallReal;
+    static void set_stack(int limit) { set_real_stack_limit(limit); }
+    static ValueStack<double> &stack() { return g_real_stack; }
     static std::vector<int> bad_bytes() { return {75, 128, 255}; }
 };
 
@@ -44,6 +51,9 @@ template <> struct NumberKind<TmComplex> {
     static constexpr const char16_t *kExport = u"ComplexCal";
     static TmComplex of(double v) { return {v, 0}; }
     static TmComplex eval(void *f, TmComplex *args) { return ComplexCal(f, args); }
+    static constexpr uint8_t kCallOwn = OpCallComplex;
+    static void set_stack(int limit) { set_complex_stack(limit); }
+    static ValueStack<TmComplex> &stack() { return g_complex_stack; }
     static std::vector<int> bad_bytes() { return {66, 74, 255}; }
 };
 
@@ -56,6 +66,17 @@ template <class Slot> class EveryType : public TypedEval {
     using Kind = NumberKind<Slot>;
     using Builder = TypedBuilder<Slot>;
     static Slot zero() { return Kind::of(0); }
+
+    // sum(n) = which(n <= 0, 0, n + sum(n - 1)), calling itself in place.
+    static RecordPtr summation(Builder &rb) {
+        Label other = rb.label(), end = rb.label();
+        rb.push_var(0).push_const(Kind::of(0)).op(OpLe).test(OpWhichTest, other);
+        rb.push_const(Kind::of(0)).which_end(end, 1);
+        rb.bind(other).push_var(0).push_var(0).push_const(Kind::of(1)).op(OpSub);
+        rb.call(Kind::kCallOwn, rb.index(), 0).op(OpAdd).op(OpWhichDefault, 2);
+        rb.bind(end).ret();
+        return rb.build(8);
+    }
 };
 
 using NumberTypes = ::testing::Types<int64_t, double, TmComplex>;
@@ -99,6 +120,33 @@ TYPED_TEST(EveryType, InvalidatedFormulaFailsWithoutRunning) {
         EXPECT_EQ(take_run_error().type, 3);
         address_release(cell);
     }
+}
+
+TYPED_TEST(EveryType, StackOverflowYieldsZeroAtTheFailingDepthOnly) {
+    using Kind = typename TestFixture::Kind;
+    // Each nested sum() frame takes 10 slots: with a limit of 30 the nested
+    // activations for 9 and 8 fit, the one for 7 does not.
+    Kind::set_stack(30);
+    typename TestFixture::Builder rb(1, 0, 0, u"sum");
+    RecordPtr sum = TestFixture::summation(rb);
+    TypeParam n = Kind::of(10);
+    EXPECT_TRUE(same_bits(Kind::eval(sum.get(), &n), Kind::of(10 + 9 + 8)));
+    RunError e = take_run_error();
+    EXPECT_EQ(e.type, Kind::kType);
+    EXPECT_EQ(e.name_text(), u"StackOverFlow");
+    EXPECT_EQ(e.code, 0);
+    EXPECT_EQ(e.formula_type, Kind::kType);
+    EXPECT_EQ(e.formula, sum.get());
+    EXPECT_EQ(Kind::stack().top, 1);
+    EXPECT_EQ(sum->code[0], kIdle);
+    // Nothing is left behind: the same call succeeds once the stack is large.
+    Kind::set_stack(1000);
+    EXPECT_TRUE(same_bits(Kind::eval(sum.get(), &n), Kind::of(55)));
+    EXPECT_EQ(TestRunErr(), 0);
+
+    value_stacks_release(); // no stack at all: the first nested call fails
+    EXPECT_TRUE(same_bits(Kind::eval(sum.get(), &n), Kind::of(10)));
+    EXPECT_EQ(take_run_error().name_text(), u"StackOverFlow");
 }
 
 TYPED_TEST(EveryType, NullHandleIsRefused) {
