@@ -161,13 +161,11 @@ extern "C" TM_API double TM_CALL RealCal(void *hFor, double *args) {
         tmx::record_run_error(tmx::kTypeReal, u"RealCal", 0, tmx::kTypeReal, nullptr);
         return 0.0;
     }
-    tmx::prepare_native_stack_floor();
     if (tmx::g_trace_enabled) [[unlikely]] {
+        tmx::prepare_native_stack_floor();
         const bool nested = rec->code[0] != tmx::kIdle;
         return nested ? tmx::run_typed<tmx::RealOps, true, true>(rec, args)
                       : tmx::run_typed<tmx::RealOps, true, false>(rec, args);
     }
-    // A host (or an external function re-entering a running formula) passes
-    // arguments it keeps using: a nested activation copies them.
-    return tmx::enter_real(rec, args, false);
+    return tmx::enter_real_from_host(rec, args);
 }
