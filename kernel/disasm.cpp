@@ -107,15 +107,17 @@ struct Walker {
         appendf(out, "%5d %5d %5d  %-16s ", c.code, c.op, c.cst, opcode_name(type, op));
         ++c.code;
         if (op >= kFirstBuiltin) return true;
-        const int words = kOperandWords[op];
+        const Operands layout = kOpcodes[op].layout;
+        const int words = jump_words(layout).words;
         if (!has_words(c, words)) {
             out += " <operands missing>";
             return false;
         }
         const int32_t *w = r->header + c.op;
         c.op += words;
-        switch (op) {
-        case OpPushConst:
+        switch (layout) {
+        case Operands::None: return true;
+        case Operands::Constant:
             if (c.cst < 0 || c.cst >= data_length) {
                 out += " <constant missing>";
                 return false;
@@ -123,36 +125,27 @@ struct Walker {
             slot_value(out, static_cast<const char *>(r->data) + size_t(c.cst) * slot_size(type));
             ++c.cst;
             return true;
-        case OpPushVar: case OpStoreVar:
-        case OpPreIncVar: case OpPreDecVar: case OpPostIncVar: case OpPostDecVar:
-            variable(out, w[0]);
-            return true;
-        case OpPushCommon: case OpStoreCommon:
-        case OpPreIncCommon: case OpPreDecCommon: case OpPostIncCommon: case OpPostDecCommon:
-            appendf(out, "cell #%d", w[0]);
-            return true;
-        case OpCallInt: case OpCallReal: case OpCallComplex: case OpCallExternal:
+        case Operands::Var: variable(out, w[0]); return true;
+        case Operands::Cell: appendf(out, "cell #%d", w[0]); return true;
+        case Operands::Call:
             callee(out, op, w[0]);
             appendf(out, ", m=%d", w[1]);
             return write_back_list(c, out);
-        case OpDropKeep: case OpIfEnd: case OpWhichNone: case OpWhichDefault:
-            appendf(out, "n=%d", w[0]);
-            return true;
-        case OpIfTest: case OpWhileTest: case OpWhichTest:
-            appendf(out, "-> code %d, const %d, int %d", w[0], w[1], w[2]);
-            return true;
-        case OpJump: case OpBreak: case OpContinue:
-            appendf(out, "-> code %d, const %d, int %d, slot %d", w[0], w[1], w[3], w[2]);
-            return true;
-        case OpUntilTest:
-            appendf(out, "-> code %d, const %d, int %d, slot %d", w[1], w[2], w[3], w[0]);
-            return true;
-        case OpWhichEnd:
-            appendf(out, "n=%d -> code %d, const %d, int %d", w[2], w[0], w[1], w[3]);
-            return true;
-        default:
+        case Operands::Count: appendf(out, "n=%d", w[0]); return true;
+        case Operands::Branch: jump(out, read_jump<Operands::Branch>(w), false, false); return true;
+        case Operands::Goto: jump(out, read_jump<Operands::Goto>(w), true, false); return true;
+        case Operands::Until: jump(out, read_jump<Operands::Until>(w), true, false); return true;
+        case Operands::WhichEnd:
+            jump(out, read_jump<Operands::WhichEnd>(w), false, true);
             return true;
         }
+        return true;
+    }
+
+    static void jump(std::string &out, const JumpOperands &j, bool slot, bool n) {
+        if (n) appendf(out, "n=%d ", j.n);
+        appendf(out, "-> code %d, const %d, int %d", j.code, j.konst, j.word);
+        if (slot) appendf(out, ", slot %d", j.slot);
     }
 
     bool write_back_list(Cursor &c, std::string &out) const {
@@ -199,6 +192,12 @@ bool g_trace_enabled = trace_from_environment();
 
 void set_trace(bool on) { g_trace_enabled = on; }
 
+namespace {
+TraceSink g_trace_sink = nullptr;
+}  // namespace
+
+void set_trace_sink(TraceSink sink) { g_trace_sink = sink; }
+
 std::string disassemble(const FormulaRecord *r, int type) {
     if (!r || !r->code || !r->header) return "<no record>\n";
     const Walker w = walker_for(r, type);
@@ -235,12 +234,16 @@ void trace_instruction(const FormulaRecord *r, int type, const uint8_t *ip, cons
     const auto *data = static_cast<const char *>(r->data);
     Cursor c = {int32_t(ip - r->code), int32_t(op - r->header),
                 int32_t((static_cast<const char *>(cp) - data) / ptrdiff_t(slot))};
+    const ptrdiff_t depth =
+        (static_cast<const char *>(sp) - static_cast<const char *>(sb)) / ptrdiff_t(slot) + 1;
+    if (g_trace_sink) {
+        g_trace_sink({r, w.type, c.code, c.op, c.cst, int32_t(depth), sb});
+        return;
+    }
     std::string line;
     appendf(line, "[trace %p] ", static_cast<const void *>(r));
     w.instruction(c, line);
     trim_right(line);
-    const ptrdiff_t depth =
-        (static_cast<const char *>(sp) - static_cast<const char *>(sb)) / ptrdiff_t(slot) + 1;
     appendf(line, "    | depth %td", depth);
     if (depth > 0) {
         line += ", top ";

@@ -25,6 +25,23 @@ std::string disassemble(const FormulaRecord *r, int type = 0);
 extern bool g_trace_enabled;
 void set_trace(bool on);
 
+// One executed instruction as the trace sees it: the stream positions before
+// it runs and the stack depth (values on the running activation's stack).
+// `stack_base` tells activations apart: each has its own.
+struct TraceStep {
+    const FormulaRecord *rec;
+    int type;
+    int32_t code, word, konst;
+    int32_t depth;
+    const void *stack_base;
+};
+
+// Where trace lines go: standard error, or instead this function when one is
+// set (null restores standard error).  Tests use it to follow the evaluators
+// step by step.
+using TraceSink = void (*)(const TraceStep &);
+void set_trace_sink(TraceSink sink);
+
 // One trace line: the instruction at `ip` with its stream positions, the
 // stack depth and the top value.  `cp`, `sb` and `sp` point to slots of the
 // formula's type.

@@ -42,6 +42,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "tamrix/tamrix.h"
+
 namespace tmx {
 
 struct ReferrerCell;
@@ -93,7 +95,7 @@ struct FormulaRecord {
     // callee range (null where none): leaving a callee that thousands of
     // formulas call is then one unlink, not a walk of its list.
     ReferrerCell **callee_cells = nullptr; // std::malloc, freed with the record
-    int8_t type = 0;                   // 1 integer, 2 real, 3 complex
+    int8_t type = 0;                   // a NumberType
     bool anonymous = false;            // in the anonymous list, not a name list
     // The name the formula is filed under, copied when it is filed: the copy
     // in the string area is not fixed, since setc/setw/setn may write there,
@@ -112,7 +114,15 @@ struct ReferrerCell {
 };
 
 // Size of one value slot of a type (1, 2, 3).
-inline constexpr size_t slot_size(int type) { return type == 3 ? 16 : 8; }
+// The number types, by their interface codes (run errors, call contexts,
+// record types, name-tree formula lists).
+enum NumberType : int8_t {
+    kTypeInteger = TM_INTEGER,
+    kTypeReal = TM_REAL,
+    kTypeComplex = TM_COMPLEX,
+};
+
+inline constexpr size_t slot_size(int type) { return type == kTypeComplex ? 16 : 8; }
 
 // The formula's name: the string area starts at code byte 2.
 inline const char16_t *formula_name(const FormulaRecord *r) {

@@ -34,15 +34,18 @@ struct HeaderVariable {
     bool common;         // after `common`
 };
 
-// Growth request codes, one per buffer (shared ones share a code).
+// Growth request codes, one per buffer (shared ones share a code).  They
+// never leave the kernel, and lie apart from every code that does (compile
+// results -2 to 39, the module compiler's -7 to -3), so that a growth request
+// can never be mistaken for a result or reach a host as one.
 enum GrowthCode : int {
-    kGrowTokens = -1,
-    kGrowCode = -2,
-    kGrowHeader = -3,
-    kGrowConstants = -4,
-    kGrowBracketStack = -5, // first compile stack
-    kGrowControlStack = -6, // third compile stack
-    kGrowStoreStack = -7,   // second compile stack
+    kGrowTokens = -101,
+    kGrowCode = -102,
+    kGrowHeader = -103,
+    kGrowConstants = -104,
+    kGrowBracketStack = -105, // first compile stack
+    kGrowControlStack = -106, // third compile stack
+    kGrowStoreStack = -107,   // second compile stack
 };
 
 // Records of the three compile stacks (fields used by code generation).

@@ -19,7 +19,7 @@ struct ExportSlot {
     {#export_name, [](KernelExports &k, void *address) {                                    \
          k.export_name = reinterpret_cast<decltype(KernelExports::export_name)>(address);   \
      }},
-constexpr ExportSlot kExports[] = {TAMRIX_KERNEL_EXPORTS(TAMRIX_EXPORT_ENTRY)};
+constexpr ExportSlot kExports[] = {TM_KERNEL_EXPORTS(TAMRIX_EXPORT_ENTRY)};
 #undef TAMRIX_EXPORT_ENTRY
 
 bool is_known(std::string_view name) {

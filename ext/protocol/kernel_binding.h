@@ -8,20 +8,14 @@
 
 #include "tamrix/tamrix.h"
 
-// Every export of the kernel, in one list, so the slots, their names and the
-// binding loop never drift apart.
-#define TAMRIX_KERNEL_EXPORTS(X)                                                                \
-    X(TamrixVer) X(InitTamrix) X(FreeTamrix) X(RealCom) X(RealCal) X(GetRunErr) X(SetRunErr)    \
-    X(TestRunErr) X(SetFunction) X(SetConst) X(DeleteConstOrFunction) X(IsFor) X(GetFor)       \
-    X(ParaModify) X(GetForStr) X(DeleteFor) X(IntCom) X(ComplexCom) X(IntCal) X(ComplexCal)    \
-    X(InsertKey) X(SearchKey) X(DeleteKey) X(DeletePrivateKey) X(EnumKeyTypeValue)             \
-    X(LockKeyType) X(LockModule) X(ExMsgWithTamrix)
-
 namespace extproto {
 
+// A slot per kernel export, from the kernel's own list (TM_KERNEL_EXPORTS), so
+// the slots, their names, the binding loop and the library's version script
+// never drift apart.
 struct KernelExports {
 #define TAMRIX_EXPORT_SLOT(name) decltype(&::name) name = nullptr;
-    TAMRIX_KERNEL_EXPORTS(TAMRIX_EXPORT_SLOT)
+    TM_KERNEL_EXPORTS(TAMRIX_EXPORT_SLOT)
 #undef TAMRIX_EXPORT_SLOT
 };
 

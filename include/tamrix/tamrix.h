@@ -30,6 +30,22 @@ extern "C" {
  * default C convention here. */
 #define TM_CALL
 
+/* Every function the kernel library exports, in the order of its interface.
+ * The library's version script and its export test are generated from this
+ * list (kernel/CMakeLists.txt); a host that binds the kernel by name can walk
+ * it too:  #define BIND(name) name##_ptr = lookup(#name);  TM_KERNEL_EXPORTS(BIND) */
+#define TM_KERNEL_EXPORTS(X)                                                          \
+    X(TamrixVer) X(InitTamrix) X(FreeTamrix)                                          \
+    X(RealCom) X(RealCal)                                                             \
+    X(GetRunErr) X(SetRunErr) X(TestRunErr)                                           \
+    X(SetFunction) X(SetConst) X(DeleteConstOrFunction)                               \
+    X(IsFor) X(GetFor) X(ParaModify) X(GetForStr) X(DeleteFor)                        \
+    X(IntCom) X(ComplexCom)                                                           \
+    X(IntCal) X(ComplexCal)                                                           \
+    X(InsertKey) X(SearchKey) X(DeleteKey) X(DeletePrivateKey) X(EnumKeyTypeValue)    \
+    X(LockKeyType)                                                                    \
+    X(LockModule) X(ExMsgWithTamrix)
+
 /* Number type codes; also the formula-list entry types in the name tree. */
 enum { TM_INTEGER = 1, TM_REAL = 2, TM_COMPLEX = 3 };
 

@@ -16,7 +16,6 @@
 #include "../run_error.h"
 #include "complex_math.h"
 #include "conversions.h"
-#include "release_passes.h"
 #include "string_area.h"
 #include "tamrix/tamrix.h"
 #include "typed_loop.h"
@@ -26,7 +25,7 @@ namespace tmx {
 
 namespace {
 
-constexpr int kComplex = 3;
+constexpr int kComplex = kTypeComplex;
 
 [[gnu::cold, gnu::noinline]] void fail(FormulaRecord *rec, const char16_t *name) {
     record_run_error(kComplex, name, 0, kComplex, rec);
@@ -70,8 +69,8 @@ TmComplex string_set(FormulaRecord *rec, int position, StringUnit unit, TmComple
 struct ComplexOps {
     using Slot = TmComplex;
     static constexpr int kType = kComplex;
-    static constexpr unsigned kHighest = kFirstBuiltin + complex_op::count_ - 1;
-    static constexpr unsigned kFirstBinary = kFirstBuiltin + complex_op::setc_;
+    static constexpr unsigned kHighest = kComplexShape.highest();
+    static constexpr unsigned kFirstBinary = kComplexShape.first_binary();
 
     static ValueStack<TmComplex> &stack() { return g_complex_stack; }
     static double key(const TmComplex &v) { return v.re; }
@@ -138,17 +137,7 @@ struct ComplexOps {
 static_assert(ComplexOps::kHighest == 65, "the complex built-ins end at byte 65");
 static_assert(ComplexOps::kFirstBinary == 63, "\"setc\" is the first two-operand complex built-in");
 
-// Plugs the release pass of complex formulas into the registry at load time.
-[[maybe_unused]] const bool g_release_pass_plugged = [] {
-    set_release_evaluator(kComplex, release_pass_complex);
-    return true;
-}();
-
 }  // namespace
-
-void release_pass_complex(FormulaRecord *r) {
-    ComplexCal(r, static_cast<TmComplex *>(r->data));
-}
 
 }  // namespace tmx
 

@@ -11,7 +11,6 @@
 #include "../registry/registry.h"
 #include "../run_error.h"
 #include "int_math.h"
-#include "release_passes.h"
 #include "string_area.h"
 #include "tamrix/tamrix.h"
 #include "typed_loop.h"
@@ -21,7 +20,7 @@ namespace tmx {
 
 namespace {
 
-constexpr int kInteger = 1;
+constexpr int kInteger = kTypeInteger;
 
 [[gnu::cold, gnu::noinline]] void fail(FormulaRecord *rec, const char16_t *name) {
     record_run_error(kInteger, name, 0, kInteger, rec);
@@ -61,8 +60,8 @@ int64_t string_set(FormulaRecord *rec, int position, StringUnit unit, int64_t i,
 struct IntOps {
     using Slot = int64_t;
     static constexpr int kType = kInteger;
-    static constexpr unsigned kHighest = kFirstBuiltin + int_op::count_ - 1;
-    static constexpr unsigned kFirstBinary = kFirstBuiltin + int_op::or_;
+    static constexpr unsigned kHighest = kIntShape.highest();
+    static constexpr unsigned kFirstBinary = kIntShape.first_binary();
 
     static ValueStack<int64_t> &stack() { return g_int_stack; }
     static int64_t key(int64_t v) { return v; }
@@ -134,15 +133,7 @@ struct IntOps {
 static_assert(IntOps::kHighest == 63, "the integer built-ins end at byte 63");
 static_assert(IntOps::kFirstBinary == 55, "\"or\" is the first two-operand integer built-in");
 
-// Plugs the release pass of integer formulas into the registry at load time.
-[[maybe_unused]] const bool g_release_pass_plugged = [] {
-    set_release_evaluator(kInteger, release_pass_int);
-    return true;
-}();
-
 }  // namespace
-
-void release_pass_int(FormulaRecord *r) { IntCal(r, static_cast<int64_t *>(r->data)); }
 
 }  // namespace tmx
 

@@ -1,11 +1,12 @@
-// The dispatch loop of the integer and complex evaluators.
+// The dispatch loop of the three evaluators' byte-code interpreters.
 //
-// Both execute the shared instructions 0-44 alike; they differ only in what
-// a value is and in their built-ins.  The loop below is written once over an
-// `Ops` class that supplies those differences (int_eval.cpp, complex_eval.cpp):
+// All three execute the shared instructions 0-44 alike; they differ only in
+// what a value is and in their built-ins.  The loop below is written once
+// over an `Ops` traits class that supplies those differences (int_eval.cpp,
+// real_eval.cpp, complex_eval.cpp):
 //
-//   using Slot;                          int64_t or TmComplex
-//   kType                                1 or 3: run-error and call-context type
+//   using Slot;                          int64_t, double or TmComplex
+//   kType                                1, 2 or 3: run-error and call-context type
 //   kHighest, kFirstBinary               highest built-in byte; first built-in
 //                                        that takes two operands
 //   stack()                              the type's shared value stack
@@ -16,12 +17,19 @@
 //   div(rec, a, b), rem_or_pow(rec, a, b)   OpDiv and OpPow
 //   unary(rec, byte, t), binary(rec, byte, a, b)   built-in instructions
 //   call_external(rec, fn, m, slot)      an external function of the type
+//   enter_own(callee, slot)              optional: how a formula of the same
+//                                        type is called when the trace is off
+//                                        (reals: through their fast form)
 //
-// The structure follows the real evaluator: raw stream pointers, the top of
-// the evaluation stack cached in a local and written through (invariant:
-// top == *sp whenever sp >= sb), one instantiation per kind of activation
-// and per trace setting.  Built-ins take a second switch (in Ops); the shared
-// instructions, which dominate, take one.
+// Raw stream pointers, the top of the evaluation stack cached in a local and
+// written through (invariant: top == *sp whenever sp >= sb), one
+// instantiation per kind of activation and per trace setting.  Built-ins take
+// a second switch (in Ops); the shared instructions, which dominate, take
+// one.
+//
+// Run errors never stop straight-line code: an instruction that fails records
+// its error (the record keeps the first) and leaves a neutral value; only
+// loop tests and OpContinue look at pending errors.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +52,8 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args);
 // with its parameters left in the caller's stack (the in-place path).
 template <class Ops, bool Trace>
 typename Ops::Slot call_own_type(FormulaRecord *callee, typename Ops::Slot *slot) {
+    if constexpr (!Trace && requires { Ops::enter_own(callee, slot); })
+        return Ops::enter_own(callee, slot);
     if (callee->code[0] == kIdle) return run_typed<Ops, Trace, false>(callee, slot);
     Ops::stack().copy_args = 0;
     return run_typed<Ops, Trace, true>(callee, slot);
@@ -56,6 +66,14 @@ typename Ops::Slot call_int(FormulaRecord *callee, typename Ops::Slot *slot) {
         return call_own_type<Ops, Trace>(callee, slot);
     else
         return call_int_formula(callee, slot);
+}
+
+template <class Ops, bool Trace>
+typename Ops::Slot call_real(FormulaRecord *callee, typename Ops::Slot *slot) {
+    if constexpr (Ops::kType == 2)
+        return call_own_type<Ops, Trace>(callee, slot);
+    else
+        return call_real_formula(callee, slot);
 }
 
 template <class Ops, bool Trace>
@@ -111,21 +129,20 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
     auto cell = [&]() -> Slot & { return *static_cast<Slot *>(address_at(uint32_t(*op++))); };
     auto count = [&]() { return *op++; };
     auto skip = [&](int words) { op += words; };
-    // Jump operands: code, const[, slot], int, in this order in the stream.
-    auto jump = [&]() {
-        const int32_t to_code = op[0], to_const = op[1], to_int = op[2];
-        ip = code + to_code;
-        cp = data + to_const;
-        op = header + to_int;
+    // Jumps: the operand order of each layout is read_jump's (opcodes.h).
+    auto jump = [&](const JumpOperands &j) {
+        ip = code + j.code;
+        cp = data + j.konst;
+        op = header + j.word;
     };
     auto jump_with_slot = [&]() {
-        const int32_t to_code = op[0], to_const = op[1], to_slot = op[2], to_int = op[3];
-        ip = code + to_code;
-        cp = data + to_const;
-        sp = sb + to_slot;
-        op = header + to_int;
+        const JumpOperands j = read_jump<Operands::Goto>(op);
+        sp = sb + j.slot;
+        jump(j);
         reload();
     };
+    auto branch = [&]() { jump(read_jump<Operands::Branch>(op)); };
+    constexpr int kBranchWords = jump_words(Operands::Branch).words;
     auto keep_top_drop = [&](int32_t n) {
         sp -= n;
         *sp = top;
@@ -185,7 +202,7 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         case OpStoreCommon: cell() = top; break;
 
         case OpCallInt: TM_CALL_CASE((call_int<Ops, Trace>(formula_at(op[0]), slot)))
-        case OpCallReal: TM_CALL_CASE(call_real_formula(formula_at(op[0]), slot))
+        case OpCallReal: TM_CALL_CASE((call_real<Ops, Trace>(formula_at(op[0]), slot)))
         case OpCallComplex: TM_CALL_CASE((call_complex<Ops, Trace>(formula_at(op[0]), slot)))
         case OpCallExternal:
             TM_CALL_CASE(Ops::call_external(rec, address_at(uint32_t(op[0])), op[1], slot))
@@ -194,9 +211,9 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         case OpIfTest:
             if (!truth(top)) {
                 set_top(Ops::zero());
-                jump();
+                branch();
             } else {
-                skip(3);
+                skip(kBranchWords);
             }
             break;
         case OpIfEnd:
@@ -205,9 +222,9 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
             break;
         case OpWhileTest:
             if (!truth(top) || run_error_pending())
-                jump();
+                branch();
             else
-                skip(3);
+                skip(kBranchWords);
             break;
         case OpJump: jump_with_slot(); break;
         case OpBreak:
@@ -221,15 +238,15 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
                 jump_with_slot();
             break;
         case OpUntilTest: {
-            const int32_t slot = count();
+            const JumpOperands j = read_jump<Operands::Until>(op);
             if (!truth(top) && !run_error_pending()) {
-                sp = sb + slot;
+                sp = sb + j.slot;
                 reload();
-                jump();
+                jump(j);
             } else {
-                sp = sb + slot + 1;
+                sp = sb + j.slot + 1;
                 set_top(Ops::zero());
-                skip(3);
+                skip(jump_words(Operands::Until).words);
             }
             break;
         }
@@ -237,20 +254,18 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
             if (!truth(top)) {
                 ++sp; // stands for the value of the skipped branch
                 top = *sp;
-                jump();
+                branch();
             } else {
-                skip(3);
+                skip(kBranchWords);
             }
             break;
         case OpWhichEnd: {
-            keep_top_drop(op[2]);
-            const int32_t to_code = op[0], to_const = op[1], to_int = op[3];
-            ip = code + to_code;
-            cp = data + to_const;
-            op = header + to_int;
+            const JumpOperands j = read_jump<Operands::WhichEnd>(op);
+            keep_top_drop(j.n);
+            jump(j);
             break;
         }
-        case OpWhichNone:
+        case OpWhichNone: // recorded only when no error is pending
             record_run_error(Ops::kType, u"which", 0, Ops::kType, rec);
             sp -= count();
             reload();
@@ -340,6 +355,7 @@ typename Ops::Slot evaluate_typed(void *hFor, typename Ops::Slot *args,
         record_run_error(Ops::kType, export_name, 0, Ops::kType, nullptr);
         return Ops::zero();
     }
+    prepare_native_stack_floor();
     const bool nested = rec->code[0] != kIdle;
     if (g_trace_enabled) [[unlikely]]
         return nested ? run_typed<Ops, true, true>(rec, args)

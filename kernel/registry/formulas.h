@@ -54,8 +54,12 @@ void leave_callees(FormulaRecord *r);
 void release_formula(FormulaRecord *r);
 
 // The release pass evaluates the formula once through the evaluator of its
-// type; evaluators plug themselves in here (the real one is preset).
+// type: these three by default.  Tests replace them to watch the pass and
+// put these back.
 using ReleaseEvaluator = void (*)(FormulaRecord *r);
+void release_pass_int(FormulaRecord *r);
+void release_pass_real(FormulaRecord *r);
+void release_pass_complex(FormulaRecord *r);
 void set_release_evaluator(int type, ReleaseEvaluator evaluate);
 ReleaseEvaluator release_evaluator(int type);
 

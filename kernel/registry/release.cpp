@@ -5,24 +5,26 @@
 #include "formulas.h"
 #include "modules.h"
 #include "registry.h"
-
-// The real evaluator lives in another part of the kernel; a weak reference
-// keeps the registry linkable on its own (the release pass is then skipped).
-extern "C" double RealCal(void *hFor, double *args) __attribute__((weak));
+#include "tamrix/tamrix.h"
 
 namespace tmx {
 
-namespace {
-
-void evaluate_real(FormulaRecord *r) {
-    if (RealCal) RealCal(r, static_cast<double *>(r->data));
+// The registry reaches the evaluators through their exports, like any host:
+// the formula's own data array is its argument array.
+void release_pass_int(FormulaRecord *r) { IntCal(r, static_cast<int64_t *>(r->data)); }
+void release_pass_real(FormulaRecord *r) { RealCal(r, static_cast<double *>(r->data)); }
+void release_pass_complex(FormulaRecord *r) {
+    ComplexCal(r, static_cast<TmComplex *>(r->data));
 }
 
-ReleaseEvaluator g_evaluators[4] = {nullptr, nullptr, evaluate_real, nullptr};
+namespace {
+
+ReleaseEvaluator g_evaluators[4] = {nullptr, release_pass_int, release_pass_real,
+                                    release_pass_complex};
 
 void set_free_marker(FormulaRecord *r, int32_t var) {
     unsigned char *slot = static_cast<unsigned char *>(r->data) + size_t(var) * slot_size(r->type);
-    if (r->type == 1) {
+    if (r->type == kTypeInteger) {
         int64_t one = 1;
         std::memcpy(slot, &one, sizeof one);
         return;

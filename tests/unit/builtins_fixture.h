@@ -10,44 +10,15 @@
 #include <vector>
 
 #include "kernel/record.h"
+#include "formula_support.h"
 #include "tamrix/tamrix.h"
 #include "typed_eval_fixture.h"
 
 namespace tmx::test {
 
-inline std::u16string to_u16(const std::string &s) { return std::u16string(s.begin(), s.end()); }
-
-struct Compiled {
-    int rc = -100;
-    void *handle = nullptr;
-    int params = -2;
-    void *data = nullptr;
-    int err_begin = -1, err_end = -1;
-
-    FormulaRecord *record() const { return static_cast<FormulaRecord *>(handle); }
-    double *reals() const { return static_cast<double *>(data); }
-    int64_t *ints() const { return static_cast<int64_t *>(data); }
-    TmComplex *complexes() const { return static_cast<TmComplex *>(data); }
-};
-
-// type 1 integer, 2 real, 3 complex.
+// Compiles from an 8-bit text (test sources are ASCII).
 inline Compiled compile_formula(int type, const std::string &src, int module = 1) {
-    Compiled c;
-    const std::u16string text = to_u16(src);
-    switch (type) {
-    case 1:
-        c.rc = IntCom(text.c_str(), module, &c.handle, &c.params,
-                      reinterpret_cast<int64_t **>(&c.data), &c.err_begin, &c.err_end);
-        break;
-    case 2:
-        c.rc = RealCom(text.c_str(), module, &c.handle, &c.params,
-                       reinterpret_cast<double **>(&c.data), &c.err_begin, &c.err_end);
-        break;
-    default:
-        c.rc = ComplexCom(text.c_str(), module, &c.handle, &c.params,
-                          reinterpret_cast<TmComplex **>(&c.data), &c.err_begin, &c.err_end);
-    }
-    return c;
+    return compile(type, to_u16(src), module);
 }
 
 class BuiltinsTest : public ::testing::Test {
@@ -67,22 +38,22 @@ class BuiltinsTest : public ::testing::Test {
     // Compiles and expects success.
     Compiled ok(int type, const std::string &src, int module = 1) {
         Compiled c = compile_formula(type, src, module);
-        EXPECT_EQ(c.rc, 0) << src << " [" << c.err_begin << ", " << c.err_end << "]";
+        EXPECT_EQ(c.status, 0) << src << " [" << c.err_begin << ", " << c.err_end << "]";
         return c;
     }
     double real(const std::string &src, std::vector<double> args = {}, int module = 1) {
         Compiled c = ok(2, src, module);
-        if (c.rc != 0) return -12345.0;
+        if (c.status != 0) return -12345.0;
         for (size_t k = 0; k < args.size(); ++k) c.reals()[k] = args[k];
         return RealCal(c.handle, c.reals());
     }
     int64_t integer(const std::string &src) {
         Compiled c = ok(1, src);
-        return c.rc == 0 ? IntCal(c.handle, c.ints()) : -12345;
+        return c.status == 0 ? IntCal(c.handle, c.ints()) : -12345;
     }
     TmComplex complex(const std::string &src) {
         Compiled c = ok(3, src);
-        return c.rc == 0 ? ComplexCal(c.handle, c.complexes()) : TmComplex{-12345, 0};
+        return c.status == 0 ? ComplexCal(c.handle, c.complexes()) : TmComplex{-12345, 0};
     }
 
     // A call context naming a compiled real formula whose string literals
@@ -90,7 +61,7 @@ class BuiltinsTest : public ::testing::Test {
     // first of them.
     TmCallContext context_with_strings(const std::string &strings, int64_t *first) {
         Compiled c = ok(2, strings);
-        *first = c.rc == 0 ? c.record()->header[kFirstString] : -1;
+        *first = c.status == 0 ? c.record()->header[kFirstString] : -1;
         return {2, c.handle};
     }
 };

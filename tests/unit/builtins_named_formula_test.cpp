@@ -59,7 +59,7 @@ class NamedFormulaBuiltins : public BuiltinsTest {
     // Runs `src`, expects result 0 and the error {2, name, code}.
     void expect_error(const std::string &src, const char16_t *name, int code) {
         EXPECT_EQ(real(src), 0) << src;
-        TakenError e = take_run_error();
+        RunError e = take_run_error();
         EXPECT_EQ(e.type, 2) << src;
         EXPECT_EQ(e.name_text(), name) << src;
         EXPECT_EQ(e.code, code) << src;
@@ -73,7 +73,7 @@ class NamedFormulaBuiltins : public BuiltinsTest {
         SetRunErr(6, u"interrupt", 9, 0, nullptr);
         EXPECT_EQ(RealCal(c.handle, c.reals()), 0) << src;
         EXPECT_EQ(g_ticks, 0) << src;
-        TakenError e = take_run_error();
+        RunError e = take_run_error();
         EXPECT_EQ(e.type, 6) << src;
         EXPECT_EQ(e.code, 9) << src;
     }
@@ -203,7 +203,7 @@ TEST_F(SimpIntegrate, InterruptFromAnotherThreadEndsAPassPromptly) {
     ASSERT_GE(at, 0);
     EXPECT_EQ(result, 0);
     EXPECT_LE(g_ticks - at, kPromptly);
-    TakenError e = take_run_error();
+    RunError e = take_run_error();
     EXPECT_EQ(e.type, 6);
     EXPECT_EQ(e.name_text(), u"interrupt");
 }

@@ -56,7 +56,7 @@ TEST_F(MaxMin, NaNFirstStaysLaterNaNsAreSkipped) {
 TEST_F(MaxMin, NoArgumentsRecordsCodeOneWithTheCaller) {
     Compiled r = ok(2, "max()");
     EXPECT_EQ(RealCal(r.handle, r.reals()), 0);
-    TakenError e = take_run_error();
+    RunError e = take_run_error();
     EXPECT_EQ(e.type, 2);
     EXPECT_EQ(e.name_text(), u"max");
     EXPECT_EQ(e.code, 1);
@@ -76,7 +76,7 @@ TEST_F(MaxMin, PendingErrorIsNotOverwritten) {
     SetRunErr(6, u"interrupt", 9, 0, nullptr);
     double slot = 0;
     EXPECT_EQ(builtin_max_real(-1, &slot, nullptr), 0);
-    TakenError e = take_run_error();
+    RunError e = take_run_error();
     EXPECT_EQ(e.type, 6);
     EXPECT_EQ(e.code, 9);
 }
@@ -136,7 +136,7 @@ TEST_F(Const, DeletableConstantComesAndGoes) {
     EXPECT_EQ(real("b*2"), 10);
     EXPECT_EQ(real("const(\"b\", 6, -1)"), 1);
     EXPECT_EQ(real("const(\"b\", 0, 0)"), 0);
-    EXPECT_EQ(compile_formula(2, "b").rc, 24);
+    EXPECT_EQ(compile_formula(2, "b").status, 24);
     // Deleting what is not there is no error.
     EXPECT_EQ(real("const(\"b\", 0, 0)"), 0);
     // A NaN mode is not 0: it creates.
@@ -153,7 +153,7 @@ TEST_F(Const, DeleteConstOrFunctionSparesScriptConstants) {
     DeleteConstOrFunction(8, u"temp");
     DeleteConstOrFunction(8, u"host");
     EXPECT_EQ(real("perm + temp"), 3);
-    EXPECT_EQ(compile_formula(2, "host").rc, 24);
+    EXPECT_EQ(compile_formula(2, "host").status, 24);
 }
 
 TEST_F(Const, HostConstantsCannotBeDeletedByScripts) {
@@ -184,7 +184,7 @@ TEST_F(Const, IntegerAndComplexVersions) {
     EXPECT_EQ(complex("const(\"z\", 0)").re, 1);
     // The mode is the real part: i has real part 0, so this deletes (absent).
     EXPECT_EQ(complex("const(\"w\", 1, i)").re, 0);
-    EXPECT_EQ(compile_formula(3, "w").rc, 24);
+    EXPECT_EQ(compile_formula(3, "w").status, 24);
     EXPECT_EQ(complex("const(\"w\", 1, 1+0i)").re, 0);
     EXPECT_EQ(complex("const(\"w\", 0, 0)").re, 0);
     EXPECT_EQ(complex("const(\"z\", 0, 0)").re, 6);

@@ -48,7 +48,6 @@ inline int32_t walk_all_paths(const std::vector<uint8_t> &code, const std::vecto
         seen[pc] = s;
         work.push_back({pc, s});
     };
-    auto word = [&](int32_t i) { return h.at(size_t(i)); };
     while (!work.empty()) {
         auto [pc, s] = work.back();
         work.pop_back();
@@ -59,84 +58,44 @@ inline int32_t walk_all_paths(const std::vector<uint8_t> &code, const std::vecto
         auto next = [&](int words, int32_t delta) {
             go(pc, {s.konst, w + words, s.depth + delta});
         };
-        switch (byte) {
-        case OpReturn: need(1); break;
-        case OpPushConst:
-            EXPECT_LT(s.konst, h[kStackBase]);
-            go(pc, {s.konst + 1, w, s.depth + 1});
-            break;
-        case OpPushVar: case OpPushCommon: next(1, 1); break;
-        case OpPreIncVar: case OpPreDecVar: case OpPreIncCommon: case OpPreDecCommon:
-        case OpPostIncVar: case OpPostDecVar: case OpPostIncCommon: case OpPostDecCommon:
-            EXPECT_LE(s.depth + 2, room) << "no spare cell at " << pc - 1;
-            next(1, 1);
-            break;
-        case OpAdd: case OpSub: case OpMul: case OpDiv: case OpPow: case OpGt: case OpGe:
-        case OpLt: case OpLe: case OpEq: case OpNe: case OpAnd: case OpOr:
-            need(2);
-            next(0, -1);
-            break;
-        case OpStoreVar: case OpStoreCommon: need(1); next(1, 0); break;
-        case OpNot: case OpNeg: need(1); next(0, 0); break;
-        case OpCallInt: case OpCallReal: case OpCallComplex: case OpCallExternal: {
-            int32_t m = word(w + 1);
-            if (m < 0) {
-                s.depth += 1;
-            } else {
-                need(m + 1);
-                s.depth -= m;
-            }
-            int32_t words = 2;
-            while (code.at(size_t(pc)) != 0) ++pc, words += 2;
-            ++pc;
-            next(words, 0);
-            break;
-        }
-        case OpDropKeep: case OpIfEnd: case OpWhichNone: case OpWhichDefault:
-            need(word(w) + 1);
-            next(1, -word(w));
-            break;
-        case OpIfTest: case OpWhileTest:
-            need(1);
-            next(3, 0);
-            go(word(w), {word(w + 1), word(w + 2), s.depth});
-            break;
-        case OpWhichTest:
-            need(1);
-            next(3, 0);
-            go(word(w), {word(w + 1), word(w + 2), s.depth + 1});
-            break;
-        case OpWhichEnd:
-            need(word(w + 2) + 1);
-            go(word(w), {word(w + 1), word(w + 3), s.depth - word(w + 2)});
-            break;
-        case OpJump: case OpBreak:
-            EXPECT_LE(word(w + 2) + 1, s.depth + (byte == OpBreak ? 1 : 0));
-            go(word(w), {word(w + 1), word(w + 3), word(w + 2) + 1});
-            break;
-        case OpContinue: // with a run error pending it runs the final OpReturn
-            EXPECT_EQ(code.back(), OpReturn);
-            go(word(w), {word(w + 1), word(w + 3), word(w + 2) + 1});
-            break;
-        case OpUntilTest:
-            need(1);
-            go(word(w + 1), {word(w + 2), word(w + 3), word(w) + 1});
-            go(pc, {s.konst, w + 4, word(w) + 2});
-            break;
-        default: {
-            if (byte <= kFirstBuiltin) {
+        if (byte >= kFirstBuiltin) {
+            if (byte == kFirstBuiltin || byte > builtins.highest) {
                 ADD_FAILURE() << "no such instruction " << int(byte) << " at " << pc - 1;
                 return deepest;
             }
-            if (byte > builtins.highest) {
-                ADD_FAILURE() << "no such built-in " << int(byte) << " at " << pc - 1;
-                return deepest;
-            }
-            bool one = byte - kFirstBuiltin < builtins.one_arg;
+            const bool one = byte - kFirstBuiltin < builtins.one_arg;
             need(one ? 1 : 2);
             next(0, one ? 0 : -1);
-            break;
+            continue;
         }
+        // Shared instructions: everything comes from the opcode table.
+        const OpcodeInfo &info = kOpcodes[byte];
+        int32_t words = jump_words(info.layout).words;
+        if (info.layout == Operands::Call) { // the write-back list
+            while (code.at(size_t(pc)) != 0) ++pc, words += 2;
+            ++pc;
+        }
+        if (size_t(w + words) > h.size()) {
+            ADD_FAILURE() << "operands missing at " << pc - 1;
+            return deepest;
+        }
+        const DepthChange d = depth_change(byte, h.data() + w, s.depth);
+        need(d.need);
+        EXPECT_LE(d.next + d.spare, room) << "no spare cell at " << pc - 1;
+        int32_t konst = s.konst;
+        if (info.layout == Operands::Constant) {
+            EXPECT_LT(konst, h[kStackBase]);
+            ++konst;
+        }
+        if (info.flow == Flow::Next || info.flow == Flow::Branch)
+            go(pc, {konst, w + words, d.next});
+        if (info.flow == Flow::Branch || info.flow == Flow::Jump) {
+            const JumpOperands j = read_jump(info.layout, h.data() + w);
+            EXPECT_LE(d.taken, d.most) << "jump leaves values it never pushed at " << pc - 1;
+            go(j.code, {j.konst, j.word, d.taken});
+        }
+        if (byte == OpContinue) { // with a run error pending it runs the final OpReturn
+            EXPECT_EQ(code.back(), OpReturn);
         }
     }
     return deepest;

@@ -23,32 +23,9 @@ namespace {
 
 using test::u16;
 
-struct Compiled {
-    int rc = -100;
-    FormulaRecord *rec = nullptr;
-    int params = -2;
-    double *data = nullptr;
-    int err_begin = -1, err_end = -1;
+using Compiled = test::RealCompiled;
 
-    std::vector<uint8_t> instructions() const {
-        const int32_t *h = rec->header;
-        return {rec->code + h[kCodeStart], rec->code + h[kCodeLength]};
-    }
-    std::vector<int32_t> operands() const {
-        const int32_t *h = rec->header;
-        return {h + kOperandStart, h + h[kCalleeFirst]};
-    }
-    std::string listing() const { return rec ? disassemble(rec, 2) : "(no record)"; }
-};
-
-Compiled compile(const std::string &src, int module = 1) {
-    Compiled c;
-    void *handle = nullptr;
-    std::u16string text = u16(src);
-    c.rc = RealCom(text.c_str(), module, &handle, &c.params, &c.data, &c.err_begin, &c.err_end);
-    c.rec = static_cast<FormulaRecord *>(handle);
-    return c;
-}
+Compiled compile(const std::string &src, int module = 1) { return test::compile_real(src, module); }
 
 // Compiles, fills the parameters and evaluates; NaN when the compile fails.
 double run(const std::string &src, std::vector<double> args = {}) {

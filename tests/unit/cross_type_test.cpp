@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "kernel/eval/release_passes.h"
 #include "kernel/registry/formulas.h"
 #include "typed_eval_fixture.h"
 #include "typed_record_builder.h"
@@ -264,7 +263,7 @@ TEST_F(CrossType, CallsAfterTheCallerWasInvalidatedYieldZero) {
     RecordPtr f = fb.build();
     g_to_invalidate = f.get();
     EXPECT_EQ(IntCal(f.get(), nullptr), 1);
-    TakenError e = take_run_error();
+    RunError e = take_run_error();
     EXPECT_EQ(e.type, 4);
     EXPECT_EQ(e.formula_type, 1);
     EXPECT_EQ(e.formula, f.get());
@@ -333,7 +332,7 @@ TEST_F(CrossType, StackOverflowInOneTypeEndsTheRecursionOfBoth) {
     MutualRecursion m;
     int64_t n = 5;
     EXPECT_EQ(IntCal(m.f.get(), &n), 5 + 0);
-    TakenError e = take_run_error();
+    RunError e = take_run_error();
     EXPECT_EQ(e.type, 1);
     EXPECT_EQ(e.name_text(), u"StackOverFlow");
     EXPECT_EQ(e.formula_type, 1);

@@ -14,6 +14,7 @@
 #include "kernel/disasm.h"
 #include "kernel/eval/native_guard.h"
 #include "kernel/eval/value_stacks.h"
+#include "formula_support.h"
 #include "kernel/run_error.h"
 #include "record_builder.h"
 #include "tamrix/tamrix.h"
@@ -25,20 +26,7 @@ namespace {
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
-struct RunError {
-    int type = 0;
-    const char16_t *name = nullptr;
-    int code = 0;
-    int formula_type = 0;
-    void *formula = nullptr;
-    std::u16string name_text() const { return name ? name : u"<none>"; }
-};
-
-RunError take_error() {
-    RunError e;
-    GetRunErr(&e.type, &e.name, &e.code, &e.formula_type, &e.formula);
-    return e;
-}
+RunError take_error() { return take_run_error(); }
 
 bool same_bits(double a, double b) {
     return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b) ||
@@ -225,17 +213,8 @@ TEST_F(Eval, OneArgumentBuiltinsUseTheLibraryFunctions) {
     EXPECT_EQ(TestRunErr(), 0);
 }
 
-TEST_F(Eval, ReturnByteRunsAsSqrtAndBytesAboveTheSetEndWithZero) {
-    EXPECT_EQ(unary(kRealReturn, 16), 4);
-    for (int byte : {75, 128, 255}) {
-        RecordBuilder rb(0, 0, 0);
-        rb.push_const(5).op(uint8_t(byte)).push_const(6).ret();
-        RecordPtr f = rb.build();
-        EXPECT_EQ(RealCal(f.get(), nullptr), 0) << byte;
-        EXPECT_EQ(f->code[0], kIdle) << byte;
-    }
-    EXPECT_EQ(TestRunErr(), 0);
-}
+// Bytes above the set: three_types_eval_test.cpp.
+TEST_F(Eval, ReturnByteRunsAsSqrt) { EXPECT_EQ(unary(kRealReturn, 16), 4); }
 
 TEST_F(Eval, BitConversionsAreDefinedForEveryDouble) {
     const uint8_t itor = builtin(real_op::itor_), rtoi = builtin(real_op::rtoi_);
@@ -731,28 +710,6 @@ TEST_F(Eval, ReentryWithoutAStackOverflowsAtOnce) {
     EXPECT_EQ(e.name_text(), u"StackOverFlow");
 }
 
-TEST_F(Eval, StackOverflowYieldsZeroAtTheFailingDepthOnly) {
-    // Each nested sum() frame takes 10 slots: with a limit of 30 the nested
-    // activations for 9 and 8 fit, the one for 7 does not.
-    set_real_stack(30);
-    RecordBuilder rb(1, 0, 0, u"sum");
-    RecordPtr sum = summation(rb);
-    double n = 10;
-    EXPECT_EQ(RealCal(sum.get(), &n), 10 + 9 + 8);
-    RunError e = take_error();
-    EXPECT_EQ(e.type, 2);
-    EXPECT_EQ(e.name_text(), u"StackOverFlow");
-    EXPECT_EQ(e.code, 0);
-    EXPECT_EQ(e.formula_type, 2);
-    EXPECT_EQ(e.formula, sum.get());
-    EXPECT_EQ(g_real_stack.top, 1);
-    EXPECT_EQ(sum->code[0], kIdle);
-    // Nothing is left behind: the same call succeeds once the stack is large.
-    set_real_stack(1000);
-    EXPECT_EQ(RealCal(sum.get(), &n), 55);
-    EXPECT_EQ(TestRunErr(), 0);
-}
-
 // A recursion that the shared stack allows but the native stack could not
 // survive.  Returns the result; the error is left pending.
 double deep_sum(double depth) {
@@ -811,36 +768,6 @@ TEST_F(Eval, NativeStackGuardProtectsASmallThreadStack) {
 }
 
 // --- invalidated formulas and bad handles ----------------------------------------------
-
-TEST_F(Eval, InvalidatedFormulaFailsWithoutRunning) {
-    for (int32_t code_start : {kInvalidCalleeDeleted, kInvalidFunctionRemoved}) {
-        SharedCell ran;
-        RecordBuilder rb(0, 0, 0);
-        rb.op(OpPreIncCommon, int32_t(ran.index())).ret();
-        RecordPtr f = rb.build();
-        f->header[kCodeStart] = code_start;
-        EXPECT_EQ(RealCal(f.get(), nullptr), 0);
-        EXPECT_EQ(ran.value, 0);
-        EXPECT_EQ(f->code[0], kIdle);
-        RunError e = take_error();
-        EXPECT_EQ(e.type, -code_start);
-        EXPECT_EQ(e.name, nullptr);
-        EXPECT_EQ(e.code, 0);
-        EXPECT_EQ(e.formula_type, 2);
-        EXPECT_EQ(e.formula, f.get());
-
-        SetRunErr(3, u"first", 1, 0, nullptr);
-        EXPECT_EQ(RealCal(f.get(), nullptr), 0);
-        EXPECT_EQ(take_error().type, 3);
-    }
-}
-
-TEST_F(Eval, NullHandleIsRefused) {
-    EXPECT_EQ(RealCal(nullptr, nullptr), 0);
-    RunError e = take_error();
-    EXPECT_EQ(e.type, 2);
-    EXPECT_EQ(e.name_text(), u"RealCal");
-}
 
 // The compiler folds constants by running a record that has no string area,
 // a bare header and the constants buffer as its data array.

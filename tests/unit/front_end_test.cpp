@@ -6,31 +6,23 @@
 
 #include "kernel/record.h"
 #include "kernel/work_buffers.h"
+#include "formula_support.h"
 #include "tamrix/tamrix.h"
 
 namespace {
 
-struct Compiled {
-    int status = -100;
-    void *handle = nullptr;
-    int params = -100;
-    double *data = nullptr;
-    int err_begin = -100, err_end = -100;
-};
+using tmx::test::Compiled;
 
+// Real formulas, the front end's common case.
 Compiled compile(const std::u16string &src, int module = 1, void *lock = nullptr) {
-    Compiled c;
-    c.handle = lock;
-    c.status = RealCom(src.c_str(), module, &c.handle, &c.params, &c.data, &c.err_begin,
-                       &c.err_end);
-    return c;
+    return tmx::test::compile(2, src, module, lock);
 }
 
 double run(const std::u16string &src, double *args = nullptr) {
     Compiled c = compile(src);
     EXPECT_EQ(c.status, 0) << "at " << c.err_begin << ".." << c.err_end;
     if (c.status != 0) return -1;
-    return RealCal(c.handle, args ? args : c.data);
+    return RealCal(c.handle, args ? args : c.reals());
 }
 
 class FrontEnd : public ::testing::Test {
@@ -96,13 +88,13 @@ TEST_F(FrontEnd, OutputsOnSuccess) {
     Compiled c = compile(u"f(x,y:a,b)=x+y");
     ASSERT_EQ(c.status, 0);
     EXPECT_EQ(c.params, 1);
-    ASSERT_NE(c.data, nullptr);
+    ASSERT_NE(c.reals(), nullptr);
     EXPECT_EQ(c.err_begin, -100) << "error positions are untouched on success";
     auto *r = static_cast<tmx::FormulaRecord *>(c.handle);
-    EXPECT_EQ(r->data, c.data);
-    c.data[0] = 2;
-    c.data[1] = 5;
-    EXPECT_EQ(RealCal(c.handle, c.data), 7);
+    EXPECT_EQ(r->data, c.reals());
+    c.reals()[0] = 2;
+    c.reals()[1] = 5;
+    EXPECT_EQ(RealCal(c.handle, c.reals()), 7);
 }
 
 TEST_F(FrontEnd, CompileErrorSetsTheRangeAndCreatesNothing) {
@@ -136,8 +128,8 @@ TEST_F(FrontEnd, SameNameInTwoPrivateModules) {
     Compiled cb = compile(u"f(1)", -2);
     ASSERT_EQ(ca.status, 0);
     ASSERT_EQ(cb.status, 0);
-    EXPECT_EQ(RealCal(ca.handle, ca.data), 2);
-    EXPECT_EQ(RealCal(cb.handle, cb.data), 3);
+    EXPECT_EQ(RealCal(ca.handle, ca.reals()), 2);
+    EXPECT_EQ(RealCal(cb.handle, cb.reals()), 3);
     // Same name in the same module of any sign: error 29.
     EXPECT_EQ(compile(u"f(y)=y", 1).status, 29);
 }
@@ -156,7 +148,7 @@ TEST(Lifecycle, CompileBeforeInitFindsOnlyFirstLevelBuiltins) {
     FreeTamrix();
     Compiled c = compile(u"sin(0)+1");
     ASSERT_EQ(c.status, 0);
-    EXPECT_EQ(RealCal(c.handle, c.data), 1);
+    EXPECT_EQ(RealCal(c.handle, c.reals()), 1);
     // Registered built-ins come with InitTamrix.
     EXPECT_EQ(compile(u"SetRealStackMax(100)").status, 25);
     FreeTamrix();
@@ -168,7 +160,7 @@ TEST(Lifecycle, InitTwiceKeepsOneCopyOfEachBuiltin) {
     EXPECT_EQ(SetFunction(5, u"SetRealStackMax", reinterpret_cast<void *>(&count_lock), 0), 1);
     Compiled c = compile(u"SetRealStackMax(3)");
     ASSERT_EQ(c.status, 0);
-    EXPECT_EQ(RealCal(c.handle, c.data), 10);
+    EXPECT_EQ(RealCal(c.handle, c.reals()), 10);
     FreeTamrix();
     FreeTamrix(); // a second free is harmless
 }
@@ -184,7 +176,7 @@ TEST_F(FrontEnd, RecursionDeeperThanTheNativeStackEndsWithStackOverflow) {
     ASSERT_EQ(f.status, 0);
     Compiled top = compile(u"down(5000000)");
     ASSERT_EQ(top.status, 0);
-    double r = RealCal(top.handle, top.data);
+    double r = RealCal(top.handle, top.reals());
     int type = 0, code = -1, ftype = 0;
     const char16_t *name = nullptr;
     void *h = nullptr;
@@ -211,7 +203,7 @@ TEST_F(FrontEnd, ReturnOnAnEmptyStackStaysInsideTheDataArray) {
     Compiled c = compile(u"until(continue(), continue())");
     ASSERT_EQ(c.status, 0);
     SetRunErr(7, u"pending", 0, 0, nullptr);
-    EXPECT_EQ(RealCal(c.handle, c.data), 0);
+    EXPECT_EQ(RealCal(c.handle, c.reals()), 0);
     int type, code, ftype;
     const char16_t *name;
     void *h;

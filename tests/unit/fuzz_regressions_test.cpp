@@ -7,31 +7,20 @@
 #include <string>
 #include <thread>
 
+#include "formula_support.h"
 #include "tamrix/tamrix.h"
 
 namespace {
 
 constexpr int kInterrupt = 6;
 
-struct Compiled {
-    int status = -99;
-    void *handle = nullptr;
-    int paramCount = 0;
-    double *data = nullptr;
-};
+using tmx::test::Compiled;
 
 Compiled compile_real(const std::u16string &source, int module = -1) {
-    Compiled c;
-    int begin = 0, end = 0;
-    c.status = RealCom(source.c_str(), module, &c.handle, &c.paramCount, &c.data, &begin, &end);
-    return c;
+    return tmx::test::compile(2, source, module);
 }
 
-int take_run_error_type() {
-    int type = 0;
-    GetRunErr(&type, nullptr, nullptr, nullptr, nullptr);
-    return type;
-}
+int take_run_error_type() { return tmx::test::take_run_error().type; }
 
 // Records an interrupt from another thread after a delay, as a host's
 // monitor does; joined when the test's scope ends.
@@ -68,7 +57,7 @@ TEST_F(FuzzRegressions, ReleasePassThatLoopsEndsOnInterrupt) {
         DeleteFor(TM_REAL, f.handle);
     }
     EXPECT_EQ(take_run_error_type(), kInterrupt);
-    EXPECT_FALSE(IsFor(u"f", TM_REAL, -1, f.handle, f.data, f.paramCount));
+    EXPECT_FALSE(IsFor(u"f", TM_REAL, -1, f.handle, f.data, f.params));
     // The name is free again.
     Compiled again = compile_real(u"f(:static,free)=free");
     EXPECT_EQ(again.status, 0);
@@ -82,8 +71,8 @@ TEST_F(FuzzRegressions, ReleasePassThatLoopsEndsOnInterrupt) {
 TEST_F(FuzzRegressions, FormulaThatRewritesItsNameIsStillUnfiled) {
     Compiled f = compile_real(u"f(x)= setw(1, 65), x");
     ASSERT_EQ(f.status, 0);
-    f.data[0] = 2;
-    EXPECT_EQ(RealCal(f.handle, f.data), 2);
+    f.reals()[0] = 2;
+    EXPECT_EQ(RealCal(f.handle, f.reals()), 2);
     EXPECT_EQ(take_run_error_type(), 0);
     DeleteFor(2, f.handle);
 
@@ -94,7 +83,7 @@ TEST_F(FuzzRegressions, FormulaThatRewritesItsNameIsStillUnfiled) {
     EXPECT_EQ(again.status, 0);
     Compiled caller = compile_real(u"f(3)");
     ASSERT_EQ(caller.status, 0);
-    EXPECT_EQ(RealCal(caller.handle, caller.data), 4);
+    EXPECT_EQ(RealCal(caller.handle, caller.reals()), 4);
 }
 
 }  // namespace

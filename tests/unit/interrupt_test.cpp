@@ -41,7 +41,7 @@ class Interrupt : public ::testing::Test {
         EXPECT_TRUE(saw_loop) << what << ": the loop never called running()";
         RunError e = take_run_error();
         EXPECT_EQ(e.type, kInterruptType) << what;
-        EXPECT_EQ(e.name, kInterruptName) << what;
+        EXPECT_EQ(e.name_text(), kInterruptName) << what;
         // Every frame was released on the way out.
         EXPECT_EQ(g_int_stack.top, 1) << what;
         EXPECT_EQ(g_real_stack.top, 1) << what;
@@ -171,7 +171,7 @@ TEST_F(Interrupt, AnErrorRecordedBeforeTheRunStopsLoopsAndRecursionAtOnce) {
     EXPECT_EQ(evaluate(2, rec), 1);  // the nested d(999) returned 0
     RunError e = take_run_error();
     EXPECT_EQ(e.type, kInterruptType);
-    EXPECT_EQ(e.name, kInterruptName);
+    EXPECT_EQ(e.name_text(), kInterruptName);
     EXPECT_EQ(evaluate(2, rec), 1000);
 }
 

@@ -90,7 +90,7 @@ TEST_F(StackLimits, RequestsBeyondTheMemoryLimitFailLikeAnAllocation) {
             EXPECT_EQ(set_stack(type, arg), 0) << type;
             RunError e = take_run_error();
             EXPECT_EQ(e.type, type);
-            EXPECT_EQ(e.name, kStackFunction[type]);
+            EXPECT_EQ(e.name_text(), kStackFunction[type]);
             EXPECT_EQ(e.code, 1);
             // The old stack is gone: no stack at all, as after a failed
             // allocation.
@@ -102,14 +102,14 @@ TEST_F(StackLimits, RequestsBeyondTheMemoryLimitFailLikeAnAllocation) {
         EXPECT_EQ(set_stack(1, arg), 0);
         RunError e = take_run_error();
         EXPECT_EQ(e.type, 1);
-        EXPECT_EQ(e.name, u"SetIntStackMax");
+        EXPECT_EQ(e.name_text(), u"SetIntStackMax");
         EXPECT_EQ(e.code, 1);
         EXPECT_EQ(stack_limit(1), 0);
     }
     // Without a stack every nested activation overflows at once.
     ASSERT_EQ(compile(2, u"d(n)=which(n<=0, 0, d(n-1)+1)").status, 0);
     EXPECT_EQ(run(2, u"d(5)"), 1);
-    EXPECT_EQ(take_run_error().name, u"StackOverFlow");
+    EXPECT_EQ(take_run_error().name_text(), u"StackOverFlow");
 }
 
 TEST_F(StackLimits, TheLimitItselfIsAccepted) {
@@ -138,7 +138,7 @@ TEST_F(StackLimits, ResizingFromInsideARecursionChangesNothing) {
         EXPECT_EQ(evaluate(type, compile(type, u"r(3)", -type)), 0);
         RunError e = take_run_error();
         EXPECT_EQ(e.type, type);
-        EXPECT_EQ(e.name, kStackFunction[type]);
+        EXPECT_EQ(e.name_text(), kStackFunction[type]);
         EXPECT_EQ(e.code, 2);
         EXPECT_EQ(e.formula_type, type);
         EXPECT_EQ(stack_limit(type), 50);
@@ -153,7 +153,7 @@ void expect_overflow_ends_cleanly(int type, const std::string &what, double *lev
     ASSERT_EQ(top.status, 0);
     const double r = evaluate(type, top);
     RunError e = take_run_error();
-    EXPECT_EQ(e.name, u"StackOverFlow") << what;
+    EXPECT_EQ(e.name_text(), u"StackOverFlow") << what;
     EXPECT_EQ(e.code, 0) << what;
     // The failing level returned 0 and every level above added its 1.
     EXPECT_GT(r, 10) << what;
@@ -169,7 +169,7 @@ TEST_F(StackLimits, RecursionEndsWithStackOverflowAtEveryStackSize) {
         ASSERT_EQ(set_stack(type, u"10"), 10);
         Compiled top = compile(type, u"down(100)", -type);
         EXPECT_LT(evaluate(type, top), 10);
-        EXPECT_EQ(take_run_error().name, u"StackOverFlow");
+        EXPECT_EQ(take_run_error().name_text(), u"StackOverFlow");
         // Huge shared stack: the native stack guard stops it, on the main
         // thread and on a thread with a small stack.
         ASSERT_EQ(set_stack(type, decimal(max_slots(type))), double(max_slots(type)));
@@ -204,7 +204,7 @@ TEST_F(StackLimits, RecursionAcrossTypesEndsWithStackOverflow) {
                 ASSERT_EQ(top.status, 0);
                 evaluate(2, top);
                 RunError e = take_run_error();
-                EXPECT_EQ(e.name, u"StackOverFlow");
+                EXPECT_EQ(e.name_text(), u"StackOverFlow");
                 EXPECT_EQ(g_int_stack.top, 1);
                 EXPECT_EQ(g_real_stack.top, 1);
                 EXPECT_EQ(g_complex_stack.top, 1);

@@ -11,6 +11,7 @@
 #include "kernel/registry/modules.h"
 #include "kernel/registry/name_tree.h"
 #include "kernel/registry/registry.h"
+#include "formula_support.h"
 #include "kernel/run_error.h"
 #include "tamrix/tamrix.h"
 
@@ -20,20 +21,10 @@ int g_lock_calls = 0;
 void TM_CALL lock_f() { ++g_lock_calls; }
 void TM_CALL lock_g() { ++g_lock_calls; }
 
-struct Compiled {
-    int status = -100;
-    void *handle = nullptr;
-    double *data = nullptr;
-    int err_begin = -100, err_end = -100;
-};
+using tmx::test::Compiled;
 
 Compiled compile(const std::u16string &src, int module, TmLockFunction lock = nullptr) {
-    Compiled c;
-    c.handle = reinterpret_cast<void *>(lock);
-    int params = 0;
-    c.status = RealCom(src.c_str(), module, &c.handle, &params, &c.data, &c.err_begin,
-                       &c.err_end);
-    return c;
+    return tmx::test::compile(2, src, module, reinterpret_cast<void *>(lock));
 }
 
 void *compiled(const std::u16string &src, int module) {
@@ -298,7 +289,7 @@ TEST_F(ModuleExports, ConstantAddressOutlivesItsConstant) {
     auto run = [](const std::u16string &src) {
         Compiled c = compile(src, 1);
         EXPECT_EQ(c.status, 0) << "at " << c.err_begin << ".." << c.err_end;
-        return c.status == 0 ? RealCal(c.handle, c.data) : -1.0;
+        return c.status == 0 ? RealCal(c.handle, c.reals()) : -1.0;
     };
 
     // A script's deletable constant.
@@ -405,8 +396,8 @@ TEST_F(ModuleExports, HookReceivesTheStaticsOfAnInvalidatedFormula) {
     DeleteFor(2, c.handle);
     ASSERT_EQ(g_hook_calls.size(), 1u);
     // x is 0, static 1, s 2, t 3, free 4: the statics s and t.
-    EXPECT_EQ(g_hook_calls[0].statics, c.data + 2);
-    EXPECT_EQ(g_hook_calls[0].again, c.data + 2);
+    EXPECT_EQ(g_hook_calls[0].statics, c.reals() + 2);
+    EXPECT_EQ(g_hook_calls[0].again, c.reals() + 2);
     EXPECT_EQ(g_hook_calls[0].type, 2);
     EXPECT_EQ(g_hook_calls[0].count, 2);
 

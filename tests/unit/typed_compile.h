@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "kernel/disasm.h"
@@ -19,7 +20,7 @@ namespace tmx::test {
 
 inline std::u16string u16(const std::string &s) { return std::u16string(s.begin(), s.end()); }
 
-// Slot = int64_t (IntCom) or TmComplex (ComplexCom).
+// Slot = int64_t (IntCom), double (RealCom) or TmComplex (ComplexCom).
 template <class Slot>
 struct TypedCompiled {
     int rc = -100;
@@ -28,7 +29,9 @@ struct TypedCompiled {
     Slot *data = nullptr;
     int err_begin = -1, err_end = -1;
 
-    static constexpr int kType = sizeof(Slot) == 8 ? 1 : 3;
+    static constexpr int kType = std::is_same_v<Slot, int64_t>  ? 1
+                                 : std::is_same_v<Slot, double> ? 2
+                                                                : 3;
 
     const int32_t *header() const { return rec->header; }
     std::vector<uint8_t> instructions() const {
@@ -48,6 +51,7 @@ struct TypedCompiled {
 };
 
 using IntCompiled = TypedCompiled<int64_t>;
+using RealCompiled = TypedCompiled<double>;
 using ComplexCompiled = TypedCompiled<TmComplex>;
 
 inline IntCompiled compile_int(const std::string &src, int module = 1) {
@@ -55,6 +59,15 @@ inline IntCompiled compile_int(const std::string &src, int module = 1) {
     void *handle = nullptr;
     std::u16string text = u16(src);
     c.rc = IntCom(text.c_str(), module, &handle, &c.params, &c.data, &c.err_begin, &c.err_end);
+    c.rec = static_cast<FormulaRecord *>(handle);
+    return c;
+}
+
+inline RealCompiled compile_real(const std::string &src, int module = 1) {
+    RealCompiled c;
+    void *handle = nullptr;
+    std::u16string text = u16(src);
+    c.rc = RealCom(text.c_str(), module, &handle, &c.params, &c.data, &c.err_begin, &c.err_end);
     c.rec = static_cast<FormulaRecord *>(handle);
     return c;
 }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "kernel/eval/release_passes.h"
+#include "kernel/registry/formulas.h"
 #include "kernel/eval/value_stacks.h"
 #include "kernel/record.h"
 #include "kernel/registry/formulas.h"

@@ -1,6 +1,6 @@
-// What the integer, complex and cross-type evaluator tests share: reading
-// the run-error record, a fixture that starts each test with no error, no
-// trace and fresh value stacks, and the stack-size built-ins as plain calls.
+// What the integer, complex and cross-type evaluator tests share: a fixture
+// that starts each test with no error, no trace and fresh value stacks, and
+// the stack-size built-ins as plain calls.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,25 +11,11 @@
 
 #include "kernel/disasm.h"
 #include "kernel/eval/value_stacks.h"
+#include "formula_support.h"
 #include "kernel/run_error.h"
 #include "tamrix/tamrix.h"
 
 namespace tmx::test {
-
-struct TakenError {
-    int type = 0;
-    const char16_t *name = nullptr;
-    int code = 0;
-    int formula_type = 0;
-    void *formula = nullptr;
-    std::u16string name_text() const { return name ? name : u"<none>"; }
-};
-
-inline TakenError take_run_error() {
-    TakenError e;
-    GetRunErr(&e.type, &e.name, &e.code, &e.formula_type, &e.formula);
-    return e;
-}
 
 inline void set_int_stack(int64_t limit) {
     TmCallContext ctx = {1, nullptr};

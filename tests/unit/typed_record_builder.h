@@ -1,4 +1,4 @@
-// Hand assembly of integer and complex formula records: RecordBuilder lays
+// Hand assembly of formula records of any type: RecordBuilder lays
 // out code and operands (which do not depend on the slot type); this wrapper
 // keeps the constants in the formula's own slot type and rebuilds the data
 // array with slots of that size.
@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "record_builder.h"
@@ -19,7 +20,9 @@ namespace tmx::test {
 
 template <class Slot> class TypedBuilder {
   public:
-    static constexpr int kType = sizeof(Slot) == 16 ? 3 : 1;
+    static constexpr int kType = std::is_same_v<Slot, int64_t>  ? 1
+                                 : std::is_same_v<Slot, double> ? 2
+                                                                : 3;
 
     TypedBuilder(int params, int autos, int statics, std::u16string name = u"",
                  std::vector<std::u16string> strings = {})

@@ -1,0 +1,162 @@
+// What the three evaluators must do alike, run once per number type: the
+// cases differ only in the values of the type, given by NumberKind below.
+// Behaviour that belongs to one type (wrapping integers, real parts of
+// complex values, IEEE reals) stays in that type's own test file.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "formula_support.h"
+#include "kernel/address_table.h"
+#include "kernel/eval/value_stacks.h"
+#include "kernel/opcodes.h"
+#include "kernel/record.h"
+#include "record_builder.h"
+#include "typed_eval_fixture.h"
+#include "typed_record_builder.h"
+
+namespace tmx::test {
+namespace {
+
+// A number type as the tests see it.
+template <class Slot> struct NumberKind;
+
+template <> struct NumberKind<int64_t> {
+    static constexpr int kType = 1;
+    static constexpr const char16_t *kExport = u"IntCal";
+    static int64_t of(double v) { return int64_t(v); }
+    static int64_t eval(void *f, int64_t *args) { return IntCal(f, args); }
+    static constexpr uint8_t kCallOwn = OpCallInt;
+    static void set_stack(int limit) { set_int_stack(limit); }
+    static ValueStack<int64_t> &stack() { return g_int_stack; }
+    // Bytes past the built-ins that end an activation with zero.
+    static std::vector<int> bad_bytes() { return {64, 74, 200, 255}; }
+};
+
+template <> struct NumberKind<double> {
+    static constexpr int kType = 2;
+    static constexpr const char16_t *kExport = u"RealCal";
+    static double of(double v) { return v; }
+    static double eval(void *f, double *args) { return RealCal(f, args); }
+    static constexpr uint8_t kCallOwn = OpCallReal;
+    static void set_stack(int limit) { set_real_stack_limit(limit); }
+    static ValueStack<double> &stack() { return g_real_stack; }
+    static std::vector<int> bad_bytes() { return {75, 128, 255}; }
+};
+
+template <> struct NumberKind<TmComplex> {
+    static constexpr int kType = 3;
+    static constexpr const char16_t *kExport = u"ComplexCal";
+    static TmComplex of(double v) { return {v, 0}; }
+    static TmComplex eval(void *f, TmComplex *args) { return ComplexCal(f, args); }
+    static constexpr uint8_t kCallOwn = OpCallComplex;
+    static void set_stack(int limit) { set_complex_stack(limit); }
+    static ValueStack<TmComplex> &stack() { return g_complex_stack; }
+    static std::vector<int> bad_bytes() { return {66, 74, 255}; }
+};
+
+template <class Slot> bool same_bits(const Slot &a, const Slot &b) {
+    return std::memcmp(&a, &b, sizeof(Slot)) == 0;
+}
+
+template <class Slot> class EveryType : public TypedEval {
+  protected:
+    using Kind = NumberKind<Slot>;
+    using Builder = TypedBuilder<Slot>;
+    static Slot zero() { return Kind::of(0); }
+
+    // sum(n) = which(n <= 0, 0, n + sum(n - 1)), calling itself in place.
+    static RecordPtr summation(Builder &rb) {
+        Label other = rb.label(), end = rb.label();
+        rb.push_var(0).push_const(Kind::of(0)).op(OpLe).test(OpWhichTest, other);
+        rb.push_const(Kind::of(0)).which_end(end, 1);
+        rb.bind(other).push_var(0).push_var(0).push_const(Kind::of(1)).op(OpSub);
+        rb.call(Kind::kCallOwn, rb.index(), 0).op(OpAdd).op(OpWhichDefault, 2);
+        rb.bind(end).ret();
+        return rb.build(8);
+    }
+};
+
+using NumberTypes = ::testing::Types<int64_t, double, TmComplex>;
+TYPED_TEST_SUITE(EveryType, NumberTypes);
+
+TYPED_TEST(EveryType, BytesAboveTheSetEndTheActivationWithZero) {
+    using Kind = typename TestFixture::Kind;
+    for (int byte : Kind::bad_bytes()) {
+        typename TestFixture::Builder rb(0, 0, 0);
+        rb.push_const(Kind::of(5)).op(uint8_t(byte)).push_const(Kind::of(6)).ret();
+        RecordPtr f = rb.build();
+        EXPECT_TRUE(same_bits(Kind::eval(f.get(), nullptr), TestFixture::zero())) << byte;
+        EXPECT_EQ(f->code[0], kIdle) << byte;
+    }
+    EXPECT_EQ(TestRunErr(), 0);
+}
+
+// A formula that something it calls has lost fails with the run error its
+// CodeStart names, runs nothing, and leaves an earlier error in place.
+TYPED_TEST(EveryType, InvalidatedFormulaFailsWithoutRunning) {
+    using Kind = typename TestFixture::Kind;
+    for (int32_t code_start : {kInvalidCalleeDeleted, kInvalidFunctionRemoved}) {
+        TypeParam ran = TestFixture::zero();
+        const uint32_t cell = address_register(&ran, AddressKind::SharedCell);
+        typename TestFixture::Builder rb(0, 0, 0);
+        rb.op(OpPreIncCommon, int32_t(cell)).ret();
+        RecordPtr f = rb.build();
+        f->header[kCodeStart] = code_start;
+        EXPECT_TRUE(same_bits(Kind::eval(f.get(), nullptr), TestFixture::zero()));
+        EXPECT_TRUE(same_bits(ran, TestFixture::zero()));
+        EXPECT_EQ(f->code[0], kIdle);
+        RunError e = take_run_error();
+        EXPECT_EQ(e.type, -code_start);
+        EXPECT_EQ(e.name, nullptr);
+        EXPECT_EQ(e.code, 0);
+        EXPECT_EQ(e.formula_type, Kind::kType);
+        EXPECT_EQ(e.formula, f.get());
+
+        SetRunErr(3, u"first", 1, 0, nullptr);
+        Kind::eval(f.get(), nullptr);
+        EXPECT_EQ(take_run_error().type, 3);
+        address_release(cell);
+    }
+}
+
+TYPED_TEST(EveryType, StackOverflowYieldsZeroAtTheFailingDepthOnly) {
+    using Kind = typename TestFixture::Kind;
+    // Each nested sum() frame takes 10 slots: with a limit of 30 the nested
+    // activations for 9 and 8 fit, the one for 7 does not.
+    Kind::set_stack(30);
+    typename TestFixture::Builder rb(1, 0, 0, u"sum");
+    RecordPtr sum = TestFixture::summation(rb);
+    TypeParam n = Kind::of(10);
+    EXPECT_TRUE(same_bits(Kind::eval(sum.get(), &n), Kind::of(10 + 9 + 8)));
+    RunError e = take_run_error();
+    EXPECT_EQ(e.type, Kind::kType);
+    EXPECT_EQ(e.name_text(), u"StackOverFlow");
+    EXPECT_EQ(e.code, 0);
+    EXPECT_EQ(e.formula_type, Kind::kType);
+    EXPECT_EQ(e.formula, sum.get());
+    EXPECT_EQ(Kind::stack().top, 1);
+    EXPECT_EQ(sum->code[0], kIdle);
+    // Nothing is left behind: the same call succeeds once the stack is large.
+    Kind::set_stack(1000);
+    EXPECT_TRUE(same_bits(Kind::eval(sum.get(), &n), Kind::of(55)));
+    EXPECT_EQ(TestRunErr(), 0);
+
+    value_stacks_release(); // no stack at all: the first nested call fails
+    EXPECT_TRUE(same_bits(Kind::eval(sum.get(), &n), Kind::of(10)));
+    EXPECT_EQ(take_run_error().name_text(), u"StackOverFlow");
+}
+
+TYPED_TEST(EveryType, NullHandleIsRefused) {
+    using Kind = typename TestFixture::Kind;
+    EXPECT_TRUE(same_bits(Kind::eval(nullptr, nullptr), TestFixture::zero()));
+    RunError e = take_run_error();
+    EXPECT_EQ(e.type, Kind::kType);
+    EXPECT_EQ(e.name_text(), Kind::kExport);
+    EXPECT_EQ(e.formula_type, Kind::kType);
+}
+
+}  // namespace
+}  // namespace tmx::test
