@@ -25,6 +25,7 @@
 #include "../record.h"
 #include "../registry/registry.h"
 #include "../run_error.h"
+#include "../jit/jit.h"
 #include "activation.h"
 #include "conversions.h"
 #include "cross_calls.h"
@@ -106,7 +107,10 @@ template <bool Trace, bool Nested> double real_cal(FormulaRecord *rec, double *a
 
 template <bool Trace> double call_real(FormulaRecord *callee, double *slot) {
     if (callee->code[0] == kIdle) {
-        if (!Trace && callee->fast) return run_real_fast(callee->fast, slot);
+        if constexpr (!Trace) {
+            if (JitEntry native = jit_entry(callee)) return native(slot);
+            if (callee->fast) return run_real_fast(callee->fast, slot);
+        }
         return real_cal<Trace, false>(callee, slot);
     }
     // A running callee re-enters with its parameters left in our stack.
@@ -428,20 +432,32 @@ static_assert(kHighestReal == 74, "the real built-ins end at byte 74");
 
 }  // namespace
 
-}  // namespace tmx
-
-extern "C" TM_API double TM_CALL RealCal(void *hFor, double *args) {
-    auto *rec = static_cast<tmx::FormulaRecord *>(hFor);
+// Every activation but a native one: checks, the fast form, the interpreter.
+[[gnu::noinline]] double real_cal_entry(FormulaRecord *rec, double *args) {
     if (!rec) [[unlikely]] {
-        tmx::record_run_error(tmx::kReal, u"RealCal", 0, tmx::kReal, nullptr);
+        record_run_error(kReal, u"RealCal", 0, kReal, nullptr);
         return 0.0;
     }
-    const bool nested = rec->code[0] != tmx::kIdle;
-    if (rec->fast && !nested && !tmx::g_trace_enabled) [[likely]]
-        return tmx::run_real_fast(rec->fast, args ? args : static_cast<double *>(rec->data));
-    if (tmx::g_trace_enabled) [[unlikely]]
-        return nested ? tmx::real_cal<true, true>(rec, args) : tmx::real_cal<true, false>(rec, args);
+    const bool nested = rec->code[0] != kIdle;
+    if (!nested && !g_trace_enabled) [[likely]] {
+        double *in = args ? args : static_cast<double *>(rec->data);
+        if (JitEntry native = jit_entry(rec)) return native(in);
+        if (rec->fast) return run_real_fast(rec->fast, in);
+    }
+    if (g_trace_enabled) [[unlikely]]
+        return nested ? real_cal<true, true>(rec, args) : real_cal<true, false>(rec, args);
     if (nested) [[unlikely]]
-        return tmx::real_cal<false, true>(rec, args);
-    return tmx::real_cal<false, false>(rec, args);
+        return real_cal<false, true>(rec, args);
+    return real_cal<false, false>(rec, args);
+}
+
+}  // namespace tmx
+
+// A formula with native code goes straight to it; nothing here may need a
+// register saved, so that the jump into native code is the whole cost.
+extern "C" TM_API double TM_CALL RealCal(void *hFor, double *args) {
+    auto *rec = static_cast<tmx::FormulaRecord *>(hFor);
+    if (rec && rec->jit && rec->code[0] == tmx::kIdle && !tmx::g_trace_enabled) [[likely]]
+        return rec->jit(args ? args : static_cast<double *>(rec->data));
+    return tmx::real_cal_entry(rec, args);
 }
