@@ -227,16 +227,19 @@ class RealCodegen {
         }
     }
 
+    // When both operands are NaN the instruction returns its destination's
+    // NaN.  The interpreter's compiled code computes a+b and a*b into the
+    // register of b (the top) and a-b, a/b into that of a; the same choice
+    // here keeps even the NaN's sign and payload.
     bool arith(uint8_t byte) {
         if (stack_.size() < 2) return false;
         x86::Xmm b = pop(), a = pop();
         switch (byte) {
-        case OpAdd: cc_.addsd(a, b); break;
-        case OpSub: cc_.subsd(a, b); break;
-        case OpMul: cc_.mulsd(a, b); break;
-        default: cc_.divsd(a, b); break;
+        case OpAdd: cc_.addsd(b, a); push(b); break;
+        case OpMul: cc_.mulsd(b, a); push(b); break;
+        case OpSub: cc_.subsd(a, b); push(a); break;
+        default: cc_.divsd(a, b); push(a); break;
         }
-        push(a);
         return true;
     }
 
