@@ -32,6 +32,8 @@ using namespace asmjit;
 // Longer formulas stay interpreted: translation time and register
 // allocation grow with length, and such formulas are rare in hot loops.
 constexpr int32_t kMaxInstructionBytes = 4096;
+// Variables are addressed with a 32-bit displacement of 8 bytes per slot.
+constexpr int32_t kMaxDataSlots = int32_t(1) << 27;
 
 // cmpsd predicates.
 enum Predicate : uint8_t { kCmpEq = 0, kCmpLt = 1, kCmpLe = 2, kCmpNeq = 4 };
@@ -326,7 +328,9 @@ class RealCodegen {
 
 JitEntry translate(const FormulaRecord *rec) {
     const int32_t *h = rec->header;
-    if (h[kCodeStart] < 0 || h[kCodeLength] - h[kCodeStart] > kMaxInstructionBytes) return nullptr;
+    if (h[kCodeStart] < 0 || h[kCodeLength] - h[kCodeStart] > kMaxInstructionBytes ||
+        h[kDataLength] > kMaxDataSlots)
+        return nullptr;
     JitRuntime *rt = native_runtime();
     if (!rt) return nullptr;
     CodeHolder code;
