@@ -17,6 +17,14 @@ extern thread_local constinit uintptr_t t_native_stack_floor
 
 uintptr_t compute_native_stack_floor();
 
+// Every evaluation starts at one of the evaluate exports, which make sure the
+// calling thread's floor is known; the check on each activation is then a
+// single compare.  (A floor of 0 would let everything through, so no path may
+// start an activation without passing here first.)
+inline void prepare_native_stack_floor() {
+    if (__builtin_expect(t_native_stack_floor == 0, 0)) compute_native_stack_floor();
+}
+
 // True when the calling frame is too deep to start another activation.
 // The stack pointer is read directly where possible: asking for the frame
 // address would make the evaluator keep a frame pointer, costing it a register.
@@ -27,9 +35,7 @@ inline bool native_stack_exhausted() {
 #else
     uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
 #endif
-    uintptr_t floor = t_native_stack_floor;
-    if (__builtin_expect(floor == 0, 0)) floor = compute_native_stack_floor();
-    return here < floor;
+    return here < t_native_stack_floor;
 }
 
 }  // namespace tmx

@@ -105,14 +105,10 @@ double call_external(FormulaRecord *rec, uint32_t index, int32_t m, double *slot
 
 template <bool Trace, bool Nested> double real_cal(FormulaRecord *rec, double *args);
 
+// Without the trace a callee runs from its fast form when it has one.
 template <bool Trace> double call_real(FormulaRecord *callee, double *slot) {
-    if (callee->code[0] == kIdle) {
-        if constexpr (!Trace) {
-            if (JitEntry native = jit_entry(callee)) return native(slot);
-            if (callee->fast) return run_real_fast(callee->fast, slot);
-        }
-        return real_cal<Trace, false>(callee, slot);
-    }
+    if constexpr (!Trace) return enter_real(callee, slot, true);
+    if (callee->code[0] == kIdle) return real_cal<Trace, false>(callee, slot);
     // A running callee re-enters with its parameters left in our stack.
     g_real_stack.copy_args = 0;
     return real_cal<Trace, true>(callee, slot);
@@ -432,23 +428,29 @@ static_assert(kHighestReal == 74, "the real built-ins end at byte 74");
 
 }  // namespace
 
-// Every activation but a native one: checks, the fast form, the interpreter.
+double interpret_real_first(FormulaRecord *rec, double *args) {
+    return real_cal<false, false>(rec, args);
+}
+
+double interpret_real_nested(FormulaRecord *rec, double *args) {
+    return real_cal<false, true>(rec, args);
+}
+
+// Every activation but one of native code: checks, the trace, the fast form
+// and the interpreter.
 [[gnu::noinline]] double real_cal_entry(FormulaRecord *rec, double *args) {
     if (!rec) [[unlikely]] {
         record_run_error(kReal, u"RealCal", 0, kReal, nullptr);
         return 0.0;
     }
-    const bool nested = rec->code[0] != kIdle;
-    if (!nested && !g_trace_enabled) [[likely]] {
-        double *in = args ? args : static_cast<double *>(rec->data);
-        if (JitEntry native = jit_entry(rec)) return native(in);
-        if (rec->fast) return run_real_fast(rec->fast, in);
-    }
-    if (g_trace_enabled) [[unlikely]]
+    prepare_native_stack_floor();
+    if (g_trace_enabled) [[unlikely]] {
+        const bool nested = rec->code[0] != kIdle;
         return nested ? real_cal<true, true>(rec, args) : real_cal<true, false>(rec, args);
-    if (nested) [[unlikely]]
-        return real_cal<false, true>(rec, args);
-    return real_cal<false, false>(rec, args);
+    }
+    // A host (or an external function re-entering a running formula) passes
+    // arguments it keeps using: a nested activation copies them.
+    return enter_real(rec, args, false);
 }
 
 }  // namespace tmx

@@ -1,18 +1,17 @@
-// A pre-decoded form of straight-line real formulas.
+// The pre-decoded fast form of real formulas.
 //
-// Most formulas a host evaluates over and over are plain expressions: no
-// calls, no jumps, no string access.  Such a formula can never recurse, never
-// be invalidated (it calls nothing that could be deleted) and never record a
-// run error, so its first activation needs none of the general bookkeeping.
-// When a real formula compiles, its byte code is translated once into this
-// form: operands decoded (constants inlined, variables resolved to an
-// argument index or a slot address) and each "push operand; binary operator"
-// pair fused into one step that applies the operator to the cached top and
-// the operand directly.  Evaluation order and arithmetic are exactly those of
-// the byte code, so both forms give the same bits.
+// When a real formula compiles, its byte code is translated once into a form
+// that is cheaper to run: operands decoded (constants inlined, variables
+// resolved to an argument index, a frame index or an address, callees to
+// their records), each "push operand; binary operator" pair fused into one
+// step, and jumps turned into direct links with a stack move fixed at
+// translation.  Evaluation order and arithmetic are exactly those of the byte
+// code, so both forms give the same bits, record the same run errors and poll
+// for pending errors at the same loop tests.
 //
 // The byte code stays the formula's definition: the registry, the
-// disassembler, nested activations and traces all use it.
+// disassembler and traces use it, and a record the translator does not
+// accept runs on the interpreter.  Both forms call into each other freely.
 #pragma once
 
 #include <cstdint>
@@ -23,13 +22,20 @@ namespace tmx {
 
 struct FastCode;
 
-// Translates a compiled real formula; null when it is not straight-line or
-// memory is exhausted (the byte-code interpreter then runs it as usual).
+// Translates a compiled real formula; null when it cannot (or memory is
+// exhausted): the byte-code interpreter then runs it as usual.
 FastCode *build_real_fast_code(const FormulaRecord *rec);
 void free_fast_code(FastCode *code);
 
-// Runs a first activation from the fast form.  `args` is the argument array
-// (the caller substitutes the record's data array when it has none).
-double run_real_fast(const FastCode *code, double *args);
+// Starts an activation of a real formula without the trace: a first one when
+// the formula is idle, else a nested one, on the in-place path when
+// `in_place` (OpCallReal: the arguments stay in the caller's stack) and on the
+// copy path otherwise.  Uses the fast form when there is one.
+double enter_real(FormulaRecord *rec, double *args, bool in_place);
+
+// The byte-code interpreter without the trace (real_eval.cpp), for formulas
+// that have no fast form.
+double interpret_real_first(FormulaRecord *rec, double *args);
+double interpret_real_nested(FormulaRecord *rec, double *args);
 
 }  // namespace tmx

@@ -340,6 +340,7 @@ typename Ops::Slot evaluate_typed(void *hFor, typename Ops::Slot *args,
         record_run_error(Ops::kType, export_name, 0, Ops::kType, nullptr);
         return Ops::zero();
     }
+    prepare_native_stack_floor();
     const bool nested = rec->code[0] != kIdle;
     if (g_trace_enabled) [[unlikely]]
         return nested ? run_typed<Ops, true, true>(rec, args)

@@ -1,6 +1,6 @@
 // The pre-decoded fast form must give exactly the interpreter's results,
-// argument write-backs and variable updates, and must be built only for
-// formulas that are straight-line.
+// argument write-backs, variable updates and run errors, and must be built for
+// every formula the compiler writes.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -32,29 +32,52 @@ class RealFast : public ::testing::Test {
         return static_cast<tmx::FormulaRecord *>(h);
     }
 
+    struct RunError {
+        int type = 0, code = 0;
+        std::u16string name;
+        bool operator==(const RunError &) const = default;
+    };
+    static RunError take_run_error() {
+        RunError e;
+        const char16_t *name = nullptr;
+        GetRunErr(&e.type, &name, &e.code, nullptr, nullptr);
+        if (name) e.name = name;
+        return e;
+    }
+
     // Evaluates once through each form from the same starting state
-    // (arguments and data array) and checks every observable agrees.
+    // (arguments, data array and string area) and checks every observable
+    // agrees: result, arguments, variables, string area and run error.
     void expect_same(const std::u16string &src, std::vector<double> args) {
         tmx::FormulaRecord *r = compile(src);
         ASSERT_NE(r, nullptr);
         ASSERT_NE(r->fast, nullptr) << "expected a fast form";
         const size_t slots = size_t(r->header[tmx::kDataLength]);
+        const size_t strings = size_t(r->header[tmx::kCodeStart]);
         auto *data = static_cast<double *>(r->data);
-        std::vector<double> data0(data, data + slots);
+        const std::vector<double> data0(data, data + slots);
+        const std::vector<uint8_t> code0(r->code, r->code + strings);
 
         std::vector<double> fast_args = args;
         double fast = RealCal(r, fast_args.data());
-        std::vector<double> fast_data(data, data + slots);
+        const RunError fast_error = take_run_error();
+        const std::vector<double> fast_data(data, data + slots);
+        const std::vector<uint8_t> fast_code(r->code, r->code + strings);
 
         std::memcpy(data, data0.data(), slots * sizeof(double));
+        std::memcpy(r->code, code0.data(), strings);
         tmx::FastCode *saved = r->fast;
         r->fast = nullptr; // the interpreter runs it now
         std::vector<double> slow_args = args;
         double slow = RealCal(r, slow_args.data());
         r->fast = saved;
+        const RunError slow_error = take_run_error();
 
+        SCOPED_TRACE(std::string(src.begin(), src.end()));
         EXPECT_EQ(std::bit_cast<uint64_t>(fast), std::bit_cast<uint64_t>(slow))
             << fast << " vs " << slow;
+        EXPECT_TRUE(fast_error == slow_error) << fast_error.type << " vs " << slow_error.type;
+        EXPECT_TRUE(fast_code == std::vector<uint8_t>(r->code, r->code + strings));
         for (size_t i = 0; i < args.size(); ++i)
             EXPECT_EQ(std::bit_cast<uint64_t>(fast_args[i]), std::bit_cast<uint64_t>(slow_args[i]))
                 << "argument " << i;
@@ -105,16 +128,51 @@ TEST_F(RealFast, StoresIncrementsAndCommaListsAgree) {
     for (const char16_t *f : formulas) expect_same(f, {2.5, -4});
 }
 
-TEST_F(RealFast, OnlyStraightLineFormulasGetTheFastForm) {
-    EXPECT_NE(compile(u"f1(x)=x*2+1")->fast, nullptr);
-    EXPECT_NE(compile(u"2+3")->fast, nullptr); // folded to one constant
-    EXPECT_EQ(compile(u"f2(x)=if(x, x=1)")->fast, nullptr);
-    EXPECT_EQ(compile(u"f3(x)=which(x, 1, 2)")->fast, nullptr);
-    EXPECT_EQ(compile(u"f4(x)=(while(x, x=x-1), x)")->fast, nullptr);
-    EXPECT_EQ(compile(u"f5(x)=f5(x)+1")->fast, nullptr); // a call, even of itself
-    EXPECT_EQ(compile(u"f6(x)=SetRealStackMax(x)")->fast, nullptr);
-    EXPECT_EQ(compile(u"f7(x)=getc(1)")->fast, nullptr);
-    EXPECT_EQ(compile(u"f8(x)=setc(1, x)")->fast, nullptr);
+TEST_F(RealFast, ControlFlowCallsAndStringAccessAgree) {
+    tmx::FormulaRecord *set = compile(u"SetRealStackMax(1000)");
+    EXPECT_EQ(RealCal(set, nullptr), 1000);
+    void *h = nullptr; // called below, so public
+    int p, b, e;
+    double *d;
+    ASSERT_EQ(RealCom(u"ifib(n)=(n<2)*n+(n>=2)*(ifib(n-1)+ifib(n-2))", 7, &h, &p, &d, &b, &e), 0);
+    const char16_t *formulas[] = {
+        u"f(a,b:i,s)=(i=0, s=0, while(i<a, s=s+i*b, i++), s)",
+        u"f(a,b:i,s)=(i=0, s=0, until(s=s+b, i++, i>=a), s+i)",
+        u"f(a,b:i,s)=(i=0, s=0, while(1, i++, if(i>a, break()), if(fmod(i, 2), continue()), s=s+i), s)",
+        u"f(a,b:i,s)=(i=0, s=0, until(i++, if(i<3, continue()), s=s+i, i>a), s)",
+        u"f(a,b:i,j,s)=(s=0, i=0, while(i<a, j=0, while(j<i, s=s+j, j++), i++), s)",
+        u"f(a,b)=which(a>b, a, a<b, b, -1) + which(a, 1, b, 2)",
+        u"f(a,b)=if(a>b, a=a+b) + if(a<=b, b=b-a, b=b*2) + b",
+        u"f(a,b:x)=(x=a, (x>b)+while(x>0, x=x-1), x)",
+        u"fib(n)=which(n<2, n, fib(n-1)+fib(n-2))",
+        u"fact(n)=which(n<=1, 1, n*fact(n-1))",
+        u"f(a,b)=ifib(a)+ifib(b)",
+        u"f(a,b:x)=(x=a, SetRealStackMax(1000)+x)",
+        u"f(a,b)=getc(1)+getw(1)+setc(1, 65)+getc(1)+setn(1, a)+getn(1)",
+        u"f(a,b)=getc(0)+setw(-1, b)",       // bad indices: run errors, first one wins
+        u"f(a,b:i)=(i=0, while(i<3, getc(0), i++), i)",
+        u"f(a,b)=which(a>100, 1)",            // no branch: run error "which"
+    };
+    const double values[][2] = {{5, 2.5}, {0, 1}, {-3, 7}, {10, 10}};
+    for (const char16_t *f : formulas)
+        for (const auto &v : values) expect_same(f, {v[0], v[1]});
+}
+
+TEST_F(RealFast, EveryFormulaTheCompilerWritesGetsTheFastForm) {
+    const char16_t *formulas[] = {
+        u"f1(x)=x*2+1",
+        u"2+3", // folded to one constant
+        u"f2(x)=if(x, x=1)",
+        u"f3(x)=which(x, 1, 2)",
+        u"f4(x)=(while(x, x=x-1), x)",
+        u"f5(x)=f5(x)+1",
+        u"f6(x)=SetRealStackMax(x)",
+        u"f7(x)=getc(1)",
+        u"f8(x)=setc(1, x)",
+        u"f9(x)=until(x++, break(), continue(), x)",
+        u"f10(x)=(return(x), while(x, x++))",
+    };
+    for (const char16_t *f : formulas) EXPECT_NE(compile(f)->fast, nullptr) << std::string(f, f + 3);
 }
 
 TEST_F(RealFast, CallsIntoStraightLineFormulasUseIt) {
@@ -131,14 +189,23 @@ TEST_F(RealFast, CallsIntoStraightLineFormulasUseIt) {
     EXPECT_EQ(RealCal(caller, &a), 20); // t becomes 4 by reference: 16 + 4
 }
 
-TEST_F(RealFast, RecursiveUseStillTakesTheInterpreter) {
-    // A formula that is running is never started from the fast form.
+TEST_F(RealFast, StackOverflowInRecursionEndsOnlyTheFailingCall) {
     tmx::FormulaRecord *set = compile(u"SetRealStackMax(1000)");
     EXPECT_EQ(RealCal(set, nullptr), 1000);
     tmx::FormulaRecord *fact = compile(u"fact(n)=which(n<=1, 1, n*fact(n-1))");
     ASSERT_NE(fact, nullptr);
     double n = 10;
     EXPECT_EQ(RealCal(fact, &n), 3628800);
+    EXPECT_EQ(TestRunErr(), 0);
+    // 1000 slots hold a few hundred levels: the deepest call fails with 0.
+    n = 5000;
+    EXPECT_EQ(RealCal(fact, &n), 0);
+    int type = 0, code = -1;
+    const char16_t *name = nullptr;
+    GetRunErr(&type, &name, &code, nullptr, nullptr);
+    EXPECT_EQ(type, 2);
+    EXPECT_EQ(std::u16string(name ? name : u""), u"StackOverFlow");
+    EXPECT_EQ(fact->code[0], 0) << "the activation flag is idle again";
 }
 
 TEST_F(RealFast, NullArgumentsUseTheArgumentArea) {

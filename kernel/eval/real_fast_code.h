@@ -1,0 +1,138 @@
+// The layout of the pre-decoded fast form of real formulas, shared by its
+// translator (real_fast_translate.cpp) and its runner (real_fast.cpp).
+//
+// Stack convention while running: `top` holds the top value in a register and
+// the memory stack holds only the values below it; `sp` is the next free
+// memory slot, so stack element i lives at sb[i + 1] once it is spilled and
+// sb[0] only ever receives the spill of an empty stack's (meaningless) top.
+// The translator knows the stack depth at every step, so jumps move `sp` by a
+// fixed amount and calls find their arguments at a fixed distance below it.
+#pragma once
+
+#include <cstdint>
+
+#include "../record.h"
+
+namespace tmx {
+
+// Binary operations: X(name, expression over a and b).  Each comes in five
+// forms by where its right operand comes from: S the stack (plain byte code),
+// K an inlined constant, A an argument slot, F an automatic variable of the
+// activation's frame, D a static variable or shared cell.
+#define TM_FAST_BINARY(X)                                                            \
+    X(Add, a + b)                                                                    \
+    X(Sub, a - b)                                                                    \
+    X(Mul, a *b)                                                                     \
+    X(Div, a / b)                                                                    \
+    X(Pow, std::pow(a, b))                                                           \
+    X(Gt, a > b ? 1.0 : 0.0)                                                         \
+    X(Ge, a >= b ? 1.0 : 0.0)                                                        \
+    X(Lt, a < b ? 1.0 : 0.0)                                                         \
+    X(Le, a <= b ? 1.0 : 0.0)                                                        \
+    X(Eq, a == b ? 1.0 : 0.0)                                                        \
+    X(Ne, a != b ? 1.0 : 0.0)                                                        \
+    X(And, a != 0 && b != 0 ? 1.0 : 0.0)                                             \
+    X(Or, a != 0 || b != 0 ? 1.0 : 0.0)                                              \
+    X(Atan2, std::atan2(a, b))                                                       \
+    X(Fmod, std::fmod(a, b))                                                         \
+    X(Sign, real_math::sign(a, b))                                                   \
+    X(Dim, real_math::dim(a, b))                                                     \
+    X(Padd, real_math::padd(a, b))
+
+// One-operand operations on the top: X(name, expression over t).
+#define TM_FAST_UNARY(X)                                                             \
+    X(Neg, -t)                                                                       \
+    X(Not, t == 0 ? 1.0 : 0.0)                                                       \
+    X(Sqrt, std::sqrt(t))                                                            \
+    X(Exp, std::exp(t))                                                              \
+    X(Ln, std::log(t))                                                               \
+    X(Lg, std::log10(t))                                                             \
+    X(Sin, std::sin(t))                                                              \
+    X(Cos, std::cos(t))                                                              \
+    X(Tan, std::tan(t))                                                              \
+    X(Asin, std::asin(t))                                                            \
+    X(Acos, std::acos(t))                                                            \
+    X(Atan, std::atan(t))                                                            \
+    X(Sinh, std::sinh(t))                                                            \
+    X(Cosh, std::cosh(t))                                                            \
+    X(Tanh, std::tanh(t))                                                            \
+    X(Abs, std::fabs(t))                                                             \
+    X(Floor, std::floor(t))                                                          \
+    X(Ceil, std::ceil(t))                                                            \
+    X(Itor, real_math::itor(t))                                                      \
+    X(Rtoi, real_math::rtoi(t))
+
+// Everything else, in handler order (see run_real_fast).
+//   Push/Store/increment forms by operand: K A F D as above.
+//   Jump       sp += aux, reload top, go to target (OpJump, and OpContinue
+//              without a pending error)
+//   Break      sp += aux, top = 0, go to target
+//   Continue   pending error: go to the final Return; else as Jump
+//   UntilTest  top == 0 and no error: as Jump; else sp += index, top = 0
+//   WhileTest  top == 0 or error pending: go to target
+//   IfTest     top == 0: top = +0, go to target
+//   IfEnd      sp -= index, top = 0
+//   WhichTest  top == 0: spill top (a skipped slot), go to target
+//   WhichEnd   sp -= index (top kept), go to target
+//   WhichNone  run error "which" unless pending; sp -= index; reload top
+//   DropKeep   sp -= index (top kept: OpDropKeep, OpWhichDefault)
+//   Call*      index = argument count minus one, aux = write-back entries
+//              (the FastOps right after the call), p = callee
+//   Get*/Set*  string-area access of the running formula
+//   ReturnZero a byte that is no instruction: result 0
+#define TM_FAST_OTHER(X)                                                             \
+    X(PushK) X(PushA) X(PushF) X(PushD)                                              \
+    X(StoreA) X(StoreF) X(StoreD)                                                    \
+    X(PreIncA) X(PreIncF) X(PreIncD) X(PreDecA) X(PreDecF) X(PreDecD)                \
+    X(PostIncA) X(PostIncF) X(PostIncD) X(PostDecA) X(PostDecF) X(PostDecD)          \
+    X(DropKeep) X(Return) X(ReturnZero)                                              \
+    X(Jump) X(Break) X(Continue) X(UntilTest) X(WhileTest) X(IfTest) X(IfEnd)        \
+    X(WhichTest) X(WhichEnd) X(WhichNone)                                            \
+    X(CallReal) X(CallInt) X(CallComplex) X(CallExternal)                            \
+    X(Getc) X(Getw) X(Getn) X(Setc) X(Setw) X(Setn)
+
+enum FastOpcode : uint16_t {
+#define TM_FAST_OTHER_ENUM(name) name,
+    TM_FAST_OTHER(TM_FAST_OTHER_ENUM)
+#undef TM_FAST_OTHER_ENUM
+#define TM_FAST_BINARY_ENUM(name, expr) name##S, name##K, name##A, name##F, name##D,
+    TM_FAST_BINARY(TM_FAST_BINARY_ENUM)
+#undef TM_FAST_BINARY_ENUM
+#define TM_FAST_UNARY_ENUM(name, expr) name,
+    TM_FAST_UNARY(TM_FAST_UNARY_ENUM)
+#undef TM_FAST_UNARY_ENUM
+    kFastOpcodeCount
+};
+
+// Where an operand lives, in the order of the variants after a binary
+// operation's S form and of the Push/Store/increment forms.
+enum OperandForm : uint8_t { kFormStack, kFormConst, kFormArg, kFormFrame, kFormCell };
+
+struct FastOp {
+    uint16_t code;
+    int16_t aux;   // jump: stack move; call: write-back entries; write-back: argument
+    int32_t index; // argument or frame index, slot count, call m, until fall-through move
+    union {
+        double k;               // constant (K forms)
+        double *p;              // static variable or shared cell (D forms)
+        const FastOp *target;   // jumps
+        FormulaRecord *callee;  // formula calls
+        void *ext;              // OpCallExternal: the ExternalFunction record
+        int64_t code_offset;    // jumps, while translating
+    };
+};
+static_assert(sizeof(FastOp) == 16);
+
+struct FastCode {
+    // No call instructions: nothing can re-enter, invalidate or interrupt a
+    // call inside it, so a first activation needs no bookkeeping at all.
+    bool calls_nothing;
+    int32_t var_count;
+    int32_t last_param;
+    int32_t frame_slots; // VarCount + stack slots + 1: a nested activation's frame
+    double *stack;       // first activation's stack: within this allocation
+    const FastOp *final_return;
+    FastOp ops[1];       // as many as the translation produced
+};
+
+}  // namespace tmx

@@ -1,0 +1,497 @@
+// Translation of a compiled real formula into its fast form (see
+// real_fast_code.h for the form, real_fast.h for why).
+//
+// Two passes over the byte code.  The first finds every jump target, so that
+// no push is fused with an instruction another path jumps to.  The second
+// emits the steps and follows the stack depth: it must be the same on every
+// path into an instruction, and every jump's stream positions must be the
+// positions the linear walk reaches at its target.  Any record that breaks
+// these rules (the compiler never writes one) keeps running on the byte-code
+// interpreter, which is the formula's definition either way.
+#include <cstdlib>
+#include <cstring>
+
+#include "../address_table.h"
+#include "../opcodes.h"
+#include "../registry/registry.h"
+#include "real_fast.h"
+#include "real_fast_code.h"
+
+namespace tmx {
+
+namespace {
+
+// Binary instruction bytes of the byte code, in the order of TM_FAST_BINARY.
+int binary_position(uint8_t byte) {
+    switch (byte) {
+    case OpAdd: return 0;
+    case OpSub: return 1;
+    case OpMul: return 2;
+    case OpDiv: return 3;
+    case OpPow: return 4;
+    case OpGt: return 5;
+    case OpGe: return 6;
+    case OpLt: return 7;
+    case OpLe: return 8;
+    case OpEq: return 9;
+    case OpNe: return 10;
+    case OpAnd: return 11;
+    case OpOr: return 12;
+    default: break;
+    }
+    if (byte >= kFirstBuiltin + real_op::atan2_ && byte <= kFirstBuiltin + real_op::padd_)
+        return 13 + (byte - (kFirstBuiltin + real_op::atan2_));
+    return -1;
+}
+
+// One-operand instruction bytes, in the order of TM_FAST_UNARY; byte 45
+// ("return", never emitted) runs as sqrt, like the interpreter.
+int unary_position(uint8_t byte) {
+    if (byte == OpNeg) return 0;
+    if (byte == OpNot) return 1;
+    if (byte >= kFirstBuiltin && byte <= kFirstBuiltin + real_op::rtoi_)
+        return 2 + (byte == kFirstBuiltin ? 0 : byte - kRealSqrt);
+    return -1;
+}
+
+bool is_call(uint8_t byte) { return byte >= OpCallInt && byte <= OpCallExternal; }
+
+// Header index of the code operand of a jump instruction at operand position
+// `op`, or -1 for instructions that do not jump.
+int jump_code_word(uint8_t byte) {
+    switch (byte) {
+    case OpIfTest: case OpWhileTest: case OpJump: case OpBreak: case OpContinue:
+    case OpWhichTest: case OpWhichEnd: return 0;
+    case OpUntilTest: return 1;
+    default: return -1;
+    }
+}
+
+// An operand of a push, store or increment, not emitted yet.
+struct Operand {
+    OperandForm form = kFormStack; // kFormStack: nothing pending
+    int32_t index = 0;
+    double k = 0;
+    double *p = nullptr;
+};
+
+// Per code offset facts of the second pass.
+struct Landing {
+    int32_t op = -1;    // index of the first step at this offset
+    int32_t depth = -1; // stack depth there (from a jump or the walk)
+    int32_t word = -1;  // operand position a jump there names
+    int32_t konst = -1; // constant position a jump there names
+    bool target = false;
+};
+
+class Translator {
+  public:
+    Translator(const FormulaRecord *rec, FastOp *out, Landing *landings)
+        : rec_(rec), h_(rec->header), data_(static_cast<double *>(rec->data)), out_(out),
+          at_(landings) {}
+
+    bool run() {
+        return mark_targets() && emit_all() && resolve_jumps();
+    }
+
+    size_t count() const { return n_; }
+    bool calls() const { return calls_; }
+    int32_t max_depth() const { return max_depth_; }
+    const FastOp *final_return() const { return out_ + final_return_; }
+
+  private:
+    // --- stream bounds -----------------------------------------------------------
+    int32_t code_end() const { return h_[kCodeLength]; }
+    bool words_left(int32_t op, int32_t n) const { return op >= kOperandStart && op + n <= h_[kHeaderLength]; }
+
+    // Length in operand words (and tag bytes through `ip`) of the instruction
+    // at ip whose byte is `byte`; false when it runs past its streams.
+    bool skip_instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &cp) const {
+        if (byte == OpPushConst) {
+            if (cp >= h_[kStackBase]) return false;
+            ++cp;
+            return true;
+        }
+        if (byte < kFirstBuiltin) {
+            if (!words_left(op, kOperandWords[byte])) return false;
+            op += kOperandWords[byte];
+        }
+        if (is_call(byte)) {
+            for (;;) {
+                if (ip >= code_end()) return false;
+                if (rec_->code[ip++] == 0) break;
+                if (!words_left(op, 2)) return false;
+                op += 2;
+            }
+        }
+        return true;
+    }
+
+    // --- pass 1 ------------------------------------------------------------------
+    bool mark_targets() {
+        int32_t ip = h_[kCodeStart], op = kOperandStart, cp = h_[kVarCount];
+        while (ip < code_end()) {
+            const uint8_t byte = rec_->code[ip++];
+            const int word = byte < kFirstBuiltin ? jump_code_word(byte) : -1;
+            if (word >= 0) {
+                if (!words_left(op, kOperandWords[byte])) return false;
+                const int32_t to = h_[op + word];
+                if (to < h_[kCodeStart] || to >= code_end()) return false;
+                at_[to].target = true;
+            }
+            if (!skip_instruction(byte, ip, op, cp)) return false;
+        }
+        return true;
+    }
+
+    // --- pass 2 ------------------------------------------------------------------
+    bool emit_all() {
+        const uint8_t *code = rec_->code;
+        int32_t ip = h_[kCodeStart], op = kOperandStart, cp = h_[kVarCount];
+        bool reachable = true;
+        while (ip < code_end()) {
+            const int32_t here = ip;
+            Landing &l = at_[here];
+            if (l.target || !reachable) flush();
+            if (l.depth >= 0) { // a jump lands here
+                if (reachable && l.depth != depth_) return false;
+                if (l.word != op || l.konst != cp) return false;
+                depth_ = l.depth;
+                reachable = true;
+            }
+            l.op = int32_t(n_);
+            l.depth = reachable ? depth_ : -1;
+            l.word = op;
+            l.konst = cp;
+            const uint8_t byte = code[ip++];
+            if (!reachable) {
+                // Never runs: only its stream positions matter, except that
+                // the final OpReturn is where OpContinue goes on an error.
+                if (ip == code_end() && byte == OpReturn) {
+                    final_return_ = int32_t(n_);
+                    emit(Return);
+                }
+                if (!skip_instruction(byte, ip, op, cp)) return false;
+                continue;
+            }
+            if (ip == code_end() && byte == OpReturn) final_return_ = int32_t(n_);
+            if (!step(byte, ip, op, cp, reachable)) return false;
+            if (depth_ > max_depth_) max_depth_ = depth_;
+        }
+        flush();
+        // The last byte is always OpReturn, reached or not: Continue needs it.
+        return final_return_ >= 0 && max_depth_ <= h_[kDataLength] - h_[kStackBase];
+    }
+
+    // Emits one instruction; `reachable` becomes false after one that never
+    // falls through.
+    bool step(uint8_t byte, int32_t &ip, int32_t &op, int32_t &cp, bool &reachable) {
+        const int32_t *h = h_;
+        if (byte == OpPushConst) {
+            if (cp >= h[kStackBase]) return false;
+            return push_operand({kFormConst, 0, data_[cp++], nullptr});
+        }
+        if (byte == OpPushVar || byte == OpPushCommon) {
+            if (!words_left(op, 1)) return false;
+            return push_operand(operand(byte == OpPushCommon, h[op++]));
+        }
+        if (int b = binary_position(byte); b >= 0) {
+            if (pending_.form != kFormStack) {
+                if (depth_ < 1) return false;
+                emit_operand(uint16_t(int(AddS) + 5 * b + int(pending_.form)), pending_);
+                pending_.form = kFormStack;
+            } else {
+                if (depth_ < 2) return false;
+                emit(uint16_t(AddS + 5 * b));
+                --depth_;
+            }
+            return true;
+        }
+        flush();
+        if (int u = unary_position(byte); u >= 0) {
+            if (depth_ < 1) return false;
+            emit(uint16_t(Neg + u));
+            return true;
+        }
+        if (byte >= kFirstBuiltin) return string_access(byte, reachable);
+        if (!words_left(op, kOperandWords[byte])) return false;
+        const int32_t *w = h + op;
+        op += kOperandWords[byte];
+        switch (byte) {
+        case OpReturn:
+            if (depth_ < 1) return false; // an empty stack's result: the interpreter's
+            emit(Return);
+            reachable = false;
+            return true;
+        case OpStoreVar:
+        case OpStoreCommon: {
+            if (depth_ < 1) return false;
+            Operand t = operand(byte == OpStoreCommon, w[0]);
+            if (t.form == kFormStack) return false;
+            emit_operand(uint16_t(int(StoreA) + int(t.form) - int(kFormArg)), t);
+            return true;
+        }
+        case OpPreIncVar: case OpPreDecVar: case OpPostIncVar: case OpPostDecVar:
+        case OpPreIncCommon: case OpPreDecCommon: case OpPostIncCommon: case OpPostDecCommon: {
+            const bool common = byte == OpPreIncCommon || byte == OpPreDecCommon ||
+                                byte == OpPostIncCommon || byte == OpPostDecCommon;
+            const bool pre = byte == OpPreIncVar || byte == OpPreDecVar ||
+                             byte == OpPreIncCommon || byte == OpPreDecCommon;
+            const bool inc = byte == OpPreIncVar || byte == OpPostIncVar ||
+                             byte == OpPreIncCommon || byte == OpPostIncCommon;
+            Operand t = operand(common, w[0]);
+            if (t.form == kFormStack) return false;
+            // Variants come in {A, F, D} triples: Inc before Dec, Pre before Post.
+            const int variant = 3 * ((pre ? 0 : 2) + (inc ? 0 : 1)) + (t.form - kFormArg);
+            emit_operand(uint16_t(PreIncA + variant), t);
+            ++depth_;
+            return true;
+        }
+        case OpDropKeep:
+        case OpWhichDefault: return drop(DropKeep, w[0], 1);
+        case OpIfEnd: return drop(IfEnd, w[0], 1);
+        case OpWhichNone: return drop(WhichNone, w[0], 1);
+        case OpIfTest: return jump(IfTest, w[0], w[1], w[2], depth_, 1);
+        case OpWhileTest: return jump(WhileTest, w[0], w[1], w[2], depth_, 1);
+        case OpWhichTest:
+            if (!jump(WhichTest, w[0], w[1], w[2], depth_ + 1, 1)) return false;
+            if (depth_ + 1 > max_depth_) max_depth_ = depth_ + 1;
+            return true;
+        case OpWhichEnd: {
+            if (w[2] < 0 || w[2] >= depth_) return false;
+            if (!jump(WhichEnd, w[0], w[1], w[3], depth_ - w[2], 1)) return false;
+            out_[n_ - 1].index = w[2];
+            reachable = false;
+            return true;
+        }
+        case OpJump:
+        case OpBreak:
+        case OpContinue: {
+            const int32_t slot = w[2];
+            // Break leaves a 0 on top of the stack the jump keeps.
+            const int32_t depth = slot + 1;
+            if (slot < -1 || depth - depth_ > 1 || depth_ - depth > INT16_MAX) return false;
+            if (byte == OpContinue && depth_ < 1) return false; // may run the final OpReturn
+            if (byte != OpBreak && depth > depth_) return false;
+            const uint16_t kind = byte == OpJump ? Jump : byte == OpBreak ? Break : Continue;
+            if (!jump(kind, w[0], w[1], w[3], depth, byte == OpBreak ? 1 : 0)) return false;
+            out_[n_ - 1].aux = int16_t(depth - depth_);
+            reachable = false;
+            return true;
+        }
+        case OpUntilTest: {
+            const int32_t slot = w[0];
+            if (depth_ < 1 || slot < -1 || slot + 1 > depth_ || depth_ - (slot + 1) > INT16_MAX)
+                return false;
+            if (!jump(UntilTest, w[1], w[2], w[3], slot + 1, 0)) return false;
+            FastOp &o = out_[n_ - 1];
+            o.aux = int16_t(slot + 1 - depth_);
+            o.index = slot + 2 - depth_; // falling out: 0 at slot+1
+            depth_ = slot + 2;
+            return true;
+        }
+        case OpCallInt:
+        case OpCallReal:
+        case OpCallComplex:
+        case OpCallExternal: return call(byte, w[0], w[1], ip, op);
+        default: // a byte of no instruction ends the activation with 0
+            emit(ReturnZero);
+            reachable = false;
+            return true;
+        }
+    }
+
+    Operand operand(bool common, int32_t word) const {
+        if (common) return {kFormCell, 0, 0, static_cast<double *>(address_at(uint32_t(word)))};
+        if (word < 0 || word >= h_[kVarCount]) return {kFormStack, -1, 0, nullptr};
+        if (word <= h_[kLastParam]) return {kFormArg, word, 0, nullptr};
+        if (word < h_[kFirstStatic]) return {kFormFrame, word, 0, nullptr};
+        return {kFormCell, 0, 0, data_ + word};
+    }
+
+    bool push_operand(Operand p) {
+        if (p.form == kFormStack) return false; // a variable index out of range
+        flush();
+        pending_ = p;
+        return true;
+    }
+
+    // Emits the pending push as a push of its own.
+    void flush() {
+        if (pending_.form == kFormStack) return;
+        emit_operand(uint16_t(int(PushK) + int(pending_.form) - int(kFormConst)), pending_);
+        pending_.form = kFormStack;
+        ++depth_;
+        if (depth_ > max_depth_) max_depth_ = depth_;
+    }
+
+    // Drops n slots below (DropKeep, WhichNone) or with (IfEnd) the top;
+    // `keep` slots must remain.
+    bool drop(uint16_t kind, int32_t n, int32_t keep) {
+        if (n < 0 || n > depth_ - keep) return false;
+        emit(kind).index = n;
+        depth_ -= n;
+        return true;
+    }
+
+    // A jump to code offset `to` that names operand position `word` and
+    // constant position `konst`, arriving with stack depth `depth`.
+    bool jump(uint16_t kind, int32_t to, int32_t konst, int32_t word, int32_t depth, int keep) {
+        if (to < h_[kCodeStart] || to >= code_end() || depth < keep) return false;
+        Landing &l = at_[to];
+        if (l.op >= 0) { // backward: the walk has been there
+            if (l.depth != depth || l.word != word || l.konst != konst) return false;
+        } else {
+            if (l.depth >= 0 && (l.depth != depth || l.word != word || l.konst != konst))
+                return false;
+            l.depth = depth;
+            l.word = word;
+            l.konst = konst;
+        }
+        if (depth > max_depth_) max_depth_ = depth;
+        emit(kind).code_offset = to;
+        return true;
+    }
+
+    // A call with argument count minus one `m`, then its write-back list.
+    bool call(uint8_t byte, int32_t callee, int32_t m, int32_t &ip, int32_t &op) {
+        if (m >= depth_ || m < -1) return false;
+        static constexpr uint16_t kKinds[] = {CallInt, CallReal, CallComplex, CallExternal};
+        FastOp &c = emit(kKinds[byte - OpCallInt]);
+        c.index = m;
+        if (byte == OpCallExternal)
+            c.ext = address_at(uint32_t(callee));
+        else
+            c.callee = static_cast<FormulaRecord *>(address_at(uint32_t(callee)));
+        const size_t call_at = n_ - 1;
+        int entries = 0;
+        for (;;) {
+            if (ip >= code_end()) return false;
+            const uint8_t tag = rec_->code[ip++];
+            if (tag == 0) break;
+            if (!words_left(op, 2) || ++entries > INT16_MAX) return false;
+            const int32_t k = h_[op], target = h_[op + 1];
+            op += 2;
+            if (k < 0 || k > (m < 0 ? 0 : m)) return false;
+            Operand t = operand(tag != 2, target);
+            if (t.form == kFormStack) return false;
+            FastOp &e = emit_operand(uint16_t(int(StoreA) + int(t.form) - int(kFormArg)), t);
+            e.aux = int16_t(k);
+        }
+        out_[call_at].aux = int16_t(entries);
+        depth_ = m < 0 ? depth_ + 1 : depth_ - m;
+        calls_ = true;
+        return true;
+    }
+
+    bool string_access(uint8_t byte, bool &reachable) {
+        switch (byte - kFirstBuiltin) {
+        case real_op::getc_: return depth_ >= 1 && (emit(Getc), true);
+        case real_op::getw_: return depth_ >= 1 && (emit(Getw), true);
+        case real_op::getn_: return depth_ >= 1 && (emit(Getn), true);
+        case real_op::setc_: return set(Setc);
+        case real_op::setw_: return set(Setw);
+        case real_op::setn_: return set(Setn);
+        default: // beyond the real built-ins: ends the activation with 0
+            emit(ReturnZero);
+            reachable = false;
+            return true;
+        }
+    }
+    bool set(uint16_t kind) {
+        if (depth_ < 2) return false;
+        emit(kind);
+        --depth_;
+        return true;
+    }
+
+    // Jump operands hold code offsets until every landing is known.
+    bool resolve_jumps() {
+        for (size_t i = 0; i < n_; ++i) {
+            FastOp &o = out_[i];
+            switch (o.code) {
+            case Jump: case Break: case Continue: case UntilTest: case WhileTest:
+            case IfTest: case WhichTest: case WhichEnd: {
+                const int32_t to = at_[o.code_offset].op;
+                if (to < 0 || size_t(to) >= n_) return false;
+                o.target = out_ + to;
+                break;
+            }
+            case CallInt: case CallReal: case CallComplex: case CallExternal:
+                i += size_t(o.aux); // the write-back entries are no jumps
+                break;
+            default: break;
+            }
+        }
+        return true;
+    }
+
+    FastOp &emit(uint16_t code) {
+        FastOp &o = out_[n_++];
+        o.code = code;
+        o.aux = 0;
+        o.index = 0;
+        o.k = 0;
+        return o;
+    }
+
+    FastOp &emit_operand(uint16_t code, const Operand &p) {
+        FastOp &o = emit(code);
+        o.index = p.index;
+        if (p.form == kFormConst)
+            o.k = p.k;
+        else if (p.form == kFormCell)
+            o.p = p.p;
+        return o;
+    }
+
+    const FormulaRecord *rec_;
+    const int32_t *h_;
+    double *data_;
+    FastOp *out_;
+    Landing *at_;
+    size_t n_ = 0;
+    int32_t depth_ = 0;
+    int32_t max_depth_ = 0;
+    int32_t final_return_ = -1;
+    bool calls_ = false;
+    Operand pending_;
+};
+
+}  // namespace
+
+FastCode *build_real_fast_code(const FormulaRecord *rec) {
+    const int32_t *h = rec->header;
+    if (h[kCodeStart] < 0 || h[kCodeLength] - h[kCodeStart] < 1) return nullptr;
+    const size_t code_length = size_t(h[kCodeLength]);
+    const size_t stack_slots = size_t(h[kDataLength] - h[kStackBase]) + 1;
+    // Every instruction and write-back tag byte gives at most one step.
+    const size_t max_ops = code_length - size_t(h[kCodeStart]) + 1;
+    auto *landings = static_cast<Landing *>(std::malloc(code_length * sizeof(Landing)));
+    auto *fc = static_cast<FastCode *>(
+        std::malloc(sizeof(FastCode) + max_ops * sizeof(FastOp) + stack_slots * sizeof(double)));
+    if (!landings || !fc) {
+        std::free(landings);
+        std::free(fc);
+        return nullptr;
+    }
+    for (size_t i = 0; i < code_length; ++i) landings[i] = Landing{};
+    Translator t(rec, fc->ops, landings);
+    const bool ok = t.run();
+    std::free(landings);
+    if (!ok) {
+        std::free(fc);
+        return nullptr;
+    }
+    fc->calls_nothing = !t.calls();
+    fc->var_count = h[kVarCount];
+    fc->last_param = h[kLastParam];
+    fc->frame_slots = h[kVarCount] + (h[kDataLength] - h[kStackBase]) + 1;
+    fc->stack = reinterpret_cast<double *>(fc->ops + max_ops);
+    fc->final_return = t.final_return();
+    return fc;
+}
+
+void free_fast_code(FastCode *code) { std::free(code); }
+
+}  // namespace tmx
