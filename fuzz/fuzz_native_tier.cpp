@@ -10,6 +10,7 @@
 // infinities, signed zeros, the largest, smallest normal and subnormal
 // numbers, integers at the 32- and 64-bit limits); then UTF-16 text whose
 // zero characters separate up to four real formulas.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -86,7 +87,7 @@ class Differential {
     // Runs from the captured starting state with `native` (null: the
     // interpreter) and returns everything the run changed.
     State run(tmx::JitEntry native) {
-        std::memcpy(data_, variables0_.data(), variables0_.size() * sizeof(double));
+        std::copy(variables0_.begin(), variables0_.end(), data_);
         for (size_t i = 0; i < cells_.size(); ++i) *cells_[i] = cells0_[i];
         tmx::FastCode *fast = r_->fast;
         r_->fast = nullptr;
