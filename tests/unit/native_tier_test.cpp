@@ -210,6 +210,41 @@ TEST_F(NativeTier, InterpretedCallersAndHostsWithoutArgumentsUseIt) {
     EXPECT_NE(r->jit, nullptr);
 }
 
+TEST_F(NativeTier, DeletingACompiledCalleeInvalidatesItsCallers) {
+    if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
+    void *callee = nullptr, *caller = nullptr;
+    int p, b, e;
+    double *d;
+    ASSERT_EQ(RealCom(u"cube(x)=x*x", 1, &callee, &p, &d, &b, &e), 0);
+    ASSERT_EQ(RealCom(u"use(a)=cube(a)+1", 1, &caller, &p, &d, &b, &e), 0);
+    double a = 3;
+    EXPECT_EQ(RealCal(caller, &a), 10);
+    EXPECT_NE(static_cast<tmx::FormulaRecord *>(callee)->jit, nullptr);
+
+    DeleteFor(2, callee);
+    EXPECT_EQ(RealCal(caller, &a), 0);
+    int type = 0, code = 0, formula_type = 0;
+    const char16_t *name = nullptr;
+    void *formula = nullptr;
+    GetRunErr(&type, &name, &code, &formula_type, &formula);
+    EXPECT_EQ(type, 4);
+    EXPECT_EQ(formula, caller);
+
+    // A new formula of the same name gets code of its own; the old caller
+    // stays invalid until it is compiled again.
+    callee = nullptr;
+    ASSERT_EQ(RealCom(u"cube(x)=x*x*x", 1, &callee, &p, &d, &b, &e), 0);
+    EXPECT_EQ(RealCal(callee, &a), 27);
+    EXPECT_NE(static_cast<tmx::FormulaRecord *>(callee)->jit, nullptr);
+    EXPECT_EQ(RealCal(caller, &a), 0);
+    EXPECT_EQ(TestRunErr(), 4);
+    GetRunErr(&type, &name, &code, &formula_type, &formula);
+    DeleteFor(2, caller);
+    caller = nullptr;
+    ASSERT_EQ(RealCom(u"use(a)=cube(a)+1", 1, &caller, &p, &d, &b, &e), 0);
+    EXPECT_EQ(RealCal(caller, &a), 28);
+}
+
 TEST_F(NativeTier, CodeIsReleasedWithItsFormulaAndAtFreeTamrix) {
     // Leaks show in the sanitizer build: formulas deleted one by one, and
     // the rest left to FreeTamrix.
