@@ -68,6 +68,19 @@ double call_external(FormulaRecord *rec, void *fn, int32_t m, double *slot) {
         m, slot, &ctx);
 }
 
+double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, double *frame,
+                     double *sb);
+[[gnu::always_inline]] inline double run_nested(FastCode *fc, FormulaRecord *rec, double *args,
+                                                bool in_place);
+
+// OpCallReal.  A running callee with a fast form (recursion) is started right
+// here, so that each level of a recursion costs one native call.
+[[gnu::always_inline]] inline double call_real(FormulaRecord *callee, double *slot) {
+    FastCode *fc = callee->fast;
+    if (fc && callee->code[0] != kIdle) return run_nested(fc, callee, slot, true);
+    return enter_real(callee, slot, true);
+}
+
 // Threaded dispatch: every step ends with its own jump to the next step's
 // handler, so each handler's branch is predicted on its own history.
 //   args   where the parameters live (by reference)
@@ -187,7 +200,7 @@ WhichNone:
         top = r;                                                                     \
         TM_NEXT;                                                                     \
     }
-CallReal: TM_FAST_CALL(enter_real(o->callee, slot, true))
+CallReal: TM_FAST_CALL(call_real(o->callee, slot))
 CallInt: TM_FAST_CALL(call_int_formula(o->callee, slot))
 CallComplex: TM_FAST_CALL(call_complex_formula(o->callee, slot))
 CallExternal: TM_FAST_CALL(call_external(rec, o->ext, o->index, slot))
@@ -245,7 +258,8 @@ double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
 // A nested activation takes its frame from the shared stack (activation.h
 // says why the two paths differ); the fast form keeps its sizes, so nothing
 // is read from the record's header but the validity mark.
-double run_nested(FastCode *fc, FormulaRecord *rec, double *args, bool in_place) {
+[[gnu::always_inline]] inline double run_nested(FastCode *fc, FormulaRecord *rec, double *args,
+                                                bool in_place) {
     ValueStack<double> &stack = g_real_stack;
     // See begin_nested: a pending error (an interrupt) ends every recursion.
     if (run_error_pending()) [[unlikely]]
@@ -259,7 +273,6 @@ double run_nested(FastCode *fc, FormulaRecord *rec, double *args, bool in_place)
         refuse_stack_overflow(rec, kReal);
         return 0.0;
     }
-    if (!args) args = static_cast<double *>(rec->data);
     const int32_t last_param = fc->last_param;
     const int32_t top = stack.top;
     const int64_t new_top =
@@ -278,6 +291,7 @@ double run_nested(FastCode *fc, FormulaRecord *rec, double *args, bool in_place)
         double *frame = free_slot - (last_param + 1);
         r = run_real_fast(fc, rec, args, frame, frame + fc->var_count);
     } else {
+        if (!args) args = static_cast<double *>(rec->data);
         for (int32_t i = 0; i <= last_param; ++i) free_slot[i] = args[i];
         r = run_real_fast(fc, rec, free_slot, free_slot, free_slot + fc->var_count);
         for (int32_t i = 0; i <= last_param; ++i) args[i] = free_slot[i];

@@ -458,11 +458,21 @@ class Translator {
     Operand pending_;
 };
 
+// TAMRIX_FAST_FORM=0 in the environment leaves every real formula on the
+// byte-code interpreter: the script tests run once that way as well, so both
+// forms answer to the same expectations.
+bool fast_form_from_environment() {
+    const char *v = std::getenv("TAMRIX_FAST_FORM");
+    return !(v && v[0] == '0');
+}
+
+const bool g_fast_form_enabled = fast_form_from_environment();
+
 }  // namespace
 
 FastCode *build_real_fast_code(const FormulaRecord *rec) {
     const int32_t *h = rec->header;
-    if (h[kCodeStart] < 0 || h[kCodeLength] - h[kCodeStart] < 1) return nullptr;
+    if (!g_fast_form_enabled || h[kCodeStart] < 0 || h[kCodeLength] - h[kCodeStart] < 1) return nullptr;
     const size_t code_length = size_t(h[kCodeLength]);
     const size_t stack_slots = size_t(h[kDataLength] - h[kStackBase]) + 1;
     // Every instruction and write-back tag byte gives at most one step.

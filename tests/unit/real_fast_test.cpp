@@ -140,6 +140,7 @@ TEST_F(RealFast, ControlFlowCallsAndStringAccessAgree) {
         u"f(a,b:i,s)=(i=0, s=0, until(s=s+b, i++, i>=a), s+i)",
         u"f(a,b:i,s)=(i=0, s=0, while(1, i++, if(i>a, break()), if(fmod(i, 2), continue()), s=s+i), s)",
         u"f(a,b:i,s)=(i=0, s=0, until(i++, if(i<3, continue()), s=s+i, i>a), s)",
+        u"f(a,b:i)=(i=0, 10*while(1, i++, if(i>a, break())) + 100*until(i--, if(i<0, break()), 0) + i)",
         u"f(a,b:i,j,s)=(s=0, i=0, while(i<a, j=0, while(j<i, s=s+j, j++), i++), s)",
         u"f(a,b)=which(a>b, a, a<b, b, -1) + which(a, 1, b, 2)",
         u"f(a,b)=if(a>b, a=a+b) + if(a<=b, b=b-a, b=b*2) + b",
