@@ -52,18 +52,22 @@ std::vector<double *> cells_of(const tmx::FormulaRecord *r) {
     const uint8_t *ip = r->code + r->header[tmx::kCodeStart];
     const uint8_t *end = r->code + r->header[tmx::kCodeLength];
     const int32_t *op = r->header + tmx::kOperandStart;
+    // Of the instructions such a formula holds, these take one operand word
+    // (a variable, a cell or a count); all others take none.
     for (; ip < end; ++ip) {
-        const uint8_t byte = *ip;
-        if (byte >= tmx::kFirstBuiltin) continue;
-        switch (byte) {
+        switch (*ip) {
         case tmx::OpPushCommon: case tmx::OpStoreCommon:
         case tmx::OpPreIncCommon: case tmx::OpPreDecCommon:
         case tmx::OpPostIncCommon: case tmx::OpPostDecCommon:
-            cells.push_back(static_cast<double *>(tmx::address_at(uint32_t(*op))));
+            cells.push_back(static_cast<double *>(tmx::address_at(uint32_t(*op++))));
+            break;
+        case tmx::OpPushVar: case tmx::OpStoreVar: case tmx::OpDropKeep:
+        case tmx::OpPreIncVar: case tmx::OpPreDecVar:
+        case tmx::OpPostIncVar: case tmx::OpPostDecVar:
+            ++op;
             break;
         default: break;
         }
-        op += tmx::kOperandWords[byte];
     }
     return cells;
 }

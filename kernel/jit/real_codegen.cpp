@@ -67,7 +67,7 @@ class RealCodegen {
         const double *cp_end = data_ + h_[kDataLength];
         while (ip < end) {
             const uint8_t byte = *ip++;
-            if (byte < kFirstBuiltin && op + kOperandWords[byte] > op_end) return false;
+            if (takes_word(byte) && op >= op_end) return false;
             switch (byte) {
             case OpReturn:
                 if (stack_.empty()) return false;
@@ -112,6 +112,19 @@ class RealCodegen {
     }
 
   private:
+    // The instructions taken here that read an operand word (one each).
+    static bool takes_word(uint8_t byte) {
+        switch (byte) {
+        case OpPushVar: case OpPushCommon: case OpStoreVar: case OpStoreCommon:
+        case OpDropKeep:
+        case OpPreIncVar: case OpPreDecVar: case OpPreIncCommon: case OpPreDecCommon:
+        case OpPostIncVar: case OpPostDecVar: case OpPostIncCommon: case OpPostDecCommon:
+            return true;
+        default:
+            return false;
+        }
+    }
+
     // --- the translation-time stack ---------------------------------------------
 
     void push(x86::Xmm v) { stack_.push_back(v); }
