@@ -21,11 +21,11 @@
 
 #include "../address_table.h"
 #include "../disasm.h"
+#include "../jit/jit.h"
 #include "../opcodes.h"
 #include "../record.h"
 #include "../registry/registry.h"
 #include "../run_error.h"
-#include "../jit/jit.h"
 #include "activation.h"
 #include "conversions.h"
 #include "cross_calls.h"
