@@ -11,13 +11,16 @@
 namespace bench {
 namespace {
 
-// The tier's settings are read when the kernel starts.
-enum class Tier { kOff, kAtOnce, kDefault };
+// The settings are read when the kernel starts.  kByteCode: neither the
+// native tier nor the pre-decoded fast form, only the byte-code interpreter.
+enum class Tier { kByteCode, kOff, kAtOnce, kDefault };
 
 void restart(TamrixKernel &kernel, Tier tier) {
     unsetenv("TAMRIX_JIT");
     unsetenv("TAMRIX_JIT_THRESHOLD");
-    if (tier == Tier::kOff) setenv("TAMRIX_JIT", "0", 1);
+    unsetenv("TAMRIX_FAST_FORM");
+    if (tier == Tier::kOff || tier == Tier::kByteCode) setenv("TAMRIX_JIT", "0", 1);
+    if (tier == Tier::kByteCode) setenv("TAMRIX_FAST_FORM", "0", 1);
     if (tier == Tier::kAtOnce) setenv("TAMRIX_JIT_THRESHOLD", "0", 1);
     kernel.api().InitTamrix();
 }
@@ -98,16 +101,19 @@ bool time_workload(TamrixKernel &kernel, const Workload &w, Tier tier, double *n
 }
 
 bool time_workloads(TamrixKernel &kernel) {
-    std::printf("\nBuilt-ins over a formula, ms per run (interpreter: TAMRIX_JIT=0)\n");
-    std::printf("%-42s %11s %8s %8s\n", "workload", "interpreter", "native", "speedup");
+    std::printf("\nBuilt-ins over a formula, ms per run (byte code: TAMRIX_FAST_FORM=0 "
+                "TAMRIX_JIT=0; fast form: TAMRIX_JIT=0)\n");
+    std::printf("%-36s %9s %9s %8s %9s %9s\n", "workload", "byte code", "fast form", "native",
+                "/byte code", "/fast form");
     bool sound = true;
     for (const Workload &w : kWorkloads) {
-        double off_ns = 0, on_ns = 0, off_value = 0, on_value = 0;
-        sound = time_workload(kernel, w, Tier::kOff, &off_ns, &off_value) && sound;
-        sound = time_workload(kernel, w, Tier::kDefault, &on_ns, &on_value) && sound;
-        const bool same = off_value == on_value;
-        std::printf("%-42s %11.3f %8.3f %8.2f%s\n", w.title, off_ns / 1e6, on_ns / 1e6,
-                    off_ns / on_ns, same ? "" : "  results differ");
+        double ns[3] = {}, values[3] = {};
+        const Tier tiers[3] = {Tier::kByteCode, Tier::kOff, Tier::kDefault};
+        for (int i = 0; i < 3; ++i)
+            sound = time_workload(kernel, w, tiers[i], &ns[i], &values[i]) && sound;
+        const bool same = values[0] == values[2] && values[1] == values[2];
+        std::printf("%-36s %9.3f %9.3f %8.3f %9.2f %9.2f%s\n", w.title, ns[0] / 1e6, ns[1] / 1e6,
+                    ns[2] / 1e6, ns[0] / ns[2], ns[1] / ns[2], same ? "" : "  results differ");
         sound = sound && same;
     }
     return sound;
