@@ -443,14 +443,12 @@ double interpret_real_nested(FormulaRecord *rec, double *args) {
         record_run_error(kReal, u"RealCal", 0, kReal, nullptr);
         return 0.0;
     }
-    prepare_native_stack_floor();
     if (g_trace_enabled) [[unlikely]] {
+        prepare_native_stack_floor();
         const bool nested = rec->code[0] != kIdle;
         return nested ? real_cal<true, true>(rec, args) : real_cal<true, false>(rec, args);
     }
-    // A host (or an external function re-entering a running formula) passes
-    // arguments it keeps using: a nested activation copies them.
-    return enter_real(rec, args, false);
+    return enter_real_from_host(rec, args);
 }
 
 }  // namespace tmx

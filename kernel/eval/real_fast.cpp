@@ -99,6 +99,9 @@ double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, doubl
 #define TM_FAST_UNARY_LABELS(name, expr) &&name,
         TM_FAST_UNARY(TM_FAST_UNARY_LABELS)
 #undef TM_FAST_UNARY_LABELS
+#define TM_FAST_COMPARE_LABELS(name, cond) &&If##name##K, &&While##name##K, &&Which##name##K,
+        TM_FAST_COMPARE(TM_FAST_COMPARE_LABELS)
+#undef TM_FAST_COMPARE_LABELS
     };
     static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastOpcodeCount);
 
@@ -226,6 +229,34 @@ Setn: { const double t = top; top = *--sp; string_set(rec, real_op::setn_, kUnit
     name: { const double t = top; top = expr; } TM_NEXT;
     TM_FAST_UNARY(TM_FAST_UNARY_CASES)
 #undef TM_FAST_UNARY_CASES
+// A fused comparison leaves its truth value on the stack as the test would
+// find it, then tests it.
+#define TM_FAST_COMPARE_CASES(name, cond)                                            \
+    If##name##K:                                                                     \
+    if (cond) {                                                                      \
+        top = 1.0;                                                                   \
+        TM_NEXT;                                                                     \
+    }                                                                                \
+    top = 0.0;                                                                       \
+    TM_GO(fc->ops + o->index);                                                       \
+    While##name##K:                                                                  \
+    if (cond) {                                                                      \
+        top = 1.0;                                                                   \
+        if (!run_error_pending()) TM_NEXT;                                           \
+    } else {                                                                         \
+        top = 0.0;                                                                   \
+    }                                                                                \
+    TM_GO(fc->ops + o->index);                                                       \
+    Which##name##K:                                                                  \
+    if (cond) {                                                                      \
+        top = 1.0;                                                                   \
+        TM_NEXT;                                                                     \
+    }                                                                                \
+    top = 0.0;                                                                       \
+    *sp++ = top; /* the skipped branch's slot */                                     \
+    TM_GO(fc->ops + o->index);
+    TM_FAST_COMPARE(TM_FAST_COMPARE_CASES)
+#undef TM_FAST_COMPARE_CASES
 #undef VAR_A
 #undef VAR_F
 #undef VAR_D
@@ -315,6 +346,19 @@ double enter_real(FormulaRecord *rec, double *args, bool in_place) {
         return run_nested(fc, rec, args, in_place);
     if (in_place) g_real_stack.copy_args = 0;
     return interpret_real_nested(rec, args);
+}
+
+double enter_real_from_host(FormulaRecord *rec, double *args) {
+    // A formula that calls nothing needs neither the flag nor the guards:
+    // the plain expressions a host evaluates over and over start at once.
+    FastCode *fc = rec->fast;
+    if (fc && fc->calls_nothing) [[likely]] {
+        auto *data = static_cast<double *>(rec->data);
+        if (JitEntry native = jit_entry(rec)) return native(args ? args : data);
+        return run_real_fast(fc, rec, args ? args : data, data, fc->stack);
+    }
+    prepare_native_stack_floor();
+    return enter_real(rec, args, false);
 }
 
 }  // namespace tmx

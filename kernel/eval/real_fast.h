@@ -33,6 +33,10 @@ void free_fast_code(FastCode *code);
 // copy path otherwise.  Uses the fast form when there is one.
 double enter_real(FormulaRecord *rec, double *args, bool in_place);
 
+// RealCal's activation (without the trace): arguments a host passes are
+// copied when the formula is running already.
+double enter_real_from_host(FormulaRecord *rec, double *args);
+
 // The byte-code interpreter without the trace (real_eval.cpp), for formulas
 // that have no fast form.
 double interpret_real_first(FormulaRecord *rec, double *args);

@@ -62,6 +62,12 @@ namespace tmx {
     X(Itor, real_math::itor(t))                                                      \
     X(Rtoi, real_math::rtoi(t))
 
+// Comparisons with a constant that a loop or branch test consumes at once
+// fuse with the test: X(name, condition over top and k).
+#define TM_FAST_COMPARE(X)                                                           \
+    X(Gt, top > o->k) X(Ge, top >= o->k) X(Lt, top < o->k) X(Le, top <= o->k)       \
+    X(Eq, top == o->k) X(Ne, top != o->k)
+
 // Everything else, in handler order (see run_real_fast).
 //   Push/Store/increment forms by operand: K A F D as above.
 //   Jump       sp += aux, reload top, go to target (OpJump, and OpContinue
@@ -101,6 +107,10 @@ enum FastOpcode : uint16_t {
 #define TM_FAST_UNARY_ENUM(name, expr) name,
     TM_FAST_UNARY(TM_FAST_UNARY_ENUM)
 #undef TM_FAST_UNARY_ENUM
+    // Fused comparison and test: k is the constant, index the target step.
+#define TM_FAST_COMPARE_ENUM(name, cond) If##name##K, While##name##K, Which##name##K,
+    TM_FAST_COMPARE(TM_FAST_COMPARE_ENUM)
+#undef TM_FAST_COMPARE_ENUM
     kFastOpcodeCount
 };
 

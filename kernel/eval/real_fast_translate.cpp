@@ -159,6 +159,7 @@ class Translator {
                 depth_ = l.depth;
                 reachable = true;
             }
+            here_ = here;
             l.op = int32_t(n_);
             l.depth = reachable ? depth_ : -1;
             l.word = op;
@@ -251,12 +252,12 @@ class Translator {
         case OpWhichDefault: return drop(DropKeep, w[0], 1);
         case OpIfEnd: return drop(IfEnd, w[0], 1);
         case OpWhichNone: return drop(WhichNone, w[0], 1);
-        case OpIfTest: return jump(IfTest, w[0], w[1], w[2], depth_, 1);
-        case OpWhileTest: return jump(WhileTest, w[0], w[1], w[2], depth_, 1);
+        case OpIfTest: return jump(IfTest, w[0], w[1], w[2], depth_, 1) && fuse_test(0);
+        case OpWhileTest: return jump(WhileTest, w[0], w[1], w[2], depth_, 1) && fuse_test(1);
         case OpWhichTest:
             if (!jump(WhichTest, w[0], w[1], w[2], depth_ + 1, 1)) return false;
             if (depth_ + 1 > max_depth_) max_depth_ = depth_ + 1;
-            return true;
+            return fuse_test(2);
         case OpWhichEnd: {
             if (w[2] < 0 || w[2] >= depth_) return false;
             if (!jump(WhichEnd, w[0], w[1], w[3], depth_ - w[2], 1)) return false;
@@ -353,6 +354,19 @@ class Translator {
         return true;
     }
 
+    // A test (0 if, 1 while, 2 which) right after a comparison with a
+    // constant becomes one step, unless a jump lands on the test itself.
+    bool fuse_test(int test) {
+        if (n_ < 2 || at_[here_].target) return true;
+        FastOp &cmp = out_[n_ - 2];
+        const int c = (int(cmp.code) - int(GtK)) / 5;
+        if (cmp.code < GtK || cmp.code > NeK || (int(cmp.code) - int(GtK)) % 5 != 0) return true;
+        cmp.code = uint16_t(int(IfGtK) + 3 * c + test);
+        cmp.index = int32_t(out_[n_ - 1].code_offset); // the landing, resolved later
+        --n_;
+        return true;
+    }
+
     // A call with argument count minus one `m`, then its write-back list.
     bool call(uint8_t byte, int32_t callee, int32_t m, int32_t &ip, int32_t &op) {
         if (m >= depth_ || m < -1) return false;
@@ -420,8 +434,22 @@ class Translator {
             case CallInt: case CallReal: case CallComplex: case CallExternal:
                 i += size_t(o.aux); // the write-back entries are no jumps
                 break;
-            default: break;
+            default:
+                if (o.code >= IfGtK && o.code < kFastOpcodeCount) {
+                    const int32_t to = at_[o.index].op;
+                    if (to < 0 || size_t(to) >= n_) return false;
+                    o.index = to;
+                }
+                break;
             }
+        }
+        // Steps that only lower the stack under the top before a Return are
+        // the Return itself (the end of every `which`).
+        for (size_t i = 0; i < n_; ++i) {
+            FastOp &o = out_[i];
+            if ((o.code == WhichEnd && o.target->code == Return) ||
+                (o.code == DropKeep && i + 1 < n_ && out_[i + 1].code == Return))
+                o.code = Return;
         }
         return true;
     }
@@ -454,6 +482,7 @@ class Translator {
     int32_t depth_ = 0;
     int32_t max_depth_ = 0;
     int32_t final_return_ = -1;
+    int32_t here_ = 0; // code offset of the instruction being translated
     bool calls_ = false;
     Operand pending_;
 };

@@ -145,6 +145,9 @@ TEST_F(RealFast, ControlFlowCallsAndStringAccessAgree) {
         u"f(a,b)=which(a>b, a, a<b, b, -1) + which(a, 1, b, 2)",
         u"f(a,b)=if(a>b, a=a+b) + if(a<=b, b=b-a, b=b*2) + b",
         u"f(a,b:x)=(x=a, (x>b)+while(x>0, x=x-1), x)",
+        // Comparisons with a constant fuse with the test that follows them.
+        u"f(a,b:i,s)=(i=0, s=0, while(i<7, s=s+i, i++), if(s>=21, s=-s), if(a<=0, s=s*2),"
+        u" which(s+21==0, 1, s+42!=0, 2, a>3, 3, 4) + s + until(i--, i>2))",
         u"fib(n)=which(n<2, n, fib(n-1)+fib(n-2))",
         u"fact(n)=which(n<=1, 1, n*fact(n-1))",
         u"f(a,b)=ifib(a)+ifib(b)",
@@ -154,7 +157,7 @@ TEST_F(RealFast, ControlFlowCallsAndStringAccessAgree) {
         u"f(a,b:i)=(i=0, while(i<3, getc(0), i++), i)",
         u"f(a,b)=which(a>100, 1)",            // no branch: run error "which"
     };
-    const double values[][2] = {{5, 2.5}, {0, 1}, {-3, 7}, {10, 10}};
+    const double values[][2] = {{5, 2.5}, {0, 1}, {-3, 7}, {10, 10}, {-0.0, 1e300}};
     for (const char16_t *f : formulas)
         for (const auto &v : values) expect_same(f, {v[0], v[1]});
 }
