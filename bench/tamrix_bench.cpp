@@ -2,7 +2,8 @@
 // muParser and as native C++ in one run, ns per evaluation and the ratio to
 // native for each; then compile time per formula against muParser's, and a
 // recursive fib(25) against native C++ and Lua 5.4; then integer and complex
-// formulas against native C++.
+// formulas against native C++; last the native-code tier against the
+// interpreter (compile plus first evaluation, SimpIntegrate and sum).
 //
 // Usage: tamrix_bench           the full run (well under a minute)
 //        tamrix_bench --check   only checks that the evaluators agree
@@ -19,6 +20,7 @@
 #include "muparser_peer.h"
 #include "tamrix_peer.h"
 #include "timing.h"
+#include "tier_bench.h"
 #include "typed_bench.h"
 
 namespace bench {
@@ -221,5 +223,7 @@ int main(int argc, char **argv) {
     sound = time_typed(kernel) && sound;
     for (Case &c : cases)
         if (c.tamrix) kernel.remove(c.tamrix);
+    // Restarts the kernel for each setting of the native-code tier.
+    sound = time_tier(kernel) && sound;
     return sound ? 0 : 1;
 }

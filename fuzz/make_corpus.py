@@ -113,6 +113,16 @@ def main():
             write("fuzz_compile_eval", MODULE_ONE + bytes([types, 5]) + utf16(text))
             group = []
 
+    # Native tier: real statements four at a time, behind four bytes that
+    # pick argument values (a different mix per group), and formulas that
+    # use every operation the tier translates.
+    real = [source for kind, source in unique if kind == 2] + NATIVE_TIER_FORMULAS
+    for start in range(0, min(len(real), MAX_STATEMENTS), 4):
+        picks = hashlib.sha256(bytes([start % 256])).digest()[:4]
+        write("fuzz_native_tier", picks + utf16("\0".join(real[start:start + 4])))
+    for index, source in enumerate(NATIVE_TIER_FORMULAS):
+        write("fuzz_native_tier", bytes([0x10 * index % 256, 0x45, 0x67, 0x89]) + utf16(source))
+
     # Inputs a target once stopped on stay in its corpus.
     for types, text in REGRESSIONS:
         write("fuzz_compile_eval", MODULE_ONE + bytes([types, 5]) + utf16(text))
@@ -123,6 +133,17 @@ def main():
 
     write_dictionary()
 
+
+# Straight-line formulas over every operation of the native tier.
+NATIVE_TIER_FORMULAS = [
+    "f(a,b,c)=(a+b)*(a-b)/c+a^b",
+    "f(a,b,c)=(a>b)+(a>=b)+(a<b)+(a<=b)+(a==b)+(a!=b)+(a&b)+(a|c)+!a-(-b)",
+    "f(a,b,c)=sqrt(a)+exp(b)+ln(c)+lg(a)+sin(b)+cos(c)+tan(a)+asin(b)+acos(c)+atan(a)",
+    "f(a,b,c)=sinh(a)+cosh(b)+tanh(c)+abs(a)+floor(b)+ceil(c)+itor(a)+rtoi(b)",
+    "f(a,b,c)=atan2(a,b)+fmod(b,c)+sign(a,c)+dim(b,a)+padd(c,a)+return(a)",
+    "f(a,b:x,static,s)=(x=a, x++, ++x, s--, --s, a=b*2, b++, (a, b, x*s))",
+    "f(a::m,common,g)=(m=a, g++, ++m, g=g*m, m+g)",
+]
 
 # (types byte, formulas joined by NUL) for fuzz_compile_eval.
 REGRESSIONS = [

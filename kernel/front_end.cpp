@@ -9,6 +9,7 @@
 #include "address_table.h"
 #include "compile/context.h"
 #include "eval/real_fast.h"
+#include "jit/jit.h"
 #include "limits.h"
 #include "record.h"
 #include "registry/registry.h"
@@ -126,7 +127,10 @@ int compile_front_end(const TypeDesc &type, const char16_t *source, int module, 
     }
     // Straight-line real formulas also get their pre-decoded form; without it
     // (not straight-line, or no memory) the interpreter runs them as usual.
-    if (type.type == 2) record->fast = build_real_fast_code(record);
+    if (type.type == 2) {
+        record->fast = build_real_fast_code(record);
+        jit_prepare(record);
+    }
     if (!module_formula_added(module)) {
         destroy_record(record);
         return TM_NO_MEMORY;

@@ -2,6 +2,7 @@
 #include "address_table.h"
 #include "builtins/builtins.h"
 #include "eval/value_stacks.h"
+#include "jit/jit.h"
 #include "registry/registry.h"
 #include "run_error.h"
 #include "tamrix/tamrix.h"
@@ -20,6 +21,7 @@ TM_API void FreeTamrix(void) {
     registry_teardown();
     g_in_teardown = false;
     value_stacks_release();
+    jit_shutdown();
     address_reset();
     // Nothing the record could name survives.
     forget_run_error_formulas();
@@ -33,6 +35,7 @@ TM_API bool InitTamrix(void) {
         return false;
     }
     clear_run_error();
+    jit_configure();
     register_builtins();
     return true;
 }

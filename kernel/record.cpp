@@ -4,6 +4,7 @@
 
 #include "address_table.h"
 #include "eval/real_fast.h"
+#include "jit/jit.h"
 
 namespace tmx {
 
@@ -11,6 +12,7 @@ void destroy_record(FormulaRecord *r) {
     if (!r) return;
     if (r->header) address_release(uint32_t(r->header[kSelf]));
     free_fast_code(r->fast);
+    jit_release(r);
     std::free(r->code);
     std::free(r->header);
     std::free(r->data);

@@ -103,6 +103,11 @@ struct FormulaRecord {
     char16_t *filed_name = nullptr;    // std::malloc, freed with the record
     size_t filed_name_length = 0;
     FastCode *fast = nullptr;          // pre-decoded form (eval/real_fast.h), or null
+    // Native code of a first activation (jit/jit.h), or null; released with
+    // the record.  The countdown runs to the evaluation that compiles it
+    // (0: nothing to count, the record is not or no longer a candidate).
+    double (*jit)(double *args) = nullptr;
+    uint32_t jit_countdown = 0;
 };
 
 // One cell of a referrer list: the referring formula.  `link` is the pointer

@@ -20,7 +20,7 @@ export CCACHE_BASEDIR="$PWD"
 seconds=${FUZZ_SECONDS:-30}
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 rss_limit=${FUZZ_RSS_LIMIT_MB:-2048}
-all_targets="fuzz_real_com fuzz_int_com fuzz_complex_com fuzz_compile_eval fuzz_com_module
+all_targets="fuzz_real_com fuzz_int_com fuzz_complex_com fuzz_compile_eval fuzz_native_tier fuzz_com_module
              fuzz_data_module fuzz_registry fuzz_workspace"
 targets=${FUZZ_TARGETS:-$all_targets}
 

@@ -6,7 +6,8 @@
 set -euo pipefail
 
 # Build and test tools (clang and its runtime for the fuzz targets), then
-# the benchmark peers (muParser, Lua), NLopt, which the optimisation library
+# the benchmark peers (muParser, Lua), the x86-64 assembler under the kernel's
+# native-code tier (asmjit), NLopt, which the optimisation library
 # minimises with, then what the graphics library builds on and its tests need
 # (Mesa GL/GLU/EGL, Xlib, FreeType, fontconfig, libpng, a CJK font, a virtual
 # X server, Pillow as an independent image reader), then Qt 6 Widgets for the
@@ -26,6 +27,7 @@ PACKAGES=(
     libclang-rt-14-dev
     libbenchmark-dev
     libmuparser-dev
+    libasmjit-dev
     lua5.4
     libnlopt-dev
     libgl-dev

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "../jit/jit.h"
 #include "../opcodes.h"
 #include "../record.h"
 #include "../registry/registry.h"
@@ -153,19 +154,29 @@ double interpret_real_nested(FormulaRecord *rec, double *args) {
     return run_typed<RealOps, false, true>(rec, args);
 }
 
-}  // namespace tmx
-
-extern "C" TM_API double TM_CALL RealCal(void *hFor, double *args) {
-    auto *rec = static_cast<tmx::FormulaRecord *>(hFor);
+// Every activation but one of native code: checks, the trace, the fast form
+// and the interpreter.
+[[gnu::noinline]] double real_cal_entry(FormulaRecord *rec, double *args) {
     if (!rec) [[unlikely]] {
-        tmx::record_run_error(tmx::kTypeReal, u"RealCal", 0, tmx::kTypeReal, nullptr);
+        record_run_error(kTypeReal, u"RealCal", 0, kTypeReal, nullptr);
         return 0.0;
     }
-    if (tmx::g_trace_enabled) [[unlikely]] {
-        tmx::prepare_native_stack_floor();
-        const bool nested = rec->code[0] != tmx::kIdle;
-        return nested ? tmx::run_typed<tmx::RealOps, true, true>(rec, args)
-                      : tmx::run_typed<tmx::RealOps, true, false>(rec, args);
+    if (g_trace_enabled) [[unlikely]] {
+        prepare_native_stack_floor();
+        const bool nested = rec->code[0] != kIdle;
+        return nested ? run_typed<RealOps, true, true>(rec, args)
+                      : run_typed<RealOps, true, false>(rec, args);
     }
-    return tmx::enter_real_from_host(rec, args);
+    return enter_real_from_host(rec, args);
+}
+
+}  // namespace tmx
+
+// A formula with native code goes straight to it; nothing here may need a
+// register saved, so that the jump into native code is the whole cost.
+extern "C" TM_API double TM_CALL RealCal(void *hFor, double *args) {
+    auto *rec = static_cast<tmx::FormulaRecord *>(hFor);
+    if (rec && rec->jit && rec->code[0] == tmx::kIdle && !tmx::g_trace_enabled) [[likely]]
+        return rec->jit(args ? args : static_cast<double *>(rec->data));
+    return tmx::real_cal_entry(rec, args);
 }

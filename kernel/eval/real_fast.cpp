@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "../address_table.h"
+#include "../jit/jit.h"
 #include "../opcodes.h"
 #include "../registry/registry.h"
 #include "../run_error.h"
@@ -335,6 +336,8 @@ double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
 double enter_real(FormulaRecord *rec, double *args, bool in_place) {
     FastCode *fc = rec->fast;
     if (rec->code[0] == kIdle) {
+        if (JitEntry native = jit_entry(rec))
+            return native(args ? args : static_cast<double *>(rec->data));
         if (fc) [[likely]]
             return run_first(fc, rec, args);
         return interpret_real_first(rec, args);
@@ -351,6 +354,7 @@ double enter_real_from_host(FormulaRecord *rec, double *args) {
     FastCode *fc = rec->fast;
     if (fc && fc->calls_nothing) [[likely]] {
         auto *data = static_cast<double *>(rec->data);
+        if (JitEntry native = jit_entry(rec)) return native(args ? args : data);
         return run_real_fast(fc, rec, args ? args : data, data, fc->stack);
     }
     prepare_native_stack_floor();

@@ -1,0 +1,18 @@
+// The machine-dependent half of the native-code tier (x86-64 only): the
+// translator from byte code and the runtime that owns executable memory.
+#pragma once
+
+#include "jit.h"
+
+namespace tmx {
+
+// Native code for a first activation of the real formula, or null when the
+// formula is not one the tier takes, or memory (ordinary or executable) is
+// exhausted.
+JitEntry compile_real_native(const FormulaRecord *rec);
+// Returns the code's memory to the runtime.
+void release_native(JitEntry entry);
+// Frees the runtime and all memory it holds.
+void shutdown_native();
+
+}  // namespace tmx

@@ -1,0 +1,70 @@
+// Settings, the evaluation count and the lifetime of native code.
+#include "jit.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "native.h"
+
+namespace tmx {
+
+namespace {
+
+JitSettings g_settings = {false, kDefaultJitThreshold};
+
+// A count of decimal digits; anything else keeps the default.
+uint32_t threshold_from(const char *text) {
+    if (!text || !*text) return kDefaultJitThreshold;
+    uint64_t n = 0;
+    for (const char *c = text; *c; ++c) {
+        if (*c < '0' || *c > '9') return kDefaultJitThreshold;
+        n = n * 10 + uint64_t(*c - '0');
+        // The countdown starts one above the threshold.
+        if (n >= UINT32_MAX) return UINT32_MAX - 1;
+    }
+    return uint32_t(n);
+}
+
+}  // namespace
+
+void jit_configure() {
+#if TAMRIX_HAVE_JIT
+    const char *on = std::getenv("TAMRIX_JIT");
+    g_settings.enabled = !(on && std::strcmp(on, "0") == 0);
+    g_settings.threshold = threshold_from(std::getenv("TAMRIX_JIT_THRESHOLD"));
+#else
+    g_settings.enabled = false;
+#endif
+}
+
+JitSettings jit_settings() { return g_settings; }
+
+void jit_prepare(FormulaRecord *rec) {
+    if (g_settings.enabled) rec->jit_countdown = g_settings.threshold + 1;
+}
+
+JitEntry jit_count_down(FormulaRecord *rec) {
+    if (--rec->jit_countdown != 0) return nullptr;
+#if TAMRIX_HAVE_JIT
+    // One attempt: a formula the tier does not take is not translated again.
+    if (!rec->jit && rec->header[kCodeStart] >= 0) rec->jit = compile_real_native(rec);
+#endif
+    return rec->jit;
+}
+
+void jit_release(FormulaRecord *rec) {
+    rec->jit_countdown = 0;
+    if (!rec->jit) return;
+#if TAMRIX_HAVE_JIT
+    release_native(rec->jit);
+#endif
+    rec->jit = nullptr;
+}
+
+void jit_shutdown() {
+#if TAMRIX_HAVE_JIT
+    shutdown_native();
+#endif
+}
+
+}  // namespace tmx

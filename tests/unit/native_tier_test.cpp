@@ -1,0 +1,259 @@
+// The native-code tier must give exactly the interpreter's results, argument
+// write-backs and variable updates on every value (NaN, infinities, signed
+// zeros, huge and tiny), compile only what it takes, after the number of
+// evaluations it is set to, and never when it is off.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "kernel/jit/jit.h"
+#include "kernel/record.h"
+#include "tamrix/tamrix.h"
+
+namespace {
+
+// Sets an environment variable for one scope (unset when `value` is null).
+class EnvSetting {
+  public:
+    EnvSetting(const char *name, const char *value) : name_(name) {
+        if (const char *old = std::getenv(name)) old_ = old;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~EnvSetting() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+
+  private:
+    const char *name_;
+    std::optional<std::string> old_;
+};
+
+uint64_t bits(double x) { return std::bit_cast<uint64_t>(x); }
+
+class NativeTier : public ::testing::Test {
+  protected:
+    // The settings are read by InitTamrix; every formula compiles at its
+    // first evaluation unless a test restarts with other settings.
+    void SetUp() override { start("0", nullptr); }
+    void TearDown() override { FreeTamrix(); }
+
+    void start(const char *threshold, const char *jit) {
+        EnvSetting t("TAMRIX_JIT_THRESHOLD", threshold), j("TAMRIX_JIT", jit);
+        ASSERT_TRUE(InitTamrix());
+        have_tier_ = tmx::jit_settings().enabled;
+    }
+
+    tmx::FormulaRecord *compile(const std::u16string &src) {
+        void *h = nullptr;
+        int params = 0, b = 0, e = 0;
+        double *data = nullptr;
+        EXPECT_EQ(RealCom(src.c_str(), -(++modules_), &h, &params, &data, &b, &e), 0)
+            << "compile error at " << b << ".." << e;
+        return static_cast<tmx::FormulaRecord *>(h);
+    }
+
+    // One evaluation through the native code and one through the byte-code
+    // interpreter from the same state; every observable must agree.
+    void expect_same(const std::u16string &src, const std::vector<double> &args) {
+        tmx::FormulaRecord *r = compile(src);
+        ASSERT_NE(r, nullptr);
+        const size_t slots = size_t(r->header[tmx::kDataLength]);
+        auto *data = static_cast<double *>(r->data);
+        const std::vector<double> data0(data, data + slots);
+
+        std::vector<double> native_args = args;
+        const double native = RealCal(r, native_args.data());
+        ASSERT_NE(r->jit, nullptr) << "expected native code";
+        const std::vector<double> native_data(data, data + slots);
+
+        std::memcpy(data, data0.data(), slots * sizeof(double));
+        auto *jit = r->jit;
+        auto *fast = r->fast;
+        r->jit = nullptr;
+        r->fast = nullptr;
+        std::vector<double> interpreted_args = args;
+        const double interpreted = RealCal(r, interpreted_args.data());
+        r->jit = jit;
+        r->fast = fast;
+
+        const std::string where = std::string(src.begin(), src.end()) + " at a=" + std::to_string(args[0]) + ", b=" + std::to_string(args[1]);
+        EXPECT_EQ(bits(native), bits(interpreted)) << native << " vs " << interpreted << " " << where;
+        for (size_t i = 0; i < args.size(); ++i)
+            EXPECT_EQ(bits(native_args[i]), bits(interpreted_args[i])) << "argument " << i << " " << where;
+        for (int32_t v = 0; v < r->header[tmx::kVarCount]; ++v)
+            EXPECT_EQ(bits(native_data[size_t(v)]), bits(data[v])) << "variable " << v << " " << where;
+    }
+
+    bool have_tier_ = false;
+    int modules_ = 0;
+};
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Rows of (a, b, c): the values where operations differ most.
+const double kValues[][3] = {
+    {1.5, 2.25, -3.75},   {0.0, -0.0, 0.0},        {-0.0, 0.0, -0.0},
+    {kNaN, 1, kInf},      {-kNaN, kNaN, -kInf},    {kInf, -kInf, kInf},
+    {1e308, 1e308, -1e308}, {5e-324, -5e-324, 2.2250738585072014e-308},
+    {-7.5, 3, 0.125},     {9.2233720368547758e18, -2147483649.0, 4294967296.5},
+    {1, 1, 1},            {-1, 0.5, 2},
+};
+
+TEST_F(NativeTier, OperatorsAndBuiltinsAgreeBitForBit) {
+    if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
+    const char16_t *formulas[] = {
+        u"f(a,b,c)=a+1",
+        u"f(a,b,c)=(a+b)*(a-b)/c",
+        u"f(a,b,c)=sqrt(a*a+b*b)+return(c)",
+        u"f(a,b,c)=sin(a)^2+cos(a)^2+a^b+c^0.5",
+        u"f(a,b,c)=a*exp(-b)*sin(a)+c",
+        u"f(a,b,c)=exp(sin(a))+ln(b+1)+lg(c)",
+        u"f(a,b,c)=a*b+c",  // no fused multiply-add
+        u"f(a,b,c)=(a>b)+(a>=b)*2+(a<b)*4+(a<=b)*8+(a==b)*16+(a!=b)*32",
+        u"f(a,b,c)=(a&b)+(a|c)*2+(!a)*4+(!(b&c))*8",
+        u"f(a,b,c)=atan2(a,b)+fmod(a,c)+sign(a,b)+dim(a,c)",
+        u"f(a,b,c)=tan(a)+asin(b)+acos(c)+atan(a)+sinh(b)+cosh(c)+tanh(a)",
+        u"f(a,b,c)=abs(a)+floor(b)+ceil(c)-(-a)",
+        u"f(a,b,c)=itor(rtoi(a))+itor(b)+rtoi(c)",
+        u"f(a,b,c)=padd(a,b)+padd(c,3)",
+        u"f(a,b,c)=-abs(a)",
+        u"f(a,b,c)=a*a*a*a+b*b*b+c*c+1.5*a-2.5*b+3.5*c-4.5",
+    };
+    for (const char16_t *f : formulas)
+        for (const auto &v : kValues) expect_same(f, {v[0], v[1], v[2]});
+}
+
+TEST_F(NativeTier, StoresIncrementsCommaListsAndCellsAgree) {
+    if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
+    const char16_t *formulas[] = {
+        u"f(a,b:x,y)=(x=a*2, y=x+b, x*y)",
+        u"f(a,b:x)=(a=a+1, b=b*3, a+b)",  // parameters written back
+        u"f(a,b:x)=(x=a, x++, ++x, x--, --x, a++, ++b, (b--)*2+a)",
+        u"f(a:x,static,s)=(s=s+a, s++, s)",  // statics live in the data array
+        u"f(a::m,common,g)=(m=a, g=m*2, m++, ++g, --m, g--, m+g)",
+        u"f(a,b)=(a, b, a+b, (a*b, b-a))",
+        u"f(a,b)=(return(a*2), b)",
+        u"f(a)=(a=3)",
+    };
+    for (const char16_t *f : formulas)
+        for (const auto &v : kValues) expect_same(f, {v[0], v[1]});
+}
+
+TEST_F(NativeTier, FormulasOutsideTheTierStayInterpreted) {
+    if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
+    struct Case {
+        const char16_t *src;
+        double result;
+    } cases[] = {
+        {u"g1(x)=if(x, x=1)", 0},
+        {u"g2(x)=which(x, 1, 2)", 1},
+        {u"g3(x)=(while(x>0, x=x-1), x)", 0},
+        {u"g4(x)=SetRealStackMax(x*100)", 200},
+        {u"g5(x)=getc(2)", 103},  // the "g" of the name
+    };
+    for (const Case &c : cases) {
+        tmx::FormulaRecord *r = compile(c.src);
+        double x = 2;
+        EXPECT_EQ(RealCal(r, &x), c.result);
+        EXPECT_EQ(r->jit, nullptr);
+        EXPECT_EQ(r->jit_countdown, 0u) << "one attempt only";
+    }
+}
+
+TEST_F(NativeTier, CompilesAfterTheThresholdAndNeverWhenOff) {
+    struct Case {
+        const char *threshold, *jit;
+        int evaluations;
+        bool compiled;
+    } cases[] = {
+        {"0", nullptr, 1, true},   {"3", nullptr, 3, false}, {"3", nullptr, 4, true},
+        {"3", "0", 50, false},     {"x", nullptr, 3, false}, // a bad count keeps the default
+        {"99999999999", nullptr, 5, false},                  // clamped, never reached
+    };
+    for (const Case &c : cases) {
+        FreeTamrix();
+        start(c.threshold, c.jit);
+        tmx::FormulaRecord *r = compile(u"h(x)=x*2+1");
+        double x = 4;
+        for (int i = 0; i < c.evaluations; ++i) EXPECT_EQ(RealCal(r, &x), 9);
+        EXPECT_EQ(r->jit != nullptr, c.compiled && have_tier_)
+            << "threshold " << c.threshold << ", " << c.evaluations << " evaluations";
+    }
+}
+
+TEST_F(NativeTier, InterpretedCallersAndHostsWithoutArgumentsUseIt) {
+    if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
+    void *h = nullptr;
+    int p, b, e;
+    double *d;
+    ASSERT_EQ(RealCom(u"sq(x)=x*x", 1, &h, &p, &d, &b, &e), 0);
+    auto *sq = static_cast<tmx::FormulaRecord *>(h);
+    h = nullptr;
+    ASSERT_EQ(RealCom(u"inc(x)=(x=x+1)", 1, &h, &p, &d, &b, &e), 0);
+    h = nullptr;
+    ASSERT_EQ(RealCom(u"g(a:t)=(t=a, inc(&t), sq(t)+t)", 1, &h, &p, &d, &b, &e), 0);
+    double a = 3;
+    EXPECT_EQ(RealCal(h, &a), 20);  // t becomes 4 by reference: 16 + 4
+    EXPECT_NE(sq->jit, nullptr);
+
+    // No argument array: the parameters are read from the argument area.
+    tmx::FormulaRecord *r = compile(u"f(a,b)=a*10+b");
+    static_cast<double *>(r->data)[0] = 4;
+    static_cast<double *>(r->data)[1] = 2;
+    EXPECT_EQ(RealCal(r, nullptr), 42);
+    EXPECT_NE(r->jit, nullptr);
+}
+
+TEST_F(NativeTier, DeletingACompiledCalleeInvalidatesItsCallers) {
+    if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
+    void *callee = nullptr, *caller = nullptr;
+    int p, b, e;
+    double *d;
+    ASSERT_EQ(RealCom(u"cube(x)=x*x", 1, &callee, &p, &d, &b, &e), 0);
+    ASSERT_EQ(RealCom(u"use(a)=cube(a)+1", 1, &caller, &p, &d, &b, &e), 0);
+    double a = 3;
+    EXPECT_EQ(RealCal(caller, &a), 10);
+    EXPECT_NE(static_cast<tmx::FormulaRecord *>(callee)->jit, nullptr);
+
+    DeleteFor(2, callee);
+    EXPECT_EQ(RealCal(caller, &a), 0);
+    int type = 0, code = 0, formula_type = 0;
+    const char16_t *name = nullptr;
+    void *formula = nullptr;
+    GetRunErr(&type, &name, &code, &formula_type, &formula);
+    EXPECT_EQ(type, 4);
+    EXPECT_EQ(formula, caller);
+
+    // A new formula of the same name gets code of its own; the old caller
+    // stays invalid until it is compiled again.
+    callee = nullptr;
+    ASSERT_EQ(RealCom(u"cube(x)=x*x*x", 1, &callee, &p, &d, &b, &e), 0);
+    EXPECT_EQ(RealCal(callee, &a), 27);
+    EXPECT_NE(static_cast<tmx::FormulaRecord *>(callee)->jit, nullptr);
+    EXPECT_EQ(RealCal(caller, &a), 0);
+    EXPECT_EQ(TestRunErr(), 4);
+    GetRunErr(&type, &name, &code, &formula_type, &formula);
+    DeleteFor(2, caller);
+    caller = nullptr;
+    ASSERT_EQ(RealCom(u"use(a)=cube(a)+1", 1, &caller, &p, &d, &b, &e), 0);
+    EXPECT_EQ(RealCal(caller, &a), 28);
+}
+
+TEST_F(NativeTier, CodeIsReleasedWithItsFormulaAndAtFreeTamrix) {
+    // Leaks show in the sanitizer build: formulas deleted one by one, and
+    // the rest left to FreeTamrix.
+    for (int i = 0; i < 300; ++i) {
+        tmx::FormulaRecord *r = compile(u"k(x)=x*x-" + std::u16string(1, char16_t(u'0' + i % 10)));
+        double x = 3;
+        EXPECT_EQ(RealCal(r, &x), 9 - i % 10);
+        if (i % 2) DeleteFor(2, r);
+    }
+}
+
+}  // namespace
