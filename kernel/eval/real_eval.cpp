@@ -16,6 +16,7 @@
 #include "conversions.h"
 #include "native_guard.h"
 #include "real_fast.h"
+#include "real_fast_code.h"
 #include "real_math.h"
 #include "string_area.h"
 #include "tamrix/tamrix.h"
@@ -176,7 +177,15 @@ double interpret_real_nested(FormulaRecord *rec, double *args) {
 // register saved, so that the jump into native code is the whole cost.
 extern "C" TM_API double TM_CALL RealCal(void *hFor, double *args) {
     auto *rec = static_cast<tmx::FormulaRecord *>(hFor);
-    if (rec && rec->jit && rec->code[0] == tmx::kIdle && !tmx::g_trace_enabled) [[likely]]
-        return rec->jit(args ? args : static_cast<double *>(rec->data));
+    if (rec && !tmx::g_trace_enabled) [[likely]] {
+        auto *data = static_cast<double *>(rec->data);
+        if (rec->jit && rec->code[0] == tmx::kIdle) return rec->jit(args ? args : data);
+        // Straight-line and not counting toward native code: the fast form
+        // directly.  Such a formula calls nothing, so it is never running
+        // here, and it records no run error.
+        const tmx::FastCode *fc = rec->fast;
+        if (fc && fc->straight && !rec->jit_countdown)
+            return tmx::run_straight(fc, args ? args : data, data);
+    }
     return tmx::real_cal_entry(rec, args);
 }

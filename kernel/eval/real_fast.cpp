@@ -68,6 +68,11 @@ double call_external(FormulaRecord *rec, void *fn, int32_t m, double *slot) {
         m, slot, &ctx);
 }
 
+// Which steps a runner has: all, the straight-line ones, or the straight-line
+// ones that call nothing (FastCode::straight, FastCode::leaf).
+enum class Runner { kAll, kStraight, kLeaf };
+
+template <Runner Kind>
 double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, double *frame,
                      double *sb);
 [[gnu::always_inline]] inline double run_nested(FastCode *fc, FormulaRecord *rec, double *args,
@@ -87,6 +92,11 @@ double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, doubl
 //   frame  where automatic variable v lives: frame[v] (the data array for a
 //          first activation)
 //   sb     the stack (see real_fast_code.h)
+// Kind: on a straight-line formula (FastCode::straight) the steps that jump,
+// call or touch the string area never run; leaving them out frees the
+// registers they would hold and shrinks the entry and exit.  When no step
+// calls a library routine either, the runner needs no register saved at all.
+template <Runner Kind>
 double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, double *frame,
                      double *sb) {
     static const void *const kHandlers[] = {
@@ -99,6 +109,9 @@ double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, doubl
 #define TM_FAST_UNARY_LABELS(name, expr) &&name,
         TM_FAST_UNARY(TM_FAST_UNARY_LABELS)
 #undef TM_FAST_UNARY_LABELS
+#define TM_FAST_PAIR_LABELS(name, expr) &&name##AA, &&name##AK, &&name##KA,
+        TM_FAST_PAIR(TM_FAST_PAIR_LABELS)
+#undef TM_FAST_PAIR_LABELS
 #define TM_FAST_COMPARE_LABELS(name, cond) &&If##name##K, &&While##name##K, &&Which##name##K,
         TM_FAST_COMPARE(TM_FAST_COMPARE_LABELS)
 #undef TM_FAST_COMPARE_LABELS
@@ -115,6 +128,12 @@ double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, doubl
         goto *kHandlers[o->code];                                                    \
     } while (0)
     goto *kHandlers[o->code];
+    // Opens every step a straight-line formula never has.
+#define TM_NOT_STRAIGHT                                                              \
+    if constexpr (Kind != Runner::kAll) __builtin_unreachable()
+    // Opens every step that may call a library routine.
+#define TM_NOT_LEAF(code)                                                            \
+    if constexpr (Kind == Runner::kLeaf && may_call(code)) __builtin_unreachable()
 
 PushK: *sp++ = top; top = o->k; TM_NEXT;
 PushA: *sp++ = top; top = args[o->index]; TM_NEXT;
@@ -145,13 +164,13 @@ ReturnZero: return 0.0;
 // Jumps.  A move of the stack spills the top first, so that a jump that keeps
 // the depth reloads the same value and one that lowers it finds the new top
 // in memory.
-Jump: *sp = top; sp += o->aux; top = *sp; TM_GO(o->target);
-Break: *sp = top; sp += o->aux; top = 0.0; TM_GO(o->target);
-Continue:
+Jump: TM_NOT_STRAIGHT; *sp = top; sp += o->aux; top = *sp; TM_GO(o->target);
+Break: TM_NOT_STRAIGHT; *sp = top; sp += o->aux; top = 0.0; TM_GO(o->target);
+Continue: TM_NOT_STRAIGHT;
     if (run_error_pending()) [[unlikely]]
         TM_GO(fc->final_return);
     *sp = top; sp += o->aux; top = *sp; TM_GO(o->target);
-UntilTest:
+UntilTest: TM_NOT_STRAIGHT;
     *sp = top;
     if (top == 0 && !run_error_pending()) {
         sp += o->aux;
@@ -161,24 +180,24 @@ UntilTest:
     sp += o->index;
     top = 0.0;
     TM_NEXT;
-WhileTest:
+WhileTest: TM_NOT_STRAIGHT;
     if (top == 0 || run_error_pending()) TM_GO(o->target);
     TM_NEXT;
-IfTest:
+IfTest: TM_NOT_STRAIGHT;
     if (top == 0) {
         top = 0.0; // also turns -0 into +0
         TM_GO(o->target);
     }
     TM_NEXT;
-IfEnd: sp -= o->index; top = 0.0; TM_NEXT;
-WhichTest:
+IfEnd: TM_NOT_STRAIGHT; sp -= o->index; top = 0.0; TM_NEXT;
+WhichTest: TM_NOT_STRAIGHT;
     if (top == 0) {
         *sp++ = top; // stands for the value of the skipped branch
         TM_GO(o->target);
     }
     TM_NEXT;
-WhichEnd: sp -= o->index; TM_GO(o->target);
-WhichNone:
+WhichEnd: TM_NOT_STRAIGHT; sp -= o->index; TM_GO(o->target);
+WhichNone: TM_NOT_STRAIGHT;
     if (!run_error_pending()) fail(rec, u"which");
     sp -= o->index;
     top = *sp;
@@ -189,6 +208,7 @@ WhichNone:
 // write-back entries have run.
 #define TM_FAST_CALL(result)                                                         \
     {                                                                                \
+        TM_NOT_STRAIGHT;                                                             \
         *sp = top;                                                                   \
         double *slot = o->index < 0 ? sp + 1 : sp - o->index;                        \
         const double r = rec->header[kCodeStart] >= 0 ? (result) : callee_gone(rec); \
@@ -209,30 +229,37 @@ CallComplex: TM_FAST_CALL(call_complex_formula(o->callee, slot))
 CallExternal: TM_FAST_CALL(call_external(rec, o->ext, o->index, slot))
 #undef TM_FAST_CALL
 
-Getc: top = string_get(rec, real_op::getc_, kUnitByte, top); TM_NEXT;
-Getw: top = string_get(rec, real_op::getw_, kUnitWord, top); TM_NEXT;
-Getn: top = string_get(rec, real_op::getn_, kUnitCell, top); TM_NEXT;
+Getc: TM_NOT_STRAIGHT; top = string_get(rec, real_op::getc_, kUnitByte, top); TM_NEXT;
+Getw: TM_NOT_STRAIGHT; top = string_get(rec, real_op::getw_, kUnitWord, top); TM_NEXT;
+Getn: TM_NOT_STRAIGHT; top = string_get(rec, real_op::getn_, kUnitCell, top); TM_NEXT;
 // set*(a, t) pops t; the index a stays as the result.
-Setc: { const double t = top; top = *--sp; string_set(rec, real_op::setc_, kUnitByte, top, t); } TM_NEXT;
-Setw: { const double t = top; top = *--sp; string_set(rec, real_op::setw_, kUnitWord, top, t); } TM_NEXT;
-Setn: { const double t = top; top = *--sp; string_set(rec, real_op::setn_, kUnitCell, top, t); } TM_NEXT;
+Setc: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real_op::setc_, kUnitByte, top, t); } TM_NEXT;
+Setw: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real_op::setw_, kUnitWord, top, t); } TM_NEXT;
+Setn: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real_op::setn_, kUnitCell, top, t); } TM_NEXT;
 
 #define TM_FAST_BINARY_CASES(name, expr)                                             \
-    name##S: { const double b = top, a = *--sp; top = expr; } TM_NEXT;               \
-    name##K: { const double b = o->k, a = top; top = expr; } TM_NEXT;                \
-    name##A: { const double b = args[o->index], a = top; top = expr; } TM_NEXT;      \
-    name##F: { const double b = frame[o->index], a = top; top = expr; } TM_NEXT;     \
-    name##D: { const double b = *o->p, a = top; top = expr; } TM_NEXT;
+    name##S: { TM_NOT_LEAF(name##S); const double b = top, a = *--sp; top = expr; } TM_NEXT; \
+    name##K: { TM_NOT_LEAF(name##K); const double b = o->k, a = top; top = expr; } TM_NEXT;  \
+    name##A: { TM_NOT_LEAF(name##A); const double b = args[o->index], a = top; top = expr; } TM_NEXT; \
+    name##F: { TM_NOT_LEAF(name##F); const double b = frame[o->index], a = top; top = expr; } TM_NEXT; \
+    name##D: { TM_NOT_LEAF(name##D); const double b = *o->p, a = top; top = expr; } TM_NEXT;
     TM_FAST_BINARY(TM_FAST_BINARY_CASES)
 #undef TM_FAST_BINARY_CASES
 #define TM_FAST_UNARY_CASES(name, expr)                                              \
-    name: { const double t = top; top = expr; } TM_NEXT;
+    name: { TM_NOT_LEAF(name); const double t = top; top = expr; } TM_NEXT;
     TM_FAST_UNARY(TM_FAST_UNARY_CASES)
 #undef TM_FAST_UNARY_CASES
+#define TM_FAST_PAIR_CASES(name, expr)                                               \
+    name##AA: { *sp++ = top; const double a = args[o->index], b = args[o->aux]; top = expr; } TM_NEXT; \
+    name##AK: { *sp++ = top; const double a = args[o->index], b = o->k; top = expr; } TM_NEXT;         \
+    name##KA: { *sp++ = top; const double a = o->k, b = args[o->index]; top = expr; } TM_NEXT;
+    TM_FAST_PAIR(TM_FAST_PAIR_CASES)
+#undef TM_FAST_PAIR_CASES
 // A fused comparison leaves its truth value on the stack as the test would
 // find it, then tests it.
 #define TM_FAST_COMPARE_CASES(name, cond)                                            \
     If##name##K:                                                                     \
+    TM_NOT_STRAIGHT;                                                                 \
     if (cond) {                                                                      \
         top = 1.0;                                                                   \
         TM_NEXT;                                                                     \
@@ -240,6 +267,7 @@ Setn: { const double t = top; top = *--sp; string_set(rec, real_op::setn_, kUnit
     top = 0.0;                                                                       \
     TM_GO(fc->ops + o->index);                                                       \
     While##name##K:                                                                  \
+    TM_NOT_STRAIGHT;                                                                 \
     if (cond) {                                                                      \
         top = 1.0;                                                                   \
         if (!run_error_pending()) TM_NEXT;                                           \
@@ -248,6 +276,7 @@ Setn: { const double t = top; top = *--sp; string_set(rec, real_op::setn_, kUnit
     }                                                                                \
     TM_GO(fc->ops + o->index);                                                       \
     Which##name##K:                                                                  \
+    TM_NOT_STRAIGHT;                                                                 \
     if (cond) {                                                                      \
         top = 1.0;                                                                   \
         TM_NEXT;                                                                     \
@@ -260,8 +289,18 @@ Setn: { const double t = top; top = *--sp; string_set(rec, real_op::setn_, kUnit
 #undef VAR_A
 #undef VAR_F
 #undef VAR_D
+#undef TM_NOT_LEAF
+#undef TM_NOT_STRAIGHT
 #undef TM_GO
 #undef TM_NEXT
+}
+
+// A first activation of a formula that calls nothing: the frame is the data
+// array and nothing needs the activation flag.
+inline double run_calls_nothing(const FastCode *fc, FormulaRecord *rec, double *args,
+                                double *data) {
+    if (fc->straight) return run_straight(fc, args, data);
+    return run_real_fast<Runner::kAll>(fc, rec, args, data, fc->stack);
 }
 
 // A first activation: the frame is the data array, the stack the fast form's
@@ -270,7 +309,7 @@ Setn: { const double t = top; top = *--sp; string_set(rec, real_op::setn_, kUnit
 double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
     auto *data = static_cast<double *>(rec->data);
     if (!args) args = data;
-    if (fc->calls_nothing) return run_real_fast(fc, rec, args, data, fc->stack);
+    if (fc->calls_nothing) return run_calls_nothing(fc, rec, args, data);
     const int32_t code_start = rec->header[kCodeStart];
     if (code_start < 0) [[unlikely]] {
         refuse_invalidated(rec, kReal, code_start);
@@ -281,7 +320,7 @@ double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
         return 0.0;
     }
     rec->code[0] = kRunning;
-    const double r = run_real_fast(fc, rec, args, data, fc->stack);
+    const double r = run_real_fast<Runner::kAll>(fc, rec, args, data, fc->stack);
     rec->code[0] = kIdle;
     return r;
 }
@@ -320,18 +359,72 @@ double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
         // Frame indices 0..last_param are never used through the frame (they
         // are the caller's slots), so its base may lie before free_slot.
         double *frame = free_slot - (last_param + 1);
-        r = run_real_fast(fc, rec, args, frame, frame + fc->var_count);
+        r = run_real_fast<Runner::kAll>(fc, rec, args, frame, frame + fc->var_count);
     } else {
         if (!args) args = static_cast<double *>(rec->data);
         for (int32_t i = 0; i <= last_param; ++i) free_slot[i] = args[i];
-        r = run_real_fast(fc, rec, free_slot, free_slot, free_slot + fc->var_count);
+        r = run_real_fast<Runner::kAll>(fc, rec, free_slot, free_slot, free_slot + fc->var_count);
         for (int32_t i = 0; i <= last_param; ++i) args[i] = free_slot[i];
     }
     stack.top = top;
     return r;
 }
 
+// The value of a push form's operand (o is a Push step or a binary step's
+// right operand, `form` where it lives).
+[[gnu::always_inline]] inline double operand(int form, const FastOp &o, double *args,
+                                             double *data) {
+    switch (form) {
+    case kFormConst: return o.k;
+    case kFormArg: return args[o.index];
+    case kFormFrame: return data[o.index];
+    default: return *o.p;
+    }
+}
+
+// A formula of one or two steps (FastCode::short_form) from the host: the
+// same operations as the runner's, chosen by a switch instead of threaded
+// steps, so that `a+1` costs one indirect jump.
+double run_short_form(const FastCode *fc, double *args, double *data) {
+    const FastOp *o = fc->ops;
+    // A fused pair is the whole formula; else a push starts it.
+    const bool pair = o[0].code > PushD;
+    const double x = pair ? 0.0 : operand(o[0].code - PushK + kFormConst, o[0], args, data);
+    const FastOp &step = o[pair ? 0 : 1];
+    switch (step.code) {
+    case Return: return x;
+#define TM_SHORT_BINARY(name, expr)                                                  \
+    case name##K: case name##A: case name##F: case name##D: {                        \
+        const double a = x,                                                          \
+                     b = operand(step.code - name##S, step, args, data);             \
+        return expr;                                                                 \
+    }
+        TM_FAST_BINARY(TM_SHORT_BINARY)
+#undef TM_SHORT_BINARY
+#define TM_SHORT_UNARY(name, expr)                                                   \
+    case name: {                                                                     \
+        const double t = x;                                                          \
+        return expr;                                                                 \
+    }
+        TM_FAST_UNARY(TM_SHORT_UNARY)
+#undef TM_SHORT_UNARY
+#define TM_SHORT_PAIR(name, expr)                                                    \
+    case name##AA: { const double a = args[o[0].index], b = args[o[0].aux]; return expr; } \
+    case name##AK: { const double a = args[o[0].index], b = o[0].k; return expr; }         \
+    case name##KA: { const double a = o[0].k, b = args[o[0].index]; return expr; }
+        TM_FAST_PAIR(TM_SHORT_PAIR)
+#undef TM_SHORT_PAIR
+    default: __builtin_unreachable();
+    }
+}
+
 }  // namespace
+
+double run_straight(const FastCode *fc, double *args, double *data) {
+    if (fc->short_form) return run_short_form(fc, args, data);
+    if (fc->leaf) return run_real_fast<Runner::kLeaf>(fc, nullptr, args, data, fc->stack);
+    return run_real_fast<Runner::kStraight>(fc, nullptr, args, data, fc->stack);
+}
 
 double enter_real(FormulaRecord *rec, double *args, bool in_place) {
     FastCode *fc = rec->fast;
@@ -355,7 +448,7 @@ double enter_real_from_host(FormulaRecord *rec, double *args) {
     if (fc && fc->calls_nothing) [[likely]] {
         auto *data = static_cast<double *>(rec->data);
         if (JitEntry native = jit_entry(rec)) return native(args ? args : data);
-        return run_real_fast(fc, rec, args ? args : data, data, fc->stack);
+        return run_calls_nothing(fc, rec, args ? args : data, data);
     }
     prepare_native_stack_floor();
     return enter_real(rec, args, false);

@@ -37,6 +37,10 @@ double enter_real(FormulaRecord *rec, double *args, bool in_place);
 // copied when the formula is running already.
 double enter_real_from_host(FormulaRecord *rec, double *args);
 
+// RealCal's path for a straight-line formula (FastCode::straight) that is
+// idle: `args` is where the parameters live, `data` the record's data.
+double run_straight(const FastCode *fc, double *args, double *data);
+
 // The byte-code interpreter without the trace (real_eval.cpp), for formulas
 // that have no fast form.
 double interpret_real_first(FormulaRecord *rec, double *args);

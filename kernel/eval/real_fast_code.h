@@ -62,6 +62,14 @@ namespace tmx {
     X(Itor, real_math::itor(t))                                                      \
     X(Rtoi, real_math::rtoi(t))
 
+// A push of an argument or constant fused with the binary operation that
+// takes the next argument or constant as its right operand ("a*b", "a+1",
+// "1.5*a"): X(name, expression over a and b), in three forms:
+//   AA  a = args[index], b = args[aux]
+//   AK  a = args[index], b = k
+//   KA  a = k, b = args[index]
+#define TM_FAST_PAIR(X) X(Add, a + b) X(Sub, a - b) X(Mul, a *b) X(Div, a / b)
+
 // Comparisons with a constant that a loop or branch test consumes at once
 // fuse with the test: X(name, condition over top and k).
 #define TM_FAST_COMPARE(X)                                                           \
@@ -107,12 +115,28 @@ enum FastOpcode : uint16_t {
 #define TM_FAST_UNARY_ENUM(name, expr) name,
     TM_FAST_UNARY(TM_FAST_UNARY_ENUM)
 #undef TM_FAST_UNARY_ENUM
+#define TM_FAST_PAIR_ENUM(name, expr) name##AA, name##AK, name##KA,
+    TM_FAST_PAIR(TM_FAST_PAIR_ENUM)
+#undef TM_FAST_PAIR_ENUM
     // Fused comparison and test: k is the constant, index the target step.
 #define TM_FAST_COMPARE_ENUM(name, cond) If##name##K, While##name##K, Which##name##K,
     TM_FAST_COMPARE(TM_FAST_COMPARE_ENUM)
 #undef TM_FAST_COMPARE_ENUM
     kFastOpcodeCount
 };
+
+// Whether a step may call a function (a library routine for its arithmetic,
+// or anything beyond arithmetic): a formula of steps that never do runs on a
+// runner that saves no registers.
+constexpr bool may_call(uint16_t code) {
+    if (code >= AddS && code < Neg) {
+        const int b = (code - AddS) / 5;
+        return b == 4 || b >= 13; // Pow, Atan2, Fmod, Sign, Dim, Padd
+    }
+    if (code >= Neg && code < AddAA) return code != Neg && code != Not && code != Abs;
+    if (code >= AddAA && code < IfGtK) return false;
+    return !(code >= PushK && code <= ReturnZero);
+}
 
 // Where an operand lives, in the order of the variants after a binary
 // operation's S form and of the Push/Store/increment forms.
@@ -137,6 +161,15 @@ struct FastCode {
     // No call instructions: nothing can re-enter, invalidate or interrupt a
     // call inside it, so a first activation needs no bookkeeping at all.
     bool calls_nothing;
+    // Straight-line as well: no jump, no string access, nothing that records
+    // a run error; such a formula runs on the smaller runner.
+    bool straight;
+    // Straight-line and no step calls anything (may_call).
+    bool leaf;
+    // One or two steps: a push, then nothing, a one-operand operation or a
+    // binary operation whose right operand is a push form (see
+    // run_short_form).  Such a formula skips the dispatch loop altogether.
+    bool short_form;
     int32_t var_count;
     int32_t last_param;
     int32_t frame_slots; // VarCount + stack slots + 1: a nested activation's frame

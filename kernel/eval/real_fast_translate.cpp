@@ -8,6 +8,7 @@
 // positions the linear walk reaches at its target.  Any record that breaks
 // these rules (the compiler never writes one) keeps running on the byte-code
 // interpreter, which is the formula's definition either way.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -192,7 +193,8 @@ class Translator {
         if (int b = binary_position(byte); b >= 0) {
             if (pending_.form != kFormStack) {
                 if (depth_ < 1) return false;
-                emit_operand(uint16_t(int(AddS) + 5 * b + int(pending_.form)), pending_);
+                if (!fuse_pair(b))
+                    emit_operand(uint16_t(int(AddS) + 5 * b + int(pending_.form)), pending_);
                 pending_.form = kFormStack;
             } else {
                 if (depth_ < 2) return false;
@@ -305,8 +307,38 @@ class Translator {
 
     bool push_operand(Operand p) {
         if (p.form == kFormStack) return false; // a variable index out of range
+        const size_t before = n_;
         flush();
+        // The push just flushed may fuse with what this operand feeds: no
+        // jump lands between them (a landing flushes before this step).
+        pair_left_ = n_ > before ? int32_t(before) : -1;
         pending_ = p;
+        return true;
+    }
+
+    // Binary operation b (position in TM_FAST_BINARY) on the push step just
+    // emitted and the pending operand: rewrites the push into a fused pair
+    // when both are arguments or constants (not two constants) and b has a
+    // pair form.
+    bool fuse_pair(int b) {
+        if (pair_left_ < 0 || size_t(pair_left_) + 1 != n_ || b > 3) return false;
+        FastOp &left = out_[pair_left_];
+        const OperandForm right = pending_.form;
+        const uint16_t base = uint16_t(AddAA + 3 * b);
+        if (left.code == PushA && right == kFormArg) {
+            if (pending_.index > INT16_MAX) return false;
+            left.code = base;
+            left.aux = int16_t(pending_.index);
+        } else if (left.code == PushA && right == kFormConst) {
+            left.code = uint16_t(base + 1);
+            left.k = pending_.k;
+        } else if (left.code == PushK && right == kFormArg) {
+            left.code = uint16_t(base + 2);
+            left.index = pending_.index;
+        } else {
+            return false;
+        }
+        pair_left_ = -1;
         return true;
     }
 
@@ -478,6 +510,7 @@ class Translator {
     int32_t here_ = 0; // code offset of the instruction being translated
     bool calls_ = false;
     Operand pending_;
+    int32_t pair_left_ = -1; // step of a push that may start a fused pair
 };
 
 // TAMRIX_FAST_FORM=0 in the environment leaves every real formula on the
@@ -489,6 +522,32 @@ bool fast_form_from_environment() {
 }
 
 const bool g_fast_form_enabled = fast_form_from_environment();
+
+bool is_push(uint16_t c) { return c >= PushK && c <= PushD; }
+
+// A push or a fused pair and a Return, or a push, one operation that takes its operand from
+// a push form or none, and a Return (run_short_form's cases).
+bool is_short_form(const FastOp *ops, size_t n) {
+    if (n == 2)
+        return (is_push(ops[0].code) || (ops[0].code >= AddAA && ops[0].code < IfGtK)) &&
+               ops[1].code == Return;
+    if (n != 3 || !is_push(ops[0].code) || ops[2].code != Return) return false;
+    const uint16_t c = ops[1].code;
+    if (c >= Neg && c < AddAA) return true;
+    return c >= AddS && c < Neg && (c - AddS) % 5 != kFormStack;
+}
+
+// Whether every step is one the straight-line runner has: pushes, stores,
+// increments, drops, arithmetic and the returns.
+bool all_straight(const FastOp *ops, const FastOp *end) {
+    for (const FastOp *o = ops; o != end; ++o) {
+        const uint16_t c = o->code;
+        const bool straight = (c >= PushK && c <= ReturnZero) ||
+                              (c >= AddS && c < IfGtK); // binary, unary and pairs
+        if (!straight) return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -516,6 +575,10 @@ FastCode *build_real_fast_code(const FormulaRecord *rec) {
         return nullptr;
     }
     fc->calls_nothing = !t.calls();
+    fc->straight = fc->calls_nothing && all_straight(fc->ops, fc->ops + t.count());
+    fc->leaf = fc->straight && std::none_of(fc->ops, fc->ops + t.count(),
+                                            [](const FastOp &o) { return may_call(o.code); });
+    fc->short_form = fc->straight && is_short_form(fc->ops, t.count());
     fc->var_count = h[kVarCount];
     fc->last_param = h[kLastParam];
     fc->frame_slots = h[kVarCount] + (h[kDataLength] - h[kStackBase]) + 1;
