@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kernel/eval/real_fast.h"
+#include "kernel/eval/real_fast_code.h"
 #include "kernel/record.h"
 #include "tamrix/tamrix.h"
 
@@ -160,6 +161,53 @@ TEST_F(RealFast, ControlFlowCallsAndStringAccessAgree) {
     const double values[][2] = {{5, 2.5}, {0, 1}, {-3, 7}, {10, 10}, {-0.0, 1e300}};
     for (const char16_t *f : formulas)
         for (const auto &v : values) expect_same(f, {v[0], v[1]});
+}
+
+// Straight-line formulas start on smaller runners straight from RealCal
+// (with the native tier off, nothing else takes them): one- and two-step
+// ones on a switch, fused argument/constant pairs, and a runner without
+// library calls.  Each must agree with the interpreter, including -0, NaN
+// and infinities, and a pair must never swallow a push a jump lands on.
+TEST_F(RealFast, StraightLineRunnersAgree) {
+    FreeTamrix();
+    setenv("TAMRIX_JIT", "0", 1);
+    ASSERT_TRUE(InitTamrix());
+    unsetenv("TAMRIX_JIT");
+    struct Case {
+        const char16_t *formula;
+        bool short_form, leaf, straight;
+    };
+    const Case cases[] = {
+        {u"f(a,b)=7", true, true, true},
+        {u"f(a,b)=b", true, true, true},
+        {u"f(a,b)=a+1", true, true, true},
+        {u"f(a,b)=a-b", true, true, true},
+        {u"f(a,b)=2/a", true, true, true},
+        {u"f(a,b)=a*b", true, true, true},
+        {u"f(a,b)=-a", true, true, true},
+        {u"f(a,b)=sqrt(b)", true, false, true},
+        {u"f(a,b)=a^b", true, false, true},
+        {u"f(a,b)=atan2(b,2)", true, false, true},
+        {u"f(a,b::m,common,g)=a*g", true, true, true},       // shared cell operand
+        {u"f(a,b:x,static,s)=s-b", true, true, true},        // static operand
+        {u"f(a,b)=(a>b)*a+(a<=b)*b", false, true, true},
+        {u"f(a,b)=a*a*a-2.5*b/a+b*3-(1-a)", false, true, true},
+        {u"f(a,b:x)=(x=a*b, x++, x/b)", false, true, true},
+        {u"f(a,b)=sin(a*b)+b", false, false, true},
+        {u"f(a,b)=which(a, b*a, a-1)", false, false, false}, // pushes after landings
+        {u"f(a,b)=if(a>b, a*b, b+1)+a/b", false, false, false},
+    };
+    const double values[][2] = {{1.5, -2.25}, {0, -0.0}, {-0.0, 0}, {NAN, 1}, {INFINITY, 1e-310}};
+    for (const Case &c : cases) {
+        tmx::FormulaRecord *r = compile(c.formula);
+        ASSERT_NE(r, nullptr);
+        ASSERT_NE(r->fast, nullptr);
+        SCOPED_TRACE(std::string(c.formula, c.formula + std::char_traits<char16_t>::length(c.formula)));
+        EXPECT_EQ(r->fast->straight, c.straight);
+        EXPECT_EQ(r->fast->leaf, c.leaf);
+        EXPECT_EQ(r->fast->short_form, c.short_form);
+        for (const auto &v : values) expect_same(c.formula, {v[0], v[1]});
+    }
 }
 
 TEST_F(RealFast, EveryFormulaTheCompilerWritesGetsTheFastForm) {
