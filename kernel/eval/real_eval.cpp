@@ -184,8 +184,8 @@ extern "C" TM_API double TM_CALL RealCal(void *hFor, double *args) {
         // directly.  Such a formula calls nothing, so it is never running
         // here, and it records no run error.
         const tmx::FastCode *fc = rec->fast;
-        if (fc && fc->straight && !rec->jit_countdown)
-            return tmx::run_straight(fc, args ? args : data, data);
+        if (fc && fc->host_runner && !rec->jit_countdown)
+            return fc->host_runner(fc, args ? args : data, data);
     }
     return tmx::real_cal_entry(rec, args);
 }

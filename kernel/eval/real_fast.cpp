@@ -385,12 +385,12 @@ double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
 // A formula of one or two steps (FastCode::short_form) from the host: the
 // same operations as the runner's, chosen by a switch instead of threaded
 // steps, so that `a+1` costs one indirect jump.
+// Pair: the first step is a fused pair and the whole formula.
+template <bool Pair>
 double run_short_form(const FastCode *fc, double *args, double *data) {
     const FastOp *o = fc->ops;
-    // A fused pair is the whole formula; else a push starts it.
-    const bool pair = o[0].code > PushD;
-    const double x = pair ? 0.0 : operand(o[0].code - PushK + kFormConst, o[0], args, data);
-    const FastOp &step = o[pair ? 0 : 1];
+    const double x = Pair ? 0.0 : operand(o[0].code - PushK + kFormConst, o[0], args, data);
+    const FastOp &step = o[Pair ? 0 : 1];
     switch (step.code) {
     case Return: return x;
 #define TM_SHORT_BINARY(name, expr)                                                  \
@@ -418,12 +418,26 @@ double run_short_form(const FastCode *fc, double *args, double *data) {
     }
 }
 
+
+double run_leaf(const FastCode *fc, double *args, double *data) {
+    return run_real_fast<Runner::kLeaf>(fc, nullptr, args, data, fc->stack);
+}
+
+double run_straight_steps(const FastCode *fc, double *args, double *data) {
+    return run_real_fast<Runner::kStraight>(fc, nullptr, args, data, fc->stack);
+}
+
 }  // namespace
 
+void choose_host_runner(FastCode *fc) {
+    if (!fc->straight) fc->host_runner = nullptr;
+    else if (fc->short_form) fc->host_runner = fc->ops[0].code > PushD ? run_short_form<true>
+                                                                      : run_short_form<false>;
+    else fc->host_runner = fc->leaf ? run_leaf : run_straight_steps;
+}
+
 double run_straight(const FastCode *fc, double *args, double *data) {
-    if (fc->short_form) return run_short_form(fc, args, data);
-    if (fc->leaf) return run_real_fast<Runner::kLeaf>(fc, nullptr, args, data, fc->stack);
-    return run_real_fast<Runner::kStraight>(fc, nullptr, args, data, fc->stack);
+    return fc->host_runner(fc, args, data);
 }
 
 double enter_real(FormulaRecord *rec, double *args, bool in_place) {

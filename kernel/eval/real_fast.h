@@ -40,6 +40,9 @@ double enter_real_from_host(FormulaRecord *rec, double *args);
 // RealCal's path for a straight-line formula (FastCode::straight) that is
 // idle: `args` is where the parameters live, `data` the record's data.
 double run_straight(const FastCode *fc, double *args, double *data);
+// Sets fc->host_runner from the translation's facts (straight, leaf, short
+// form).
+void choose_host_runner(FastCode *fc);
 
 // The byte-code interpreter without the trace (real_eval.cpp), for formulas
 // that have no fast form.

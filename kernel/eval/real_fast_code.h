@@ -170,6 +170,10 @@ struct FastCode {
     // binary operation whose right operand is a push form (see
     // run_short_form).  Such a formula skips the dispatch loop altogether.
     bool short_form;
+    // How RealCal starts a straight-line formula (run_straight's choice made
+    // once, at translation): args where the parameters live, data the
+    // record's data array; null for the others.
+    double (*host_runner)(const FastCode *fc, double *args, double *data);
     int32_t var_count;
     int32_t last_param;
     int32_t frame_slots; // VarCount + stack slots + 1: a nested activation's frame

@@ -579,6 +579,7 @@ FastCode *build_real_fast_code(const FormulaRecord *rec) {
     fc->leaf = fc->straight && std::none_of(fc->ops, fc->ops + t.count(),
                                             [](const FastOp &o) { return may_call(o.code); });
     fc->short_form = fc->straight && is_short_form(fc->ops, t.count());
+    choose_host_runner(fc);
     fc->var_count = h[kVarCount];
     fc->last_param = h[kLastParam];
     fc->frame_slots = h[kVarCount] + (h[kDataLength] - h[kStackBase]) + 1;
