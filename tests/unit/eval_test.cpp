@@ -145,32 +145,6 @@ TEST_F(Eval, StaticsKeepTheirValueBetweenCalls) {
     EXPECT_EQ(RealCal(f.get(), nullptr), 3);
 }
 
-TEST_F(Eval, IncrementsAndDecrementsOfVariablesAndCells) {
-    struct Case {
-        uint8_t op;
-        double result, after;
-    } var_cases[] = {{OpPreIncVar, 11, 11}, {OpPreDecVar, 9, 9},
-                     {OpPostIncVar, 10, 11}, {OpPostDecVar, 10, 9}},
-      cell_cases[] = {{OpPreIncCommon, 11, 11}, {OpPreDecCommon, 9, 9},
-                      {OpPostIncCommon, 10, 11}, {OpPostDecCommon, 10, 9}};
-    for (const Case &c : var_cases) {
-        RecordBuilder rb(1, 0, 0);
-        rb.op(c.op, 0).ret();
-        RecordPtr f = rb.build();
-        double arg = 10;
-        EXPECT_EQ(RealCal(f.get(), &arg), c.result) << opcode_name(2, c.op);
-        EXPECT_EQ(arg, c.after) << opcode_name(2, c.op);
-    }
-    for (const Case &c : cell_cases) {
-        SharedCell cell(10);
-        RecordBuilder rb(0, 0, 0);
-        rb.op(c.op, int32_t(cell.index())).ret();
-        RecordPtr f = rb.build();
-        EXPECT_EQ(RealCal(f.get(), nullptr), c.result) << opcode_name(2, c.op);
-        EXPECT_EQ(cell.value, c.after) << opcode_name(2, c.op);
-    }
-}
-
 TEST_F(Eval, CommonCellsAreReadAndWrittenDirectly) {
     SharedCell in(2.5), out;
     RecordBuilder rb(0, 0, 0);

@@ -115,6 +115,7 @@ TEST_F(IntEval, ComparisonsAreSignedAndTruthTestsSeeAll64Bits) {
     EXPECT_EQ(arg, 9);
 }
 
+// Increments from ordinary values are common to every type; here the wrap.
 TEST_F(IntEval, IncrementsWrapOnVariablesAndCells) {
     struct Case {
         uint8_t op;
@@ -122,10 +123,10 @@ TEST_F(IntEval, IncrementsWrapOnVariablesAndCells) {
     } var_cases[] = {{OpPreIncVar, kMax, kMin, kMin},
                      {OpPreDecVar, kMin, kMax, kMax},
                      {OpPostIncVar, kMax, kMax, kMin},
-                     {OpPostDecVar, 10, 10, 9}},
-      cell_cases[] = {{OpPreIncCommon, 10, 11, 11},
+                     {OpPostDecVar, kMin, kMin, kMax}},
+      cell_cases[] = {{OpPreIncCommon, kMax, kMin, kMin},
                       {OpPreDecCommon, kMin, kMax, kMax},
-                      {OpPostIncCommon, 10, 10, 11},
+                      {OpPostIncCommon, kMax, kMax, kMin},
                       {OpPostDecCommon, kMin, kMin, kMax}};
     for (const Case &c : var_cases) {
         IntBuilder rb(1, 0, 0);

@@ -11,6 +11,7 @@
 
 #include "formula_support.h"
 #include "kernel/address_table.h"
+#include "kernel/disasm.h"
 #include "kernel/eval/value_stacks.h"
 #include "kernel/opcodes.h"
 #include "kernel/record.h"
@@ -214,6 +215,37 @@ TYPED_TEST(EveryType, NullHandleIsRefused) {
     EXPECT_EQ(e.type, Kind::kType);
     EXPECT_EQ(e.name_text(), Kind::kExport);
     EXPECT_EQ(e.formula_type, Kind::kType);
+}
+
+// From 10, on a parameter and on a shared cell.  The wrap-around of integers
+// and the untouched imaginary part stay with their own types.
+TYPED_TEST(EveryType, IncrementsAndDecrementsOfVariablesAndCells) {
+    using Kind = typename TestFixture::Kind;
+    struct Case {
+        uint8_t var_op, cell_op;
+        double result, after;
+    } cases[] = {{OpPreIncVar, OpPreIncCommon, 11, 11},
+                 {OpPreDecVar, OpPreDecCommon, 9, 9},
+                 {OpPostIncVar, OpPostIncCommon, 10, 11},
+                 {OpPostDecVar, OpPostDecCommon, 10, 9}};
+    for (const Case &c : cases) {
+        const char *name = opcode_name(Kind::kType, c.var_op);
+        typename TestFixture::Builder rb(1, 0, 0);
+        rb.op(c.var_op, 0).ret();
+        RecordPtr f = rb.build();
+        TypeParam arg = Kind::of(10);
+        EXPECT_TRUE(same_bits(Kind::eval(f.get(), &arg), Kind::of(c.result))) << name;
+        EXPECT_TRUE(same_bits(arg, Kind::of(c.after))) << name;
+
+        TypeParam value = Kind::of(10);
+        const uint32_t cell = address_register(&value, AddressKind::SharedCell);
+        typename TestFixture::Builder cb(0, 0, 0);
+        cb.op(c.cell_op, int32_t(cell)).ret();
+        RecordPtr g = cb.build();
+        EXPECT_TRUE(same_bits(Kind::eval(g.get(), nullptr), Kind::of(c.result))) << name;
+        EXPECT_TRUE(same_bits(value, Kind::of(c.after))) << name;
+        address_release(cell);
+    }
 }
 
 TYPED_TEST(EveryType, RecursionKeepsAutomaticVariablesPrivate) {
