@@ -860,22 +860,5 @@ TEST_F(Eval, DisassemblerShowsOperandsJumpsAndWriteBackLists) {
     EXPECT_NE(listing.find("damaged record"), std::string::npos) << listing;
 }
 
-TEST_F(Eval, TraceGivesTheSameResultsAndPrintsEachInstruction) {
-    set_real_stack(1000);
-    RecordBuilder rb(1, 1, 0, u"fact");
-    RecordPtr fact = factorial(rb);
-    double n = 5;
-    set_trace(true);
-    ::testing::internal::CaptureStderr();
-    double traced = RealCal(fact.get(), &n);
-    std::string trace = ::testing::internal::GetCapturedStderr();
-    set_trace(false);
-    EXPECT_EQ(traced, 120);
-    EXPECT_EQ(RealCal(fact.get(), &n), 120);
-    EXPECT_NE(trace.find("OpCallReal"), std::string::npos);
-    EXPECT_NE(trace.find("OpMul"), std::string::npos);
-    EXPECT_NE(trace.find("top 120"), std::string::npos) << trace;
-}
-
 }  // namespace
 }  // namespace tmx::test

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "formula_support.h"
@@ -31,6 +32,8 @@ template <> struct NumberKind<int64_t> {
     static int64_t of(double v) { return int64_t(v); }
     static int64_t eval(void *f, int64_t *args) { return IntCal(f, args); }
     static constexpr uint8_t kCallOwn = OpCallInt;
+    static constexpr const char *kWord = "integer"; // in listings
+    static constexpr const char *kShown120 = "120";
     static constexpr int kExternalType = 4;
     static double re(int64_t v) { return double(v); }
     template <int64_t (*Body)(int64_t *, TmCallContext *)>
@@ -49,6 +52,8 @@ template <> struct NumberKind<double> {
     static double of(double v) { return v; }
     static double eval(void *f, double *args) { return RealCal(f, args); }
     static constexpr uint8_t kCallOwn = OpCallReal;
+    static constexpr const char *kWord = "real"; // in listings
+    static constexpr const char *kShown120 = "120";
     static constexpr int kExternalType = 5;
     static double re(double v) { return v; }
     template <double (*Body)(double *, TmCallContext *)>
@@ -66,6 +71,8 @@ template <> struct NumberKind<TmComplex> {
     static TmComplex of(double v) { return {v, 0}; }
     static TmComplex eval(void *f, TmComplex *args) { return ComplexCal(f, args); }
     static constexpr uint8_t kCallOwn = OpCallComplex;
+    static constexpr const char *kWord = "complex"; // in listings
+    static constexpr const char *kShown120 = "(120, 0)";
     static constexpr int kExternalType = 6;
     static double re(TmComplex v) { return v.re; }
     template <TmComplex (*Body)(TmComplex *, TmCallContext *)>
@@ -311,6 +318,33 @@ TYPED_TEST(EveryType, ReentryFromAnExternalFunctionCopiesArgumentsInAndOut) {
     EXPECT_TRUE(same_bits(Kind::eval(h.get(), args), Kind::of(2 + 1000)));
     EXPECT_EQ(g_inner_arg, 100);
     EXPECT_EQ(take_run_error().name_text(), u"StackOverFlow");
+}
+
+TYPED_TEST(EveryType, ListingAndTraceShowTheRecursion) {
+    using Kind = typename TestFixture::Kind;
+    Kind::set_stack(100);
+    typename TestFixture::Builder rb(1, 1, 0, u"fact");
+    RecordPtr fact = TestFixture::factorial(rb);
+    const std::string call_name = opcode_name(Kind::kType, Kind::kCallOwn);
+    std::string listing = disassemble(fact.get());
+    EXPECT_NE(listing.find(std::string(Kind::kWord) + " formula \"fact\""), std::string::npos)
+        << listing;
+    std::string call_line = call_name;
+    call_line.resize(17, ' '); // the operand column
+    call_line += "#" + std::to_string(rb.index()) + " \"fact\"";
+    EXPECT_NE(listing.find(call_line), std::string::npos) << listing;
+
+    TypeParam n = Kind::of(5);
+    set_trace(true);
+    ::testing::internal::CaptureStderr();
+    const TypeParam traced = Kind::eval(fact.get(), &n);
+    std::string trace = ::testing::internal::GetCapturedStderr();
+    set_trace(false);
+    EXPECT_TRUE(same_bits(traced, Kind::of(120)));
+    EXPECT_TRUE(same_bits(Kind::eval(fact.get(), &n), Kind::of(120)));
+    EXPECT_NE(trace.find(call_name), std::string::npos) << trace;
+    EXPECT_NE(trace.find("OpMul"), std::string::npos) << trace;
+    EXPECT_NE(trace.find(std::string("top ") + Kind::kShown120), std::string::npos) << trace;
 }
 
 }  // namespace
