@@ -72,31 +72,14 @@ bool Engine::load_libraries(std::string *error) {
 }
 
 bool Engine::resolve_exports(std::string *error) {
+    // This host drives every export, so each must be present; resolving them
+    // one by one names the missing one.  The binding then also points the
+    // platform layer's key lookup (message boxes) at this kernel.
     platform::LibraryHandle k = kernel_library_;
-    KernelExports &e = kernel_;
-    bool complete =
-        resolve(k, "TamrixVer", e.TamrixVer, error) &&
-        resolve(k, "InitTamrix", e.InitTamrix, error) &&
-        resolve(k, "FreeTamrix", e.FreeTamrix, error) &&
-        resolve(k, "SetRunErr", e.SetRunErr, error) &&
-        resolve(k, "TestRunErr", e.TestRunErr, error) &&
-        resolve(k, "GetRunErr", e.GetRunErr, error) &&
-        resolve(k, "SetFunction", e.SetFunction, error) &&
-        resolve(k, "SetConst", e.SetConst, error) &&
-        resolve(k, "DeleteConstOrFunction", e.DeleteConstOrFunction, error) &&
-        resolve(k, "GetForStr", e.GetForStr, error) &&
-        resolve(k, "SearchKey", e.SearchKey, error) &&
-        resolve(k, "InsertKey", e.InsertKey, error) &&
-        resolve(k, "DeleteKey", e.DeleteKey, error) &&
-        resolve(k, "DeletePrivateKey", e.DeletePrivateKey, error) &&
-        resolve(k, "EnumKeyTypeValue", e.EnumKeyTypeValue, error) &&
-        resolve(k, "LockKeyType", e.LockKeyType, error) &&
-        resolve(k, "IntCom", e.IntCom, error) && resolve(k, "IntCal", e.IntCal, error) &&
-        resolve(k, "RealCom", e.RealCom, error) && resolve(k, "RealCal", e.RealCal, error) &&
-        resolve(k, "ComplexCom", e.ComplexCom, error) &&
-        resolve(k, "ComplexCal", e.ComplexCal, error) &&
-        resolve(k, "DeleteFor", e.DeleteFor, error);
-    if (!complete || !extproto::bind_kernel(k, {}, exports_)) return false;
+#define TAMRIX_RESOLVE_EXPORT(name) &&resolve(k, #name, kernel_.name, error)
+    bool complete = true TM_KERNEL_EXPORTS(TAMRIX_RESOLVE_EXPORT);
+#undef TAMRIX_RESOLVE_EXPORT
+    if (!complete || !extproto::bind_kernel(k, {}, kernel_)) return false;
     if (platform::find_function(module_library_, "TmDll32W", module_entry_)) return true;
     *error = "the module library has no export TmDll32W";
     return false;
@@ -105,7 +88,7 @@ bool Engine::resolve_exports(std::string *error) {
 void Engine::publish_host_keys() const {
     const KernelExports &k = kernel_;
     // The error and help texts belong to the logic both hosts share.
-    ide::publish_text_key_types(exports_);
+    ide::publish_text_key_types(kernel_);
     void *kept = nullptr;
     k.InsertKey("MTM_MessageBox", key_length("MTM_MessageBox"), TM_HOST_KEY_TYPE,
                 as_value(&host_message_box), nullptr, &kept);
@@ -194,7 +177,6 @@ void Engine::unload_libraries() {
     module_library_ = kernel_library_ = nullptr;
     module_entry_ = nullptr;
     kernel_ = KernelExports{};
-    exports_ = extproto::KernelExports{};
     extproto::release_kernel();
 }
 

@@ -11,33 +11,9 @@
 
 namespace cli {
 
-struct KernelExports {
-    decltype(&::TamrixVer) TamrixVer = nullptr;
-    decltype(&::InitTamrix) InitTamrix = nullptr;
-    decltype(&::FreeTamrix) FreeTamrix = nullptr;
-    decltype(&::SetRunErr) SetRunErr = nullptr;
-    decltype(&::TestRunErr) TestRunErr = nullptr;
-    decltype(&::GetRunErr) GetRunErr = nullptr;
-    decltype(&::SetFunction) SetFunction = nullptr;
-    decltype(&::SetConst) SetConst = nullptr;
-    decltype(&::DeleteConstOrFunction) DeleteConstOrFunction = nullptr;
-    decltype(&::GetForStr) GetForStr = nullptr;
-    decltype(&::SearchKey) SearchKey = nullptr;
-    decltype(&::InsertKey) InsertKey = nullptr;
-    decltype(&::DeleteKey) DeleteKey = nullptr;
-    decltype(&::DeletePrivateKey) DeletePrivateKey = nullptr;
-    decltype(&::EnumKeyTypeValue) EnumKeyTypeValue = nullptr;
-    decltype(&::LockKeyType) LockKeyType = nullptr;
-    // Beyond the binding every host needs: the stack sizing at start-up
-    // compiles and runs one formula of each type.
-    decltype(&::IntCom) IntCom = nullptr;
-    decltype(&::IntCal) IntCal = nullptr;
-    decltype(&::RealCom) RealCom = nullptr;
-    decltype(&::RealCal) RealCal = nullptr;
-    decltype(&::ComplexCom) ComplexCom = nullptr;
-    decltype(&::ComplexCal) ComplexCal = nullptr;
-    decltype(&::DeleteFor) DeleteFor = nullptr;
-};
+// Every kernel export, one slot each, from the kernel's own list: this host
+// drives all of them, so it binds the same table the libraries use.
+using KernelExports = extproto::KernelExports;
 
 struct ModuleServices {
     TmUseTamrix UseTamrix = nullptr;
@@ -61,9 +37,9 @@ public:
     void stop();
 
     const KernelExports &kernel() const { return kernel_; }
-    // The same exports in the form the editor logic shares with this host
-    // (its script functions, texts and workspace).
-    const extproto::KernelExports &exports() const { return exports_; }
+    // The same table, by the name the editor logic shared with this host
+    // (its script functions, texts and workspace) uses.
+    const extproto::KernelExports &exports() const { return kernel_; }
     const ModuleServices &services() const { return services_; }
     platform::LibraryHandle kernel_library() const { return kernel_library_; }
     platform::LibraryHandle module_library() const { return module_library_; }
@@ -84,7 +60,6 @@ private:
     platform::LibraryHandle module_library_ = nullptr;
     TmDllEntry module_entry_ = nullptr;
     KernelExports kernel_;
-    extproto::KernelExports exports_;
     ModuleServices services_;
     bool kernel_started_ = false;
     bool module_library_started_ = false;

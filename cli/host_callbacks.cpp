@@ -4,6 +4,7 @@
 
 #include "module_loader.h"
 #include "platform/text.h"
+#include "tamrix/compile_errors.h"
 
 namespace cli {
 namespace {
@@ -67,7 +68,7 @@ int TM_CALL host_message_box(const char16_t *text, const char16_t *caption, int 
 
 int TM_CALL host_load_module(const char16_t *name) {
     ModuleLoader *loader = host_state().loader;
-    if (!loader || !name) return -6;
+    if (!loader || !name) return TM_CE_MODULE_NOT_FOUND;
     return loader->load(name);
 }
 

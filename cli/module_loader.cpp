@@ -4,14 +4,11 @@
 #include "host_callbacks.h"
 #include "platform/text.h"
 #include "source_text.h"
+#include "tamrix/compile_errors.h"
 #include "text_file.h"
 
 namespace cli {
 namespace {
-
-constexpr int kModuleNotFound = -6;
-constexpr int kModuleUsesItself = -7;
-constexpr int kUnknownCharacter = 7;
 
 // The statement's text after "#USE#": blanks trimmed, and one pair of double
 // quotes around a name with spaces removed.
@@ -48,14 +45,14 @@ bool ModuleLoader::is_compiling(const std::string &canonical) const {
 
 int ModuleLoader::load(const char16_t *name) {
     std::string file = module_file_name(name);
-    if (file.empty()) return kModuleNotFound;
+    if (file.empty()) return TM_CE_MODULE_NOT_FOUND;
     size_t line_end = file.find_first_of("\r\n");
     if (line_end != std::string::npos) {
         // The statement runs to the next ';': a missing one swallows the
         // formula on the following line into the name.
         print_diagnostic("tamrix: the module name '" + file.substr(0, line_end) +
                          "' runs on into the next line; end \"#USE#\" with ';'");
-        return kModuleNotFound;
+        return TM_CE_MODULE_NOT_FOUND;
     }
     std::string path = join_path(frames_.empty() ? "" : frames_.back().directory, file);
     for (const auto &[standard_name, standard_file] : standard_)
@@ -67,23 +64,23 @@ int ModuleLoader::load(const char16_t *name) {
     if (frames_.size() >= kMaxDepth) {
         print_diagnostic("tamrix: cannot use '" + path + "': modules nested deeper than " +
                          std::to_string(kMaxDepth) + " levels");
-        return kModuleNotFound;
+        return TM_CE_MODULE_NOT_FOUND;
     }
     std::string bytes, why;
     if (!read_file_bytes(path, bytes, &why)) {
         print_diagnostic("tamrix: cannot read module '" + path + "': " + why);
-        return kModuleNotFound;
+        return TM_CE_MODULE_NOT_FOUND;
     }
     std::string canonical = canonical_path(path);
-    if (is_compiling(canonical)) return kModuleUsesItself;
-    if (compiled_.count(canonical)) return 0;
+    if (is_compiling(canonical)) return TM_CE_MODULE_RECURSION;
+    if (compiled_.count(canonical)) return TM_CE_OK;
 
     std::u16string source = platform::decode_text_file(bytes);
     size_t nul = find_nul(source);
     if (nul != std::u16string::npos) {
-        print_diagnostic(format_compile_error(path, source, kUnknownCharacter, int(nul),
+        print_diagnostic(format_compile_error(path, source, TM_CE_BAD_CHARACTER, int(nul),
                                               int(nul)));
-        return kModuleNotFound;
+        return TM_CE_MODULE_NOT_FOUND;
     }
     return compile_module(path, canonical, source);
 }
@@ -96,16 +93,16 @@ int ModuleLoader::compile_module(const std::string &path, const std::string &can
     int result = engine_.services().ComModule(source.c_str(), &module_number, &list, &first,
                                               &last);
     frames_.pop_back();
-    if (result == 0) {
+    if (result == TM_CE_OK) {
         compiled_.emplace(canonical, module_number);
         modules_.push_back(module_number);
-        return 0;
+        return TM_CE_OK;
     }
     print_diagnostic(format_compile_error(path, source, result, first, last));
     // A cycle further down stays a cycle; any other failure inside the module
     // is "not compilable" to the program that uses it, since its code and
     // range belong to another file.
-    return result == kModuleUsesItself ? kModuleUsesItself : kModuleNotFound;
+    return result == TM_CE_MODULE_RECURSION ? TM_CE_MODULE_RECURSION : TM_CE_MODULE_NOT_FOUND;
 }
 
 }  // namespace cli

@@ -4,11 +4,11 @@
 #include "host_callbacks.h"
 #include "platform/text.h"
 #include "source_text.h"
+#include "tamrix/compile_errors.h"
 
 namespace cli {
 namespace {
 
-constexpr int kUnknownCharacter = 7;
 // "UseTamrix" codes.
 constexpr int kRelease = 0;
 constexpr int kAcquireWaiting = 2;
@@ -57,7 +57,7 @@ int Session::read_program(const SourceItem &source, Program &program) {
 int Session::compile(const Program &program, TmModuleNode *&list) {
     size_t nul = find_nul(program.text);
     if (nul != std::u16string::npos) {
-        print_diagnostic(format_compile_error(program.name, program.text, kUnknownCharacter,
+        print_diagnostic(format_compile_error(program.name, program.text, TM_CE_BAD_CHARACTER,
                                               int(nul), int(nul)));
         return kExitCompileError;
     }
@@ -72,15 +72,15 @@ int Session::compile(const Program &program, TmModuleNode *&list) {
     int result = services.ComModule(program.text.c_str(), &module_number, &list, &first, &last);
     loader_.end_program();
     services.UseTamrix(kRelease);
-    if (result != 0 && program.entry) {
+    if (result != TM_CE_OK && program.entry) {
         const size_t size = program.typed->size();
         print_diagnostic(format_compile_error(program.name, *program.typed, result,
                                               typed_position(*program.entry, size, first),
                                               typed_position(*program.entry, size, last)));
-    } else if (result != 0) {
+    } else if (result != TM_CE_OK) {
         print_diagnostic(format_compile_error(program.name, program.text, result, first, last));
     }
-    if (result != 0) {
+    if (result != TM_CE_OK) {
         list = nullptr;
         return kExitCompileError;
     }

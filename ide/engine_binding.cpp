@@ -4,6 +4,7 @@
 #include "engine.h"
 #include "platform/text.h"
 #include "run_monitor.h"
+#include "tamrix/compile_errors.h"
 #include "workspace_text.h"
 
 namespace ide {
@@ -22,7 +23,7 @@ void TM_CALL message_callback(const char16_t *text) {
     if (g_engine && text) g_engine->output_text(text);
 }
 int TM_CALL load_module_callback(const char16_t *name) {
-    if (!g_engine || !name) return -6;
+    if (!g_engine || !name) return TM_CE_MODULE_NOT_FOUND;
     return g_engine->load_module(name);
 }
 int TM_CALL message_box_callback(const char16_t *text, const char16_t *caption, int style) {

@@ -6,6 +6,7 @@
 #include "engine.h"
 #include "help_search.h"
 #include "output_forms.h"
+#include "tamrix/compile_errors.h"
 #include "text_file.h"
 
 namespace ide {
@@ -13,9 +14,6 @@ namespace {
 
 constexpr char16_t kCaption[] = u"OpenTM";
 constexpr char16_t kBusyMessage[] = u"Tamrix工作区被占用！无法执行该操作！\r\n\r\n请稍后再试！";
-constexpr int kModuleNotFound = -6;
-constexpr int kModuleUsesItself = -7;
-constexpr int kNoMemory = 1;
 
 // "#USE#" chains deeper than this are refused: each level is a native call
 // chain through the module compiler, and a long chain of files would
@@ -99,7 +97,7 @@ int Engine::compile_source(ModuleRef &module, const std::u16string *text, std::u
     std::u16string cut = source.substr(0, source.find(u'\0'));
     int result = services_.ComModule(cut.c_str(), &module.number, &module.handle, &first, &last);
     services_.UseTamrix(kRelease);
-    if (result != 0) {
+    if (result != TM_CE_OK) {
         host_.append_output(compile_error_message(result));
         const int length = int(source.size());
         if (from_code_window && first >= 0 && first <= length && last >= 0 && last <= length)
@@ -181,7 +179,7 @@ bool Engine::source_of(std::u16string_view path, std::u16string &text, bool repo
 
 int Engine::load_module(std::u16string_view raw_name) {
     std::u16string name = trimmed(raw_name);
-    if (name.empty()) return kModuleNotFound;
+    if (name.empty()) return TM_CE_MODULE_NOT_FOUND;
     std::u16string target;
     for (const ModuleEntry &entry : modules_)
         if (same_ascii_ignoring_case(entry.name, name)) {
@@ -189,7 +187,7 @@ int Engine::load_module(std::u16string_view raw_name) {
             break;
         }
     if (target.empty()) target = full_path(name);
-    if (target.empty()) return kModuleNotFound;
+    if (target.empty()) return TM_CE_MODULE_NOT_FOUND;
 
     auto entry = std::find_if(modules_.begin(), modules_.end(),
                               [&](const ModuleEntry &e) { return same_path(e.file, target); });
@@ -201,16 +199,16 @@ int Engine::load_module(std::u16string_view raw_name) {
     auto forget_new = [&] {
         if (is_new) modules_.erase(entry);
     };
-    if (entry->compiling) return kModuleUsesItself;
-    if (entry->module.compiled()) return 0;
+    if (entry->compiling) return TM_CE_MODULE_RECURSION;
+    if (entry->module.compiled()) return TM_CE_OK;
     if (g_loader_depth >= kMaxLoaderDepth) {
         forget_new();
-        return kModuleNotFound;
+        return TM_CE_MODULE_NOT_FOUND;
     }
     std::u16string text;
     if (!source_of(entry->file, text, true)) {
         forget_new();
-        return kModuleNotFound;
+        return TM_CE_MODULE_NOT_FOUND;
     }
     entry->kind = kStandardModule;
     entry->compiling = true;
@@ -224,7 +222,7 @@ int Engine::load_module(std::u16string_view raw_name) {
     --g_loader_depth;
     change_directory(saved);
     entry->compiling = false;
-    if (result != 0) {
+    if (result != TM_CE_OK) {
         entry->module.handle = nullptr;
         forget_new();
     }

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "tamrix/compile_errors.h"
+
 namespace tmx {
 
 // Longest formula source in characters (8 MiB of UTF-16 text).  A longer
@@ -18,7 +20,7 @@ namespace tmx {
 // needs at most about 440 MB of work-buffer capacity (one token per
 // character, about 300 MB of it touched).
 inline constexpr int32_t kMaxSourceChars = int32_t(1) << 22;
-inline constexpr int kErrorSourceTooLong = 39;
+inline constexpr TmCompileResult kErrorSourceTooLong = TM_CE_SOURCE_TOO_LONG;
 
 // Largest string area (flag bytes, name and string literals with their
 // zeros, bracket escapes expanded) in bytes of the code array; a layout that

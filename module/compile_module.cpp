@@ -69,16 +69,16 @@ int ModuleCompiler::fail_at(int code, size_t start, size_t end) {
 
 int ModuleCompiler::run(const char16_t *source, int &moduleNo, TmModuleNode *&list) {
     size_t length = source ? source_length(source) : 0;
-    if (length == 0) return fail_at(kModuleNoFormula, 0, size_t(-1));
-    if (length > kMaxSourceLength) return kModuleNoMemory;
+    if (length == 0) return fail_at(TM_CE_NO_EXPRESSION, 0, size_t(-1));
+    if (length > kMaxSourceLength) return TM_CE_NO_MEMORY;
     try {
         text_.assign(source, length);
         reserved_.reserve(8);
     } catch (...) {
-        return kModuleNoMemory;
+        return TM_CE_NO_MEMORY;
     }
     main_ = lib_.numbers.take_main(kernel_, moduleNo);
-    if (main_ == 0) return kModuleNoNumber;
+    if (main_ == 0) return TM_CE_MODULE_LOCKED;
     reserved_.push_back(main_);
     moduleNo = main_;
 
@@ -86,9 +86,9 @@ int ModuleCompiler::run(const char16_t *source, int &moduleNo, TmModuleNode *&li
     try {
         rc = compile_text(moduleNo, list);
     } catch (...) {  // out of memory in the middle: undo like any failure
-        rc = kModuleNoMemory;
+        rc = TM_CE_NO_MEMORY;
     }
-    if (rc != kModuleOk) {
+    if (rc != TM_CE_OK) {
         list = nullptr;
         delete_nodes(kernel_, nodes_);
     }
@@ -100,12 +100,12 @@ int ModuleCompiler::compile_text(int &moduleNo, TmModuleNode *&list) {
     loader_ = reinterpret_cast<TmLoadModuleFn>(
         kernel_.SearchKey(kLoaderKey, int(sizeof kLoaderKey - 1), TM_HOST_KEY_TYPE));
     CommentCheck comments = remove_comments(text_);
-    if (comments.code != 0) {
+    if (comments.code != TM_CE_OK) {
         return fail_at(comments.code, comments.errorStart, comments.errorEnd);
     }
     kernel_.SetRunErr(0, nullptr, 0, 0, nullptr);
-    if (int rc = compile_statements(); rc != kModuleOk) return rc;
-    if (nodes_.empty()) return fail_at(kModuleNoFormula, 0, text_.size() - 1);
+    if (int rc = compile_statements(); rc != TM_CE_OK) return rc;
+    if (nodes_.empty()) return fail_at(TM_CE_NO_EXPRESSION, 0, text_.size() - 1);
     return file(moduleNo, list);
 }
 
@@ -113,9 +113,9 @@ int ModuleCompiler::compile_statements() {
     size_t pos = 0;
     Statement st;
     while (next_statement(text_, pos, st)) {
-        if (int rc = statement(st); rc != kModuleOk) return rc;
+        if (int rc = statement(st); rc != TM_CE_OK) return rc;
     }
-    return kModuleOk;
+    return TM_CE_OK;
 }
 
 // statement -> { "#USE#" name | "#MODULE#" | "#END#" | "integer:" | "real:"
@@ -126,7 +126,7 @@ int ModuleCompiler::statement(const Statement &st) {
     for (;;) {
         if (take_word(text_, pos, end, u"#USE#")) return use_directive(st, pos);
         if (take_word(text_, pos, end, u"#MODULE#")) {
-            if (int rc = open_sub_module(st); rc != kModuleOk) return rc;
+            if (int rc = open_sub_module(st); rc != TM_CE_OK) return rc;
         } else if (take_word(text_, pos, end, u"#END#")) {
             sub_ = 0;
         } else if (take_word(text_, pos, end, u"integer:")) {
@@ -139,7 +139,7 @@ int ModuleCompiler::statement(const Statement &st) {
             break;
         }
     }
-    if (pos >= end) return kModuleOk;
+    if (pos >= end) return TM_CE_OK;
 
     int module = sub_ ? sub_ : main_;
     if (!take_word(text_, pos, end, u"~")) module = -module;
@@ -164,21 +164,21 @@ int ModuleCompiler::statement(const Statement &st) {
 int ModuleCompiler::use_directive(const Statement &st, size_t pos) {
     size_t nameEnd = st.end;
     while (nameEnd > pos && is_blank(text_[nameEnd - 1])) --nameEnd;
-    if (nameEnd == pos) return fail_at(kModuleUseWithoutName, st.begin, st.end - 1);
-    if (!loader_) return fail_at(kModuleNoLoader, st.begin, st.end - 1);
+    if (nameEnd == pos) return fail_at(TM_CE_MODULE_NAME_MISSING, st.begin, st.end - 1);
+    if (!loader_) return fail_at(TM_CE_MODULES_UNAVAILABLE, st.begin, st.end - 1);
     std::u16string name(text_, pos, nameEnd - pos);
     int rc = loader_(name.c_str());
-    if (rc != 0) return fail_at(rc, st.begin, st.end - 1);
-    return kModuleOk;
+    if (rc != TM_CE_OK) return fail_at(rc, st.begin, st.end - 1);
+    return TM_CE_OK;
 }
 
 int ModuleCompiler::open_sub_module(const Statement &st) {
     extproto::room_for_one(reserved_);  // the push below cannot throw then
     int number = lib_.numbers.take_sub(kernel_);
-    if (number == 0) return fail_at(kModuleNoNumber, st.begin, st.end - 1);
+    if (number == 0) return fail_at(TM_CE_MODULE_LOCKED, st.begin, st.end - 1);
     reserved_.push_back(number);
     sub_ = number;
-    return kModuleOk;
+    return TM_CE_OK;
 }
 
 // The formula text is cut at its statement's end for the compiler (so a
@@ -203,7 +203,7 @@ int ModuleCompiler::call_compiler(size_t pos, int type, int module, void **hFor,
                              reinterpret_cast<double **>(&data), &begin, &end);
         break;
     }
-    if (rc != 0) fail_at(rc, pos + size_t(begin), pos + size_t(end));
+    if (rc != TM_CE_OK) fail_at(rc, pos + size_t(begin), pos + size_t(end));
     return rc;
 }
 
@@ -215,17 +215,17 @@ int ModuleCompiler::formula(size_t pos, size_t end, int type, int module, Marker
     int lastParam = -1;
     int rc = call_compiler(pos, type, module, &hFor, &lastParam);
     text_[end] = saved;
-    if (rc != 0) return rc;
+    if (rc != TM_CE_OK) return rc;
 
     auto *node = new (std::nothrow) TmModuleNode{type, hFor, 0, nullptr, nullptr};
     if (!node) {
         kernel_.DeleteFor(type, hFor);
-        return fail_at(kModuleNoMemory, pos, end - 1);
+        return fail_at(TM_CE_NO_MEMORY, pos, end - 1);
     }
     node->run = lastParam == -1 && marker == Marker::None ? 1 : 0;
     nodes_.push_back(node);
     if (marker == Marker::RunOnce && lastParam == -1) evaluate_formula(kernel_, type, hFor);
-    return kModuleOk;
+    return TM_CE_OK;
 }
 
 // The module keeps its main number (the key of its list) and every
@@ -238,7 +238,7 @@ int ModuleCompiler::file(int &moduleNo, TmModuleNode *&list) {
     }
     TmModuleNode *first = link_nodes(nodes_);
     if (file_module(lib_, main_, first, info) != 0) {
-        return fail_at(kModuleNoMemory, 0, 0);
+        return fail_at(TM_CE_NO_MEMORY, 0, 0);
     }
     nodes_.clear();  // the key owns them now
     for (int number : info.numbers) {
@@ -246,7 +246,7 @@ int ModuleCompiler::file(int &moduleNo, TmModuleNode *&list) {
     }
     moduleNo = main_;
     list = first;
-    return kModuleOk;
+    return TM_CE_OK;
 }
 
 // After success only the numbers the module does not keep are left here.
@@ -264,7 +264,7 @@ int compile_module(Library &lib, const char16_t *source, int *moduleNo, TmModule
     if (list) *list = nullptr;
     if (errorStart) *errorStart = 0;
     if (errorEnd) *errorEnd = 0;
-    if (lib.compileDepth >= kMaxCompileDepth) return kModuleUseTooDeep;
+    if (lib.compileDepth >= kMaxCompileDepth) return TM_CE_MODULE_RECURSION;
 
     ++lib.compileDepth;
     ModuleCompiler compiler(lib);

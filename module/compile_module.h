@@ -2,20 +2,16 @@
 #pragma once
 
 #include "library.h"
+#include "tamrix/compile_errors.h"
 
 namespace modlib {
 
-// Result codes besides 0 and the kernel's compile codes.
-enum ModuleCompileCode : int {
-    kModuleOk = 0,
-    kModuleNoMemory = 1,
-    kModuleNoFormula = 3,
-    kModuleNoNumber = -2,
-    kModuleNoLoader = -3,
-    kModuleBadComment = -4,
-    kModuleUseWithoutName = -5,
-    kModuleUseTooDeep = -7,
-};
+// Results are TmCompileResult codes.  Besides the kernel's own, the module
+// compiler reports: TM_CE_NO_EXPRESSION for a text without a formula,
+// TM_CE_MODULE_LOCKED when no module number is free, TM_CE_MODULES_UNAVAILABLE
+// for "#USE#" without a host loader, TM_CE_COMMENT_UNCLOSED,
+// TM_CE_MODULE_NAME_MISSING, and TM_CE_MODULE_RECURSION for uses nested too
+// deep (and, from the host loader, a module that uses itself).
 
 // Nested compiles ("#USE#" loaders compiling the module they load) deeper
 // than this are refused, so a chain of uses cannot exhaust the stack.

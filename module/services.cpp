@@ -21,12 +21,12 @@ int TM_CALL service_com_module(const char16_t *source, int *moduleNo, TmModuleNo
     Library *lib = library();
     if (!lib) {
         if (list) *list = nullptr;
-        return kModuleNoMemory;
+        return TM_CE_NO_MEMORY;
     }
     try {
         return compile_module(*lib, source, moduleNo, list, errorStart, errorEnd);
     } catch (...) {
-        return kModuleNoMemory;
+        return TM_CE_NO_MEMORY;
     }
 }
 

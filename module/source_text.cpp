@@ -65,10 +65,10 @@ CommentCheck remove_comments(std::u16string &text) {
             i = end;
         } else if (at(text, i, u'/', u'*')) {
             size_t after = remove_block(text, i);
-            if (after == std::u16string::npos) return {-4, i, text.size() - 1};
+            if (after == std::u16string::npos) return {TM_CE_COMMENT_UNCLOSED, i, text.size() - 1};
             i = after;
         } else if (at(text, i, u'*', u'/')) {
-            return {-4, i, i + 1};
+            return {TM_CE_COMMENT_UNCLOSED, i, i + 1};
         } else {
             ++i;
         }

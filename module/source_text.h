@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "tamrix/compile_errors.h"
+
 namespace modlib {
 
 inline bool is_blank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
@@ -15,9 +17,10 @@ inline bool is_blank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' 
 // both stay inside one literal.
 size_t skip_string(const std::u16string &text, size_t quote);
 
-// Result of comment removal: 0, or -4 with the offending range (inclusive).
+// Result of comment removal: TM_CE_OK, or TM_CE_COMMENT_UNCLOSED with the
+// offending range (inclusive).
 struct CommentCheck {
-    int code = 0;
+    TmCompileResult code = TM_CE_OK;
     size_t errorStart = 0;
     size_t errorEnd = 0;
 };
@@ -25,7 +28,7 @@ struct CommentCheck {
 // Overwrites comments with blanks so that every other character keeps its
 // index: "//" up to the line end (which stays), "/*" ... "*/" blocks, which
 // nest.  String literals are not looked into.  A "*/" outside any block, or
-// a block still open at the end, is an error (-4): the range is the stray
+// a block still open at the end, is an error (TM_CE_COMMENT_UNCLOSED): the range is the stray
 // "*/", or from the outermost open "/*" to the last character.
 CommentCheck remove_comments(std::u16string &text);
 

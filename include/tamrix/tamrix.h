@@ -16,6 +16,8 @@
 #include <uchar.h>
 #endif
 
+#include "compile_errors.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -49,8 +51,9 @@ extern "C" {
 /* Number type codes; also the formula-list entry types in the name tree. */
 enum { TM_INTEGER = 1, TM_REAL = 2, TM_COMPLEX = 3 };
 
-/* Compile status codes besides the compile error codes 2..39. */
-enum { TM_OK = 0, TM_NO_MEMORY = 1, TM_MODULE_LOCKED = -2 };
+/* Compile status codes besides the compile error codes 2..39; the full
+ * table of results and their texts is in compile_errors.h. */
+enum { TM_OK = TM_CE_OK, TM_NO_MEMORY = TM_CE_NO_MEMORY, TM_MODULE_LOCKED = TM_CE_MODULE_LOCKED };
 
 typedef struct TmComplex {
     double re;

@@ -40,13 +40,13 @@ int pair_brackets(CompileContext &cx, int32_t first, int32_t last) {
             where[depth++] = k;
             t.kind = kTokOpen;
         } else if (is_close(t.kind)) {
-            if (depth == 0) return cx.fail(2, t.first, t.last);
+            if (depth == 0) return cx.fail(TM_CE_BRACKETS, t.first, t.last);
             --depth;
-            if (t.kind != closer_of(kinds[depth])) return cx.fail(2, tok[where[depth]].first, t.last);
+            if (t.kind != closer_of(kinds[depth])) return cx.fail(TM_CE_BRACKETS, tok[where[depth]].first, t.last);
             t.kind = kTokClose;
         }
     }
-    if (depth > 0) return cx.fail(2, tok[where[depth - 1]].first, tok[last].last);
+    if (depth > 0) return cx.fail(TM_CE_BRACKETS, tok[where[depth - 1]].first, tok[last].last);
     return 0;
 }
 

@@ -91,7 +91,7 @@ int Classifier::operand(Token &t) {
             return 0;
         }
         uint32_t cell = shared_cell(cx.type->shared_type, cx.module, name, len, hv.common);
-        if (!cell) return cx.fail(1, t.first, t.last);
+        if (!cell) return cx.fail(TM_CE_NO_MEMORY, t.first, t.last);
         t.kind = kTokShared;
         t.value = cell;
         return 0;
@@ -110,7 +110,7 @@ int Classifier::operand(Token &t) {
     bool found = false;
     if (int r = constant_of_used_module(t, &found)) return r;
     if (found) return 0;
-    return cx.fail(24, t.first, t.last);
+    return cx.fail(TM_CE_UNKNOWN_VARIABLE, t.first, t.last);
 }
 
 // Tries "M::name" for each module M the formula's module uses.
@@ -122,7 +122,7 @@ int Classifier::constant_of_used_module(Token &t, bool *found) {
         int32_t mlen = wide_length(*used);
         size_t total = size_t(mlen) + 2 + size_t(len);
         auto *full = static_cast<char16_t *>(std::malloc(total * sizeof(char16_t)));
-        if (!full) return cx.fail(1, t.first, t.last);
+        if (!full) return cx.fail(TM_CE_NO_MEMORY, t.first, t.last);
         std::memcpy(full, *used, size_t(mlen) * sizeof(char16_t));
         full[mlen] = u':';
         full[mlen + 1] = u':';
@@ -186,7 +186,7 @@ int Classifier::call(Token &t) {
     if (builtin(t) || control(t) || self_call(t)) return 0;
     Callee callee{};
     if (!resolve_function(text(t), token_length(t), cx.module, cx.type->ext_type, &callee)) {
-        return cx.fail(25, t.first, t.last);
+        return cx.fail(TM_CE_UNKNOWN_FUNCTION, t.first, t.last);
     }
     t.kind = uint16_t(callee.kind);
     t.value = callee.index;
@@ -198,13 +198,13 @@ int Classifier::call(Token &t) {
 int Classifier::address_of(int32_t amp) {
     Token &var = tok[amp + 1];
     if (var.kind != kTokIdent || tok[amp + 2].kind == kTokOpen) {
-        return cx.fail(18, tok[amp].first, var.last);
+        return cx.fail(TM_CE_BAD_ADDRESS_OF, tok[amp].first, var.last);
     }
     if (int r = operand(var)) return r;
     uint16_t after = tok[amp + 2].kind;
     if ((var.kind != kTokLocal && var.kind != kTokShared) ||
         (after != kTokClose && after != kTokComma)) {
-        return cx.fail(18, tok[amp].first, var.last);
+        return cx.fail(TM_CE_BAD_ADDRESS_OF, tok[amp].first, var.last);
     }
     if (is_parameter(var)) cx.flags |= kFlagModifiesParams;
     var.kind = var.kind == kTokLocal ? uint16_t(kTokLocalRef) : uint16_t(kTokSharedRef);

@@ -62,7 +62,7 @@ bool is_control(int32_t kind) { return kind >= kTokIf && kind <= kTokWhich; }
 int apply_operator(Generator &g, uint16_t kind, int32_t at) {
     if (kind == kTokUnaryPlus) return 0;
     int needed = level_of(kind) == kUnaryLevel ? 1 : 2;
-    if (g.depth < needed) return g.fail_range(23, at, at);
+    if (g.depth < needed) return g.fail_range(TM_CE_BAD_OPERATORS, at, at);
     if (kind == kTokUnaryMinus || kind == kTokNot) {
         bool negate = kind == kTokUnaryMinus;
         if (g.trailing_consts >= 1) {
@@ -151,9 +151,9 @@ void reference(Generator &g, int32_t i) {
 
 int pre_step(Generator &g, int32_t i, int32_t *next) {
     int32_t n = next_token(g, i);
-    if (n > g.cx.body_last) return g.fail_range(19, i, i);
+    if (n > g.cx.body_last) return g.fail_range(TM_CE_BAD_INCREMENT, i, i);
     const Token &v = g.tok[n];
-    if (v.kind != kTokLocal && v.kind != kTokShared) return g.fail_range(19, i, n);
+    if (v.kind != kTokLocal && v.kind != kTokShared) return g.fail_range(TM_CE_BAD_INCREMENT, i, n);
     bool inc = g.tok[i].kind == kTokPreInc;
     uint8_t opcode = v.kind == kTokLocal ? (inc ? OpPreIncVar : OpPreDecVar)
                                          : (inc ? OpPreIncCommon : OpPreDecCommon);
@@ -168,7 +168,7 @@ int pre_step(Generator &g, int32_t i, int32_t *next) {
 // A postfix step turns the push of its variable, the instruction just
 // emitted, into the matching post-increment or post-decrement.
 int post_step(Generator &g, int32_t i) {
-    if (g.last_var_push < 0 || g.last_var_push != g.pc - 1) return g.fail_range(19, i, i);
+    if (g.last_var_push < 0 || g.last_var_push != g.pc - 1) return g.fail_range(TM_CE_BAD_INCREMENT, i, i);
     bool inc = g.tok[i].kind == kTokPostInc;
     uint8_t &byte = g.code[g.last_var_push];
     byte = byte == OpPushVar ? (inc ? OpPostIncVar : OpPostDecVar)
@@ -188,7 +188,7 @@ void open_bracket(Generator &g, int32_t kind, uint32_t value, int32_t name, int3
 // A function name and its "(": built-in, call or control function.
 int open_function(Generator &g, int32_t i, int32_t *next) {
     int32_t open = next_token(g, i);
-    if (open > g.cx.body_last || g.tok[open].kind != kTokOpen) return g.fail_range(23, i, i);
+    if (open > g.cx.body_last || g.tok[open].kind != kTokOpen) return g.fail_range(TM_CE_BAD_OPERATORS, i, i);
     int32_t close = next_token(g, open);
     int32_t args = close <= g.cx.body_last && g.tok[close].kind == kTokClose ? -1 : 0;
     const Token &t = g.tok[i];
@@ -219,9 +219,9 @@ void pending_assignment(Generator &g) {
 
 // Releases the operators of the argument that ends at a "," or ")".
 int end_argument(Generator &g, int32_t i) {
-    if (g.nbrackets == 0) return g.fail_range(2, i, i);
+    if (g.nbrackets == 0) return g.fail_range(TM_CE_BRACKETS, i, i);
     if (int rc = release_operators(g, 1)) return rc;
-    if (g.nops == 0 || g_work.bracket_chars[g.nops - 1] != kMarker) return g.fail_range(23, i, i);
+    if (g.nops == 0 || g_work.bracket_chars[g.nops - 1] != kMarker) return g.fail_range(TM_CE_BAD_OPERATORS, i, i);
     pending_assignment(g);
     return 0;
 }
@@ -230,7 +230,7 @@ int comma(Generator &g, int32_t i) {
     if (int rc = end_argument(g, i)) return rc;
     g.trailing_consts = 0; // no operator spans a comma
     BracketRecord &b = g.bracket();
-    if (b.args < 0) return g.fail_range(23, i, i);
+    if (b.args < 0) return g.fail_range(TM_CE_BAD_OPERATORS, i, i);
     if (is_control(b.kind)) control_comma(g);
     ++b.args;
     return 0;
@@ -242,7 +242,7 @@ int close_bracket(Generator &g, int32_t i) {
     BracketRecord &b = g.bracket();
     int rc = 0;
     if (b.kind == 0) {
-        if (b.args < 0) return g.fail_range(20, b.name, i);
+        if (b.args < 0) return g.fail_range(TM_CE_EMPTY_BRACKETS, b.name, i);
         if (b.args > 0) {
             g.emit(OpDropKeep);
             g.operand(b.args);
@@ -287,7 +287,7 @@ int step(Generator &g, int32_t i, int32_t *next) {
     }
     if (kind >= kTokBuiltin && kind <= kTokContinue) return open_function(g, i, next);
     if (level_of(kind) > 0) return binary_operator(g, i);
-    return g.fail_range(7, i, i);
+    return g.fail_range(TM_CE_BAD_CHARACTER, i, i);
 }
 
 // Moves the callee reference list from the far end of the header buffer to
@@ -306,7 +306,7 @@ void place_callee_list(Generator &g) {
 int finish(Generator &g) {
     CompileContext &cx = g.cx;
     if (g.nbrackets != 0 || g.depth != 1)
-        return g.fail_range(23, cx.body_first, cx.body_last);
+        return g.fail_range(TM_CE_BAD_OPERATORS, cx.body_first, cx.body_last);
     g.emit(OpReturn);
     if (g.status) return g.status;
     g.code[1] |= cx.flags;
@@ -360,13 +360,13 @@ int generate(CompileContext &cx) {
     if (int rc = start(g)) return rc;
     for (int32_t i = cx.body_first; i <= cx.body_last;) {
         int32_t next = i + 1;
-        if (g.tok[i].kind != kTokDeleted && run_error_pending()) return cx.fail(36, 0, 0);
+        if (g.tok[i].kind != kTokDeleted && run_error_pending()) return cx.fail(TM_CE_STOPPED_BY_RUN_ERROR, 0, 0);
         if (int rc = step(g, i, &next)) return rc;
         if (g.status) return g.status;
         i = next;
     }
     // A fold at the last ")" may have raised a run error too.
-    if (run_error_pending()) return cx.fail(36, 0, 0);
+    if (run_error_pending()) return cx.fail(TM_CE_STOPPED_BY_RUN_ERROR, 0, 0);
     return finish(g);
 }
 

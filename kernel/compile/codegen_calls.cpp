@@ -15,7 +15,7 @@ constexpr uint8_t kWriteBackEnd = 0;
 
 struct Expected {
     int32_t count; // arguments the callee takes; -1: any number
-    int error;     // compile error for another count
+    TmCompileResult error; // for another count
 };
 
 int32_t formula_last_param(const Generator &g, uint32_t index) {
@@ -29,15 +29,15 @@ int32_t formula_last_param(const Generator &g, uint32_t index) {
 Expected expected_arguments(const Generator &g, const BracketRecord &b) {
     if (b.kind == kTokCallExternal) {
         const auto *f = static_cast<const ExternalFunction *>(address_at(b.value));
-        return {f->param_count < -1 ? -1 : f->param_count + 1, 27};
+        return {f->param_count < -1 ? -1 : f->param_count + 1, TM_CE_BUILTIN_TWO_ARGUMENTS};
     }
     int32_t params = formula_last_param(g, b.value) + 1;
     switch (b.kind) {
-    case kTokCallInt: return {params, 32};
-    case kTokCallReal: return {params, 33};
+    case kTokCallInt: return {params, TM_CE_INT_CALL_ARGUMENTS};
+    case kTokCallReal: return {params, TM_CE_REAL_CALL_ARGUMENTS};
     default:
         // A complex argument takes two slots of a real or integer caller.
-        return {g.type.type == 3 ? params : 2 * params, 34};
+        return {g.type.type == 3 ? params : 2 * params, TM_CE_COMPLEX_CALL_ARGUMENTS};
     }
 }
 
@@ -47,9 +47,9 @@ int close_builtin(Generator &g, int32_t close) {
     const BracketRecord &b = g.bracket();
     const BuiltinTable &table = *g.type.builtins;
     int position = int(b.value) - kFirstBuiltin;
-    if (position < 0 || position >= table.count) return g.fail_range(25, b.name, b.name);
+    if (position < 0 || position >= table.count) return g.fail_range(TM_CE_UNKNOWN_FUNCTION, b.name, b.name);
     bool one_arg = position < table.one_arg;
-    if (b.args != (one_arg ? 0 : 1)) return g.fail_range(26, b.name, close);
+    if (b.args != (one_arg ? 0 : 1)) return g.fail_range(TM_CE_BUILTIN_ONE_ARGUMENT, b.name, close);
     auto opcode = uint8_t(b.value);
     bool foldable = one_arg && opcode >= table.fold_first && opcode <= table.fold_last;
     if (foldable && g.trailing_consts >= 1) return fold_builtin(g, opcode);

@@ -114,8 +114,8 @@ int open_loop(Generator &g, int32_t kind) {
 }
 
 int emit_break(Generator &g, int32_t name, int32_t args) {
-    if (args != -1) return g.fail_range(14, name, name);
-    if (g.loop < 0) return g.fail_range(15, name, name);
+    if (args != -1) return g.fail_range(TM_CE_BREAK_ARGUMENTS, name, name);
+    if (g.loop < 0) return g.fail_range(TM_CE_BREAK_OUTSIDE_LOOP, name, name);
     g.emit(OpBreak);
     int32_t at = g.reserve(4);
     if (g.status) return 0;
@@ -126,8 +126,8 @@ int emit_break(Generator &g, int32_t name, int32_t args) {
 }
 
 int emit_continue(Generator &g, int32_t name, int32_t args) {
-    if (args != -1) return g.fail_range(12, name, name);
-    if (g.loop < 0) return g.fail_range(13, name, name);
+    if (args != -1) return g.fail_range(TM_CE_CONTINUE_ARGUMENTS, name, name);
+    if (g.loop < 0) return g.fail_range(TM_CE_CONTINUE_OUTSIDE_LOOP, name, name);
     const ControlRecord &start = g.control(g.loop);
     g.emit(OpContinue);
     g.operand(start.code_pos);
@@ -161,7 +161,7 @@ void control_comma(Generator &g) {
 
 int close_control(Generator &g, int32_t close) {
     const BracketRecord &b = g.bracket();
-    if (b.args < 1) return g.fail_range(16, b.name, close);
+    if (b.args < 1) return g.fail_range(TM_CE_CONTROL_ARGUMENTS, b.name, close);
     switch (b.kind) {
     case kTokIf:
         g.emit(OpIfEnd);

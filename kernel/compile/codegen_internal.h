@@ -122,7 +122,7 @@ struct Generator {
         g_work.control_stack[ncontrol++] = r;
         return true;
     }
-    int fail_range(int code_, int32_t first_tok, int32_t last_tok) {
+    int fail_range(TmCompileResult code_, int32_t first_tok, int32_t last_tok) {
         return cx.fail(code_, tok[first_tok].first, tok[last_tok].last);
     }
 };

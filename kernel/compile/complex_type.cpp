@@ -21,10 +21,10 @@ void store(void *slot, TmComplex z) { std::memcpy(slot, &z, sizeof z); }
 
 // A number literal is a real literal; the lexer turns it into an imaginary
 // constant when i or I follows.
-int complex_lex_number(const char16_t *src, int32_t start, int32_t *last, void *out) {
+TmCompileResult complex_lex_number(const char16_t *src, int32_t start, int32_t *last, void *out) {
     TmComplex z = {0.0, 0.0};
-    int rc = lex_real_number(src, start, last, &z.re);
-    if (rc == 0) store(out, z);
+    TmCompileResult rc = lex_real_number(src, start, last, &z.re);
+    if (rc == TM_CE_OK) store(out, z);
     return rc;
 }
 

@@ -23,6 +23,8 @@
 
 #include <cstdint>
 
+#include "tamrix/compile_errors.h"
+
 #include "../opcodes.h"
 #include "../record.h"
 #include "../work_buffers.h"
@@ -47,7 +49,7 @@ struct TypeDesc {
     // Reads a number literal starting at src[start]; stores its value in `out`
     // (slot bytes) and the index of its last character in *last.  Returns 0 or
     // compile error 17 (after setting *last to the end of what was read).
-    int (*lex_number)(const char16_t *src, int32_t start, int32_t *last, void *out);
+    TmCompileResult (*lex_number)(const char16_t *src, int32_t start, int32_t *last, void *out);
     // Stores the value of a string literal (its character index).
     void (*from_index)(void *out, int32_t index);
     // Folding helpers: negate a constant; logical not of a constant.
@@ -72,7 +74,7 @@ struct CompileContext {
 
     // --- error output ---
     int32_t err_begin = 0, err_end = 0;
-    int fail(int code, int32_t first, int32_t last) {
+    int fail(TmCompileResult code, int32_t first, int32_t last) {
         err_begin = first;
         err_end = last;
         return code;

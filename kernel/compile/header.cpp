@@ -31,7 +31,7 @@ struct HeaderParser {
 
     explicit HeaderParser(CompileContext &c) : cx(c), tok(c.tokens()), close(c.header_close) {}
 
-    int fail(int code, const Token &a, const Token &b) { return cx.fail(code, a.first, b.last); }
+    int fail(TmCompileResult code, const Token &a, const Token &b) { return cx.fail(code, a.first, b.last); }
 
     int name();
     int entries();
@@ -50,13 +50,13 @@ int HeaderParser::name() {
             break;
         }
     }
-    if (open < 0) return fail(8, tok[0], tok[close]);
-    if (open > 1) return fail(8, tok[0], tok[open - 1]);
-    if (open == 1 && tok[0].kind != kTokIdent) return fail(8, tok[0], tok[0]);
+    if (open < 0) return fail(TM_CE_BAD_FORMULA_NAME, tok[0], tok[close]);
+    if (open > 1) return fail(TM_CE_BAD_FORMULA_NAME, tok[0], tok[open - 1]);
+    if (open == 1 && tok[0].kind != kTokIdent) return fail(TM_CE_BAD_FORMULA_NAME, tok[0], tok[0]);
     cx.header_open = open;
     cx.name_token = open == 1 ? 0 : -1;
     if (open == 1 && name_conflicts(token_text(cx, tok[0]), token_length(tok[0]), cx.module)) {
-        return fail(29, tok[0], tok[0]);
+        return fail(TM_CE_NAME_EXISTS, tok[0], tok[0]);
     }
     return 0;
 }
@@ -70,7 +70,7 @@ int HeaderParser::entries() {
         case kTokComma: r = separator(k); break;
         case kTokColon: r = colon(k, 1); break;
         case kTokScope: r = colon(k, 2); break;
-        default: r = fail(9, tok[k], tok[k]); break;
+        default: r = fail(TM_CE_BAD_HEADER_ENTRY, tok[k], tok[k]); break;
         }
         if (r) return r;
     }
@@ -82,26 +82,26 @@ int HeaderParser::entries() {
 
 int HeaderParser::variable(int32_t k) {
     const Token &t = tok[k];
-    if (tok[k - 1].kind == kTokIdent) return fail(11, tok[k - 1], t);
+    if (tok[k - 1].kind == kTokIdent) return fail(TM_CE_BAD_HEADER_COMMA, tok[k - 1], t);
     if (cx.type->imaginary_unit && (token_is(cx, t, u"i") || token_is(cx, t, u"I"))) {
-        return fail(4, t, t);
+        return fail(TM_CE_I_AS_PARAMETER, t, t);
     }
     bool keyword = false;
     if (token_is(cx, t, u"static")) {
-        if (section != 2) return fail(28, t, t);
+        if (section != 2) return fail(TM_CE_MISPLACED_KEYWORD, t, t);
         if (!static_seen) {
             static_seen = keyword = true;
             cx.first_static = count;
         }
     } else if (token_is(cx, t, u"common")) {
-        if (section != 3) return fail(28, t, t);
+        if (section != 3) return fail(TM_CE_MISPLACED_KEYWORD, t, t);
         if (!common_seen) common_seen = keyword = true;
     } else if (section == 2 && static_seen && !free_seen && token_is(cx, t, u"free")) {
         free_seen = true;
         cx.free_var = count;
     }
     if (names.find_variable(token_text(cx, t), token_length(t)) >= 0) {
-        return fail(35, t, tok[close]);
+        return fail(TM_CE_DUPLICATE_VARIABLE, t, tok[close]);
     }
     HeaderVariable &hv = cx.vars()[count];
     hv.first = t.first;
@@ -116,10 +116,10 @@ int HeaderParser::variable(int32_t k) {
 
 // A "," stands between two identifiers.
 int HeaderParser::separator(int32_t k) {
-    if (tok[k - 1].kind != kTokIdent) return fail(11, tok[k - 1], tok[k]);
+    if (tok[k - 1].kind != kTokIdent) return fail(TM_CE_BAD_HEADER_COMMA, tok[k - 1], tok[k]);
     uint16_t next = tok[k + 1].kind;
     if (k + 1 == close || next == kTokComma || next == kTokColon || next == kTokScope) {
-        return fail(11, tok[k], tok[k + 1]);
+        return fail(TM_CE_BAD_HEADER_COMMA, tok[k], tok[k + 1]);
     }
     return 0;
 }
@@ -131,7 +131,7 @@ int HeaderParser::colon(int32_t k, int n) {
     colons += n;
     if (colons > 2) {
         int32_t third = (n == 2 && before == 1) ? tok[k].last : tok[k].first;
-        return cx.fail(10, tok[0].first, third);
+        return cx.fail(TM_CE_TOO_MANY_COLONS, tok[0].first, third);
     }
     section = colons + 1;
     return 0;
@@ -140,8 +140,8 @@ int HeaderParser::colon(int32_t k, int n) {
 int HeaderParser::body_present() {
     if (close + 2 < cx.ntokens) return 0;
     const Token &eq = tok[close + 1];
-    if (is_synthetic(eq)) return cx.fail(3, 0, cx.src_len > 0 ? cx.src_len - 1 : 0);
-    return fail(3, eq, eq);
+    if (is_synthetic(eq)) return cx.fail(TM_CE_NO_EXPRESSION, 0, cx.src_len > 0 ? cx.src_len - 1 : 0);
+    return fail(TM_CE_NO_EXPRESSION, eq, eq);
 }
 
 // Flag bytes, the name and its zero, then every string literal of the body

@@ -54,12 +54,12 @@ struct Scanner {
 
     // Error 6: the source ends inside the literal.
     void unclosed() {
-        res->error = 6;
+        res->error = TM_CE_UNCLOSED_STRING;
         res->err_first = quote;
         res->err_last = len - 1;
     }
     void bad_escape(int32_t backslash, int32_t last) {
-        res->error = 5;
+        res->error = TM_CE_BAD_ESCAPE;
         res->err_first = backslash;
         res->err_last = last;
     }

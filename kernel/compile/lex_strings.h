@@ -15,6 +15,8 @@
 
 #include <cstdint>
 
+#include "tamrix/compile_errors.h"
+
 namespace tmx {
 
 // Stored lengths are counted up to this bound and no further, so that an
@@ -22,7 +24,7 @@ namespace tmx {
 inline constexpr int64_t kStringLengthCap = int64_t(1) << 40;
 
 struct StringScan {
-    int error = 0;             // 0, 5 (bad escape) or 6 (no closing quote)
+    TmCompileResult error = TM_CE_OK; // or TM_CE_BAD_ESCAPE, TM_CE_UNCLOSED_STRING
     int32_t err_first = 0;     // error range
     int32_t err_last = 0;
     int32_t close = 0;         // index of the closing quote

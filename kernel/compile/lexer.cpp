@@ -65,7 +65,7 @@ int Lexer::number(int32_t &i) {
     Token &t = tok[count];
     set_token(t, kTokConstant, i, i);
     int32_t last = i;
-    if (int err = cx.type->lex_number(src, i, &last, t.constant)) {
+    if (TmCompileResult err = cx.type->lex_number(src, i, &last, t.constant)) {
         return cx.fail(err, i, last < i ? i : last);
     }
     t.last = last;
@@ -115,12 +115,12 @@ int Lexer::punctuation(int32_t &i) {
     case u']': case u'{': case u'|': case u'}':
         break;
     case u'^':
-        if (!cx.type->has_power) return cx.fail(7, i, i);
+        if (!cx.type->has_power) return cx.fail(TM_CE_BAD_CHARACTER, i, i);
         break;
     case u'%':
-        if (!cx.type->has_remainder) return cx.fail(7, i, i);
+        if (!cx.type->has_remainder) return cx.fail(TM_CE_BAD_CHARACTER, i, i);
         break;
-    default: return cx.fail(7, i, i);
+    default: return cx.fail(TM_CE_BAD_CHARACTER, i, i);
     }
     ++i;
     return push(c, i - 1, i - 1);

@@ -98,7 +98,7 @@ int MemberRewriter::run() {
     while (i >= 0) {
         Token &t = tok[i];
         if (chain_needs_call && t.kind != kTokMember) {
-            return cx.fail(31, cur_src, tok[member_last].last);
+            return cx.fail(TM_CE_BAD_MEMBER, cur_src, tok[member_last].last);
         }
         switch (t.kind) {
         case kTokMember:
@@ -140,7 +140,7 @@ int MemberRewriter::run() {
 int MemberRewriter::member(int32_t dot, int32_t &i) {
     int32_t nx = next[dot]; // never -1: the body's closing bracket follows
     const Token &n = tok[nx];
-    if (cur_start < 0) return cx.fail(31, tok[dot].first, n.last);
+    if (cur_start < 0) return cx.fail(TM_CE_BAD_MEMBER, tok[dot].first, n.last);
     if (n.kind == kTokIdent && tok[next[nx]].kind == kTokOpen) {
         // Splice "name (" in front of the chain; the "." becomes the comma
         // after the chain, or goes when the call had no arguments.
@@ -169,7 +169,7 @@ int MemberRewriter::member(int32_t dot, int32_t &i) {
         i = next[nx];
         return 0;
     }
-    return cx.fail(31, cur_src, n.last);
+    return cx.fail(TM_CE_BAD_MEMBER, cur_src, n.last);
 }
 
 // Replaces next[] by each token's rank in the list, then swaps every token

@@ -10,7 +10,7 @@ namespace tmx {
 
 namespace {
 
-constexpr int kMalformed = 17;
+constexpr TmCompileResult kMalformed = TM_CE_BAD_NUMBER;
 
 // A decimal literal reduced to what decides its double: value =
 // 0.digits * 10^point.  A double's rounding boundaries have at most 767
@@ -66,7 +66,7 @@ bool is_upper_hex(char16_t c) { return is_digit(c) || (c >= u'A' && c <= u'F'); 
 
 }  // namespace
 
-int lex_real_number(const char16_t *src, int32_t start, int32_t *last, void *out) {
+TmCompileResult lex_real_number(const char16_t *src, int32_t start, int32_t *last, void *out) {
     Decimal dec;
     int32_t i = start;
     bool any_digit = false, seen_point = false;
@@ -99,10 +99,10 @@ int lex_real_number(const char16_t *src, int32_t start, int32_t *last, void *out
     *last = i - 1;
     double v = dec.value(exponent);
     std::memcpy(out, &v, sizeof v);
-    return 0;
+    return TM_CE_OK;
 }
 
-int lex_int_number(const char16_t *src, int32_t start, int32_t *last, void *out) {
+TmCompileResult lex_int_number(const char16_t *src, int32_t start, int32_t *last, void *out) {
     int32_t i = start;
     if (!is_digit(src[i])) return *last = start, kMalformed; // a lone "."
     uint64_t v = 0;
@@ -122,7 +122,7 @@ int lex_int_number(const char16_t *src, int32_t start, int32_t *last, void *out)
     *last = i - 1;
     int64_t value = int64_t(v);
     std::memcpy(out, &value, sizeof value);
-    return 0;
+    return TM_CE_OK;
 }
 
 }  // namespace tmx

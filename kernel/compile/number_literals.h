@@ -8,15 +8,17 @@
 
 #include <cstdint>
 
+#include "tamrix/compile_errors.h"
+
 namespace tmx {
 
 // Real (and complex real part): digits with at most one ".", optionally
 // "e"/"E", a sign and at least one digit; correctly rounded to a double
 // (8 bytes).  Values too large become infinity, too small zero.
-int lex_real_number(const char16_t *src, int32_t start, int32_t *last, void *out);
+TmCompileResult lex_real_number(const char16_t *src, int32_t start, int32_t *last, void *out);
 
 // Integer: decimal digits, saturated to the largest 64-bit integer, or "0x"
 // and at least one of 0-9 A-F with 64-bit wrap-around (8 bytes).
-int lex_int_number(const char16_t *src, int32_t start, int32_t *last, void *out);
+TmCompileResult lex_int_number(const char16_t *src, int32_t start, int32_t *last, void *out);
 
 }  // namespace tmx

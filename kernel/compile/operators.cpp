@@ -31,7 +31,7 @@ struct OperatorPass {
         : cx(c), tok(c.tokens()), marked(g_work.bracket_chars),
           minus_at(g_work.bracket_positions) {}
 
-    int fail(int code, int32_t a, int32_t b) { return cx.fail(code, tok[a].first, tok[b].last); }
+    int fail(TmCompileResult code, int32_t a, int32_t b) { return cx.fail(code, tok[a].first, tok[b].last); }
 
     void mark_parameter(int32_t var) {
         if (tok[var].kind == kTokLocal && int32_t(tok[var].value) <= cx.last_param) {
@@ -50,7 +50,7 @@ struct OperatorPass {
 
 int OperatorPass::sign(int32_t k) {
     if (!starts_operand(tok[k - 1].kind)) return 0; // binary
-    if (tok[k + 1].kind == kTokClose) return fail(21, k, k + 1);
+    if (tok[k + 1].kind == kTokClose) return fail(TM_CE_BAD_UNARY, k, k + 1);
     bool minus = tok[k].kind == kTokMinus;
     tok[k].kind = minus ? uint16_t(kTokUnaryMinus) : uint16_t(kTokUnaryPlus);
     return minus ? minus_before_power(k) : 0;
@@ -64,12 +64,12 @@ int OperatorPass::minus_before_power(int32_t k) {
     uint16_t kind = tok[j].kind;
     if (kind != kTokConstant && !is_variable(kind)) return 0;
     if (tok[j + 1].kind == kTokInc || tok[j + 1].kind == kTokDec) ++j;
-    if (tok[j + 1].kind == kTokCaret) return fail(30, k, j + 1);
+    if (tok[j + 1].kind == kTokCaret) return fail(TM_CE_UNARY_MINUS_POWER, k, j + 1);
     return 0;
 }
 
 int OperatorPass::logical_not(int32_t k) {
-    if (!starts_operand(tok[k - 1].kind) || tok[k + 1].kind == kTokClose) return fail(21, k, k + 1);
+    if (!starts_operand(tok[k - 1].kind) || tok[k + 1].kind == kTokClose) return fail(TM_CE_BAD_UNARY, k, k + 1);
     return 0;
 }
 
@@ -80,17 +80,17 @@ int OperatorPass::increment(int32_t k) {
         // A variable is never the body's last token, so k + 2 exists.
         if (!is_variable(tok[k + 1].kind) || tok[k + 2].kind == kTokInc ||
             tok[k + 2].kind == kTokDec) {
-            return fail(19, k, k + 1);
+            return fail(TM_CE_BAD_INCREMENT, k, k + 1);
         }
         tok[k].kind = inc ? uint16_t(kTokPreInc) : uint16_t(kTokPreDec);
         mark_parameter(k + 1);
         return 0;
     }
-    if (!is_variable(before)) return fail(19, k - 1, k);
+    if (!is_variable(before)) return fail(TM_CE_BAD_INCREMENT, k - 1, k);
     uint16_t ante = tok[k - 2].kind;
-    if (ante == kTokPreInc || ante == kTokPreDec) return fail(19, k - 1, k);
+    if (ante == kTokPreInc || ante == kTokPreDec) return fail(TM_CE_BAD_INCREMENT, k - 1, k);
     uint16_t after = tok[k + 1].kind;
-    if (after != kTokComma && after != kTokClose) return fail(19, k, k + 1);
+    if (after != kTokComma && after != kTokClose) return fail(TM_CE_BAD_INCREMENT, k, k + 1);
     tok[k].kind = inc ? uint16_t(kTokPostInc) : uint16_t(kTokPostDec);
     mark_parameter(k - 1);
     return 0;
@@ -98,7 +98,7 @@ int OperatorPass::increment(int32_t k) {
 
 int OperatorPass::assignment(int32_t k) {
     if (!is_variable(tok[k - 1].kind) || !(tok[k - 2].kind == kTokOpen || tok[k - 2].kind == kTokComma)) {
-        return fail(22, k - 1, k);
+        return fail(TM_CE_BAD_ASSIGNMENT, k - 1, k);
     }
     mark_parameter(k - 1);
     return 0;
@@ -119,7 +119,7 @@ int OperatorPass::open(int32_t k) {
 
 int OperatorPass::close(int32_t k) {
     --depth;
-    if (marked[depth] && tok[k + 1].kind == kTokCaret) return fail(30, minus_at[depth], k + 1);
+    if (marked[depth] && tok[k + 1].kind == kTokCaret) return fail(TM_CE_UNARY_MINUS_POWER, minus_at[depth], k + 1);
     return 0;
 }
 

@@ -73,21 +73,21 @@ bool ends_value_follower(Shape s) {
 }
 
 // 0 when `b` may follow `a`, else the error code.
-int pair_error(Shape a, Shape b, bool open_after_function) {
+TmCompileResult pair_error(Shape a, Shape b, bool open_after_function) {
     switch (a) {
     case kOperand:
-        if (b == kOperand || b == kFunction) return 7;
-        return ends_value_follower(b) ? 0 : 23;
-    case kFunction: return b == kOpenShape ? 0 : 23;
+        if (b == kOperand || b == kFunction) return TM_CE_BAD_CHARACTER;
+        return ends_value_follower(b) ? TM_CE_OK : TM_CE_BAD_OPERATORS;
+    case kFunction: return b == kOpenShape ? TM_CE_OK : TM_CE_BAD_OPERATORS;
     case kBinary:
-    case kUnary: return starts_value(b) && !(a == kUnary && b == kUnary) ? 0 : 23;
-    case kPostfix: return b == kCloseShape || b == kCommaShape ? 0 : 23;
+    case kUnary: return starts_value(b) && !(a == kUnary && b == kUnary) ? TM_CE_OK : TM_CE_BAD_OPERATORS;
+    case kPostfix: return b == kCloseShape || b == kCommaShape ? TM_CE_OK : TM_CE_BAD_OPERATORS;
     case kOpenShape:
-        if (b == kCloseShape) return open_after_function ? 0 : 20;
-        return starts_value(b) ? 0 : 23;
-    case kCommaShape: return starts_value(b) ? 0 : 23;
-    case kCloseShape: return ends_value_follower(b) ? 0 : 23;
-    default: return 7;
+        if (b == kCloseShape) return open_after_function ? TM_CE_OK : TM_CE_EMPTY_BRACKETS;
+        return starts_value(b) ? TM_CE_OK : TM_CE_BAD_OPERATORS;
+    case kCommaShape: return starts_value(b) ? TM_CE_OK : TM_CE_BAD_OPERATORS;
+    case kCloseShape: return ends_value_follower(b) ? TM_CE_OK : TM_CE_BAD_OPERATORS;
+    default: return TM_CE_BAD_CHARACTER;
     }
 }
 
@@ -98,10 +98,10 @@ int check_shape(CompileContext &cx) {
     for (int32_t k = cx.body_first; k < cx.body_last; ++k) {
         const Token &a = tok[k], &b = tok[k + 1];
         Shape sb = shape_of(b.kind);
-        if (sb == kStray) return cx.fail(7, b.first, b.last);
+        if (sb == kStray) return cx.fail(TM_CE_BAD_CHARACTER, b.first, b.last);
         bool after_function = k > cx.body_first && shape_of(tok[k - 1].kind) == kFunction;
-        int err = pair_error(shape_of(a.kind), sb, after_function);
-        if (err == 7) return cx.fail(7, b.first, b.last);
+        TmCompileResult err = pair_error(shape_of(a.kind), sb, after_function);
+        if (err == TM_CE_BAD_CHARACTER) return cx.fail(TM_CE_BAD_CHARACTER, b.first, b.last);
         if (err) return cx.fail(err, a.first, b.last);
     }
     return 0;

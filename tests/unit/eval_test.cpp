@@ -145,32 +145,6 @@ TEST_F(Eval, StaticsKeepTheirValueBetweenCalls) {
     EXPECT_EQ(RealCal(f.get(), nullptr), 3);
 }
 
-TEST_F(Eval, IncrementsAndDecrementsOfVariablesAndCells) {
-    struct Case {
-        uint8_t op;
-        double result, after;
-    } var_cases[] = {{OpPreIncVar, 11, 11}, {OpPreDecVar, 9, 9},
-                     {OpPostIncVar, 10, 11}, {OpPostDecVar, 10, 9}},
-      cell_cases[] = {{OpPreIncCommon, 11, 11}, {OpPreDecCommon, 9, 9},
-                      {OpPostIncCommon, 10, 11}, {OpPostDecCommon, 10, 9}};
-    for (const Case &c : var_cases) {
-        RecordBuilder rb(1, 0, 0);
-        rb.op(c.op, 0).ret();
-        RecordPtr f = rb.build();
-        double arg = 10;
-        EXPECT_EQ(RealCal(f.get(), &arg), c.result) << opcode_name(2, c.op);
-        EXPECT_EQ(arg, c.after) << opcode_name(2, c.op);
-    }
-    for (const Case &c : cell_cases) {
-        SharedCell cell(10);
-        RecordBuilder rb(0, 0, 0);
-        rb.op(c.op, int32_t(cell.index())).ret();
-        RecordPtr f = rb.build();
-        EXPECT_EQ(RealCal(f.get(), nullptr), c.result) << opcode_name(2, c.op);
-        EXPECT_EQ(cell.value, c.after) << opcode_name(2, c.op);
-    }
-}
-
 TEST_F(Eval, CommonCellsAreReadAndWrittenDirectly) {
     SharedCell in(2.5), out;
     RecordBuilder rb(0, 0, 0);
@@ -629,87 +603,6 @@ RecordPtr summation(RecordBuilder &rb) {
     return rb.build(8);
 }
 
-TEST_F(Eval, RecursionKeepsAutomaticVariablesPrivate) {
-    set_real_stack(1000);
-    RecordBuilder rb(1, 1, 0, u"fact");
-    RecordPtr fact = factorial(rb);
-    double n = 10;
-    EXPECT_EQ(RealCal(fact.get(), &n), 3628800);
-    EXPECT_EQ(n, 10);
-    EXPECT_EQ(TestRunErr(), 0);
-    EXPECT_EQ(fact->code[0], kIdle);
-    EXPECT_EQ(g_real_stack.top, 1);
-}
-
-int32_t g_top_seen;
-double report_top(int, double *, TmCallContext *) {
-    g_top_seen = g_real_stack.top;
-    return 0;
-}
-
-TEST_F(Eval, RecursiveCallsUseTheInPlacePath) {
-    // r(a, b, c) = which(a, r(a - 1, b, c), probe()): the in-place frame
-    // leaves the three parameters in the caller's stack.
-    set_real_stack(1000);
-    ExternalEntry probe(&report_top);
-    RecordBuilder rb(3, 0, 0);
-    Label other = rb.label(), end = rb.label();
-    rb.push_var(0).test(OpWhichTest, other);
-    rb.push_var(0).push_const(1).op(OpSub).push_var(1).push_var(2);
-    rb.call(OpCallReal, rb.index(), 2).which_end(end, 1);
-    rb.bind(other).call(OpCallExternal, probe.index(), -1).op(OpWhichDefault, 2);
-    rb.bind(end).ret();
-    RecordPtr r = rb.build(8);
-    const int32_t *h = r->header;
-    int32_t in_place_frame =
-        h[kVarCount] - h[kLastParam] + (h[kDataLength] - h[kStackBase]) + 1;
-    double args[3] = {1, 0, 0};
-    RealCal(r.get(), args);
-    EXPECT_EQ(g_top_seen, 1 + in_place_frame);
-    EXPECT_EQ(g_real_stack.top, 1);
-}
-
-// h(a, d) = (a = a + 1) + reenter(d).  reenter(d) calls h(100, d - 1) back
-// while h runs (the copy path) and checks that the parameter change of the
-// nested activation came back.
-double g_inner_arg;
-double reenter(int, double *args, TmCallContext *ctx) {
-    if (args[0] <= 0) return 0;
-    double inner[2] = {100, args[0] - 1};
-    double r = RealCal(ctx->hFor, inner);
-    g_inner_arg = inner[0];
-    return r + 1000;
-}
-
-TEST_F(Eval, ReentryFromAnExternalFunctionCopiesArgumentsInAndOut) {
-    set_real_stack(100);
-    ExternalEntry ext(&reenter);
-    RecordBuilder rb(2, 0, 0, u"h");
-    rb.push_var(0).push_const(1).op(OpAdd).store_var(0);
-    rb.push_var(1).call(OpCallExternal, ext.index(), 0).op(OpAdd).ret();
-    RecordPtr h = rb.build();
-    double args[2] = {1, 1};
-    EXPECT_EQ(RealCal(h.get(), args), 2 + (101 + 1000));
-    EXPECT_EQ(g_inner_arg, 101);
-    EXPECT_EQ(args[0], 2);
-    EXPECT_EQ(h->code[0], kIdle);
-    EXPECT_EQ(g_real_stack.top, 1);
-    EXPECT_EQ(TestRunErr(), 0);
-}
-
-TEST_F(Eval, ReentryWithoutAStackOverflowsAtOnce) {
-    ExternalEntry ext(&reenter);
-    RecordBuilder rb(2, 0, 0, u"h");
-    rb.push_var(0).push_const(1).op(OpAdd).store_var(0);
-    rb.push_var(1).call(OpCallExternal, ext.index(), 0).op(OpAdd).ret();
-    RecordPtr h = rb.build();
-    double args[2] = {1, 1};
-    EXPECT_EQ(RealCal(h.get(), args), 2 + 1000);
-    EXPECT_EQ(g_inner_arg, 100); // nothing ran, nothing was copied back
-    RunError e = take_error();
-    EXPECT_EQ(e.name_text(), u"StackOverFlow");
-}
-
 // A recursion that the shared stack allows but the native stack could not
 // survive.  Returns the result; the error is left pending.
 double deep_sum(double depth) {
@@ -965,23 +858,6 @@ TEST_F(Eval, DisassemblerShowsOperandsJumpsAndWriteBackLists) {
     caller->header[kHeaderLength] = kOperandStart + 1; // operands cut off
     listing = disassemble(caller.get());
     EXPECT_NE(listing.find("damaged record"), std::string::npos) << listing;
-}
-
-TEST_F(Eval, TraceGivesTheSameResultsAndPrintsEachInstruction) {
-    set_real_stack(1000);
-    RecordBuilder rb(1, 1, 0, u"fact");
-    RecordPtr fact = factorial(rb);
-    double n = 5;
-    set_trace(true);
-    ::testing::internal::CaptureStderr();
-    double traced = RealCal(fact.get(), &n);
-    std::string trace = ::testing::internal::GetCapturedStderr();
-    set_trace(false);
-    EXPECT_EQ(traced, 120);
-    EXPECT_EQ(RealCal(fact.get(), &n), 120);
-    EXPECT_NE(trace.find("OpCallReal"), std::string::npos);
-    EXPECT_NE(trace.find("OpMul"), std::string::npos);
-    EXPECT_NE(trace.find("top 120"), std::string::npos) << trace;
 }
 
 }  // namespace

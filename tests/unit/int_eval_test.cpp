@@ -115,6 +115,7 @@ TEST_F(IntEval, ComparisonsAreSignedAndTruthTestsSeeAll64Bits) {
     EXPECT_EQ(arg, 9);
 }
 
+// Increments from ordinary values are common to every type; here the wrap.
 TEST_F(IntEval, IncrementsWrapOnVariablesAndCells) {
     struct Case {
         uint8_t op;
@@ -122,10 +123,10 @@ TEST_F(IntEval, IncrementsWrapOnVariablesAndCells) {
     } var_cases[] = {{OpPreIncVar, kMax, kMin, kMin},
                      {OpPreDecVar, kMin, kMax, kMax},
                      {OpPostIncVar, kMax, kMax, kMin},
-                     {OpPostDecVar, 10, 10, 9}},
-      cell_cases[] = {{OpPreIncCommon, 10, 11, 11},
+                     {OpPostDecVar, kMin, kMin, kMax}},
+      cell_cases[] = {{OpPreIncCommon, kMax, kMin, kMin},
                       {OpPreDecCommon, kMin, kMax, kMax},
-                      {OpPostIncCommon, 10, 10, 11},
+                      {OpPostIncCommon, kMax, kMax, kMin},
                       {OpPostDecCommon, kMin, kMin, kMax}};
     for (const Case &c : var_cases) {
         IntBuilder rb(1, 0, 0);
@@ -368,7 +369,9 @@ RecordPtr int_factorial(IntBuilder &rb) {
     return rb.build(8);
 }
 
-TEST_F(IntEval, RecursionKeepsAutomaticVariablesPrivate) {
+// The recursion itself is common to every type; here the integer range:
+// 20! is the largest factorial that fits, 21! wraps.
+TEST_F(IntEval, RecursionReachesTheLargestFactorialAndWraps) {
     set_int_stack(1000);
     IntBuilder rb(1, 1, 0, u"fact");
     RecordPtr fact = int_factorial(rb);
@@ -379,59 +382,6 @@ TEST_F(IntEval, RecursionKeepsAutomaticVariablesPrivate) {
     EXPECT_EQ(IntCal(fact.get(), &n), int64_t(uint64_t(2432902008176640000) * 21));
     EXPECT_EQ(TestRunErr(), 0);
     EXPECT_EQ(fact->code[0], kIdle);
-    EXPECT_EQ(g_int_stack.top, 1);
-}
-
-int32_t g_int_top_seen;
-int64_t TM_CALL report_int_top(int, int64_t *, TmCallContext *) {
-    g_int_top_seen = g_int_stack.top;
-    return 0;
-}
-
-TEST_F(IntEval, RecursiveCallsUseTheInPlacePath) {
-    // r(a, b, c) = which(a, r(a - 1, b, c), probe())
-    set_int_stack(1000);
-    ExternalEntry probe(&report_int_top, 4);
-    IntBuilder rb(3, 0, 0);
-    Label other = rb.label(), end = rb.label();
-    rb.push_var(0).test(OpWhichTest, other);
-    rb.push_var(0).push_const(1).op(OpSub).push_var(1).push_var(2);
-    rb.call(OpCallInt, rb.index(), 2).which_end(end, 1);
-    rb.bind(other).call(OpCallExternal, probe.index(), -1).op(OpWhichDefault, 2);
-    rb.bind(end).ret();
-    RecordPtr r = rb.build(8);
-    const int32_t *h = r->header;
-    const int32_t in_place = h[kVarCount] - h[kLastParam] + (h[kDataLength] - h[kStackBase]) + 1;
-    int64_t args[3] = {2, 0, 0};
-    IntCal(r.get(), args);
-    EXPECT_EQ(g_int_top_seen, 1 + 2 * in_place);
-    EXPECT_EQ(g_int_stack.top, 1);
-    EXPECT_EQ(g_int_stack.copy_args, 1);
-}
-
-// h(a, d) = (a = a + 1) + reenter(d): reenter calls h(100, d - 1) back while
-// h runs (the copy path) and reports the parameter the nested run changed.
-int64_t g_inner_arg;
-int64_t TM_CALL reenter_int(int, int64_t *args, TmCallContext *ctx) {
-    if (args[0] <= 0) return 0;
-    int64_t inner[2] = {100, args[0] - 1};
-    int64_t r = IntCal(ctx->hFor, inner);
-    g_inner_arg = inner[0];
-    return r + 1000;
-}
-
-TEST_F(IntEval, ReentryFromAnExternalFunctionCopiesArgumentsInAndOut) {
-    set_int_stack(100);
-    ExternalEntry ext(&reenter_int, 4);
-    IntBuilder rb(2, 0, 0, u"h");
-    rb.push_var(0).push_const(1).op(OpAdd).store_var(0);
-    rb.push_var(1).call(OpCallExternal, ext.index(), 0).op(OpAdd).ret();
-    RecordPtr h = rb.build();
-    int64_t args[2] = {1, 1};
-    EXPECT_EQ(IntCal(h.get(), args), 2 + (101 + 1000));
-    EXPECT_EQ(g_inner_arg, 101);
-    EXPECT_EQ(args[0], 2);
-    EXPECT_EQ(h->code[0], kIdle);
     EXPECT_EQ(g_int_stack.top, 1);
 }
 
@@ -464,30 +414,13 @@ TEST_F(IntEval, NativeStackGuardStopsADeepRecursion) {
 
 // --- refusals, listing, trace ---------------------------------------------------------------
 
-TEST_F(IntEval, ListingAndTraceNameIntegerInstructions) {
-    set_int_stack(100);
-    IntBuilder rb(1, 1, 0, u"fact");
-    RecordPtr fact = int_factorial(rb);
-    std::string listing = disassemble(fact.get());
-    EXPECT_NE(listing.find("integer formula \"fact\""), std::string::npos) << listing;
-    EXPECT_NE(listing.find("OpCallInt        #" + std::to_string(rb.index()) + " \"fact\""),
-              std::string::npos)
-        << listing;
-
+// The listing and trace of a recursion are common to every type; here an
+// instruction only integers have.
+TEST_F(IntEval, ListingNamesIntegerInstructions) {
     IntBuilder sb(0, 0, 0);
     sb.push_const(-8).push_const(1).op(ib(int_op::shr_)).ret();
     RecordPtr shr = sb.build();
     EXPECT_NE(disassemble(shr.get()).find("shr"), std::string::npos);
-
-    int64_t n = 5;
-    set_trace(true);
-    ::testing::internal::CaptureStderr();
-    const int64_t traced = IntCal(fact.get(), &n);
-    std::string trace = ::testing::internal::GetCapturedStderr();
-    set_trace(false);
-    EXPECT_EQ(traced, 120);
-    EXPECT_NE(trace.find("OpCallInt"), std::string::npos);
-    EXPECT_NE(trace.find("top 120"), std::string::npos) << trace;
 }
 
 }  // namespace
