@@ -68,7 +68,7 @@ void check_text(const char16_t *text) {
 extern "C" void TM_CALL host_message(const char16_t *text) { check_text(text); }
 
 extern "C" int TM_CALL host_load_module(const char16_t *name) {
-    if (!name) return -6;
+    if (!name) return TM_CE_MODULE_NOT_FOUND;
     int moduleNo = 0;
     TmModuleNode *list = nullptr;
     int rc = g_services.com(name, &moduleNo, &list, nullptr, nullptr);

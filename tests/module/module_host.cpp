@@ -52,13 +52,13 @@ int TM_CALL host_loader(const char16_t *name) {
     LoaderScript &script = loader_script();
     if (auto r = script.results.find(n); r != script.results.end()) return r->second;
     auto s = script.sources.find(n);
-    if (s == script.sources.end()) return -6;
+    if (s == script.sources.end()) return TM_CE_MODULE_NOT_FOUND;
     auto com = reinterpret_cast<TmComModule>(kernel().SearchKey("ComModule", 9, -256));
     int moduleNo = 0, es = 0, ee = 0;
     TmModuleNode *list = nullptr;
     int rc = com(s->second.c_str(), &moduleNo, &list, &es, &ee);
     if (rc == 0) script.loadedModules.push_back(moduleNo);
-    return rc == 0 ? 0 : -6;
+    return rc == 0 ? 0 : TM_CE_MODULE_NOT_FOUND;
 }
 
 // Records only when no error is pending: the first error of a run wins.
