@@ -48,6 +48,14 @@ namespace tmx {
 
 struct ReferrerCell;
 struct FastCode;
+struct FormulaRecord;
+
+// How RealCal starts a first activation of a real formula: `args` is where
+// the parameters live (the record's data when the host passed none).
+using RealEntry = double (*)(double *args, FormulaRecord *rec);
+// The entry that serves every record and every state: counts toward native
+// code, refuses invalidated formulas, takes the nested path for a running one.
+double real_general_entry(double *args, FormulaRecord *rec);
 
 // Header entries.
 enum HeaderIndex : int {
@@ -108,6 +116,11 @@ struct FormulaRecord {
     // (0: nothing to count, the record is not or no longer a candidate).
     double (*jit)(double *args) = nullptr;
     uint32_t jit_countdown = 0;
+    // RealCal's whole dispatch, chosen again whenever the fields above change
+    // (choose_real_entry, eval/real_fast.h): a straight-line formula's runner
+    // or its native code when nothing else can apply, else the general entry.
+    // One indirect call then replaces the tests of every field per evaluation.
+    RealEntry entry = real_general_entry;
 };
 
 // One cell of a referrer list: the referring formula.  `link` is the pointer

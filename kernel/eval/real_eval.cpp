@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "../jit/jit.h"
 #include "../opcodes.h"
 #include "../record.h"
 #include "../registry/registry.h"
@@ -16,7 +15,6 @@
 #include "conversions.h"
 #include "native_guard.h"
 #include "real_fast.h"
-#include "real_fast_code.h"
 #include "real_math.h"
 #include "string_area.h"
 #include "tamrix/tamrix.h"
@@ -155,37 +153,32 @@ double interpret_real_nested(FormulaRecord *rec, double *args) {
     return run_typed<RealOps, false, true>(rec, args);
 }
 
-// Every activation but one of native code: checks, the trace, the fast form
-// and the interpreter.
-[[gnu::noinline]] double real_cal_entry(FormulaRecord *rec, double *args) {
-    if (!rec) [[unlikely]] {
-        record_run_error(kTypeReal, u"RealCal", 0, kTypeReal, nullptr);
-        return 0.0;
-    }
-    if (g_trace_enabled) [[unlikely]] {
-        prepare_native_stack_floor();
-        const bool nested = rec->code[0] != kIdle;
-        return nested ? run_typed<RealOps, true, true>(rec, args)
-                      : run_typed<RealOps, true, false>(rec, args);
-    }
-    return enter_real_from_host(rec, args);
+// RealCal on no formula.
+[[gnu::cold, gnu::noinline]] double real_cal_without_formula() {
+    record_run_error(kTypeReal, u"RealCal", 0, kTypeReal, nullptr);
+    return 0.0;
+}
+
+// RealCal with the trace on: every activation runs on the byte code, which is
+// what the trace reports.
+[[gnu::cold, gnu::noinline]] double real_cal_traced(FormulaRecord *rec, double *args) {
+    prepare_native_stack_floor();
+    const bool nested = rec->code[0] != kIdle;
+    return nested ? run_typed<RealOps, true, true>(rec, args)
+                  : run_typed<RealOps, true, false>(rec, args);
 }
 
 }  // namespace tmx
 
-// A formula with native code goes straight to it; nothing here may need a
-// register saved, so that the jump into native code is the whole cost.
+// The record's entry (FormulaRecord::entry) already knows the formula's state:
+// straight to native code or a straight-line runner, or to the general entry.
+// The trace is the one fact it does not know; it is rarely on, and testing it
+// here costs one load that stays in the cache.
 extern "C" TM_API double TM_CALL RealCal(void *hFor, double *args) {
     auto *rec = static_cast<tmx::FormulaRecord *>(hFor);
-    if (rec && !tmx::g_trace_enabled) [[likely]] {
-        auto *data = static_cast<double *>(rec->data);
-        if (rec->jit && rec->code[0] == tmx::kIdle) return rec->jit(args ? args : data);
-        // Straight-line and not counting toward native code: the fast form
-        // directly.  Such a formula calls nothing, so it is never running
-        // here, and it records no run error.
-        const tmx::FastCode *fc = rec->fast;
-        if (fc && fc->host_runner && !rec->jit_countdown)
-            return fc->host_runner(fc, args ? args : data, data);
-    }
-    return tmx::real_cal_entry(rec, args);
+    if (!rec) [[unlikely]]
+        return tmx::real_cal_without_formula();
+    if (tmx::g_trace_enabled) [[unlikely]]
+        return tmx::real_cal_traced(rec, args);
+    return rec->entry(args ? args : static_cast<double *>(rec->data), rec);
 }

@@ -112,6 +112,10 @@ double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, doubl
 #define TM_FAST_PAIR_LABELS(name, expr) &&name##AA, &&name##AK, &&name##KA,
         TM_FAST_PAIR(TM_FAST_PAIR_LABELS)
 #undef TM_FAST_PAIR_LABELS
+#define TM_FAST_CHAIN_LABELS(outer, oexpr, inner, iexpr)                             \
+    &&outer##S##inner##AA, &&outer##S##inner##AK, &&outer##S##inner##KA,
+        TM_FAST_CHAIN(TM_FAST_CHAIN_LABELS)
+#undef TM_FAST_CHAIN_LABELS
 #define TM_FAST_COMPARE_LABELS(name, cond) &&If##name##K, &&While##name##K, &&Which##name##K,
         TM_FAST_COMPARE(TM_FAST_COMPARE_LABELS)
 #undef TM_FAST_COMPARE_LABELS
@@ -250,11 +254,26 @@ Setn: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real
     TM_FAST_UNARY(TM_FAST_UNARY_CASES)
 #undef TM_FAST_UNARY_CASES
 #define TM_FAST_PAIR_CASES(name, expr)                                               \
-    name##AA: { *sp++ = top; const double a = args[o->index], b = args[o->aux]; top = expr; } TM_NEXT; \
-    name##AK: { *sp++ = top; const double a = args[o->index], b = o->k; top = expr; } TM_NEXT;         \
-    name##KA: { *sp++ = top; const double a = o->k, b = args[o->index]; top = expr; } TM_NEXT;
+    name##AA: { TM_NOT_LEAF(name##AA); *sp++ = top; const double a = args[o->index], b = args[o->aux]; top = expr; } TM_NEXT; \
+    name##AK: { TM_NOT_LEAF(name##AK); *sp++ = top; const double a = args[o->index], b = o->k; top = expr; } TM_NEXT;         \
+    name##KA: { TM_NOT_LEAF(name##KA); *sp++ = top; const double a = o->k, b = args[o->index]; top = expr; } TM_NEXT;
     TM_FAST_PAIR(TM_FAST_PAIR_CASES)
 #undef TM_FAST_PAIR_CASES
+// The pair's value first, then the outer operation with the top as its left
+// operand: the two roundings of the unfused steps.
+#define TM_FAST_CHAIN_CASE(outer, oexpr, inner, iexpr, form, left, right)            \
+    outer##S##inner##form: {                                                         \
+        double r;                                                                    \
+        { const double a = left, b = right; r = iexpr; }                             \
+        { const double a = top, b = r; top = oexpr; }                                \
+    } TM_NEXT;
+#define TM_FAST_CHAIN_CASES(outer, oexpr, inner, iexpr)                              \
+    TM_FAST_CHAIN_CASE(outer, oexpr, inner, iexpr, AA, args[o->index], args[o->aux]) \
+    TM_FAST_CHAIN_CASE(outer, oexpr, inner, iexpr, AK, args[o->index], o->k)         \
+    TM_FAST_CHAIN_CASE(outer, oexpr, inner, iexpr, KA, o->k, args[o->index])
+    TM_FAST_CHAIN(TM_FAST_CHAIN_CASES)
+#undef TM_FAST_CHAIN_CASES
+#undef TM_FAST_CHAIN_CASE
 // A fused comparison leaves its truth value on the stack as the test would
 // find it, then tests it.
 #define TM_FAST_COMPARE_CASES(name, cond)                                            \
@@ -297,10 +316,8 @@ Setn: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real
 
 // A first activation of a formula that calls nothing: the frame is the data
 // array and nothing needs the activation flag.
-inline double run_calls_nothing(const FastCode *fc, FormulaRecord *rec, double *args,
-                                double *data) {
-    if (fc->straight) return run_straight(fc, args, data);
-    return run_real_fast<Runner::kAll>(fc, rec, args, data, fc->stack);
+inline double run_calls_nothing(const FastCode *fc, FormulaRecord *rec, double *args) {
+    return fc->host_runner(args, rec);
 }
 
 // A first activation: the frame is the data array, the stack the fast form's
@@ -309,7 +326,7 @@ inline double run_calls_nothing(const FastCode *fc, FormulaRecord *rec, double *
 double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
     auto *data = static_cast<double *>(rec->data);
     if (!args) args = data;
-    if (fc->calls_nothing) return run_calls_nothing(fc, rec, args, data);
+    if (fc->calls_nothing) return run_calls_nothing(fc, rec, args);
     const int32_t code_start = rec->header[kCodeStart];
     if (code_start < 0) [[unlikely]] {
         refuse_invalidated(rec, kReal, code_start);
@@ -384,13 +401,12 @@ double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
 
 // A formula of one or two steps (FastCode::short_form) from the host: the
 // same operations as the runner's, chosen by a switch instead of threaded
-// steps, so that `a+1` costs one indirect jump.
-// Pair: the first step is a fused pair and the whole formula.
-template <bool Pair>
-double run_short_form(const FastCode *fc, double *args, double *data) {
-    const FastOp *o = fc->ops;
-    const double x = Pair ? 0.0 : operand(o[0].code - PushK + kFormConst, o[0], args, data);
-    const FastOp &step = o[Pair ? 0 : 1];
+// steps (a one-step pair has an entry of its own, below).
+double run_short_form(double *args, FormulaRecord *rec) {
+    const FastOp *o = rec->fast->ops;
+    auto *data = static_cast<double *>(rec->data);
+    const double x = operand(o[0].code - PushK + kFormConst, o[0], args, data);
+    const FastOp &step = o[1];
     switch (step.code) {
     case Return: return x;
 #define TM_SHORT_BINARY(name, expr)                                                  \
@@ -408,36 +424,83 @@ double run_short_form(const FastCode *fc, double *args, double *data) {
     }
         TM_FAST_UNARY(TM_SHORT_UNARY)
 #undef TM_SHORT_UNARY
-#define TM_SHORT_PAIR(name, expr)                                                    \
-    case name##AA: { const double a = args[o[0].index], b = args[o[0].aux]; return expr; } \
-    case name##AK: { const double a = args[o[0].index], b = o[0].k; return expr; }         \
-    case name##KA: { const double a = o[0].k, b = args[o[0].index]; return expr; }
-        TM_FAST_PAIR(TM_SHORT_PAIR)
-#undef TM_SHORT_PAIR
     default: __builtin_unreachable();
     }
 }
 
+// A formula that is one fused pair ("a+1", "a*b"): its own entry, so that the
+// whole evaluation is two loads and the operation.
+#define TM_PAIR_ENTRIES(name, expr)                                                  \
+    double run_##name##AA(double *args, FormulaRecord *rec) {                        \
+        const FastOp &o = rec->fast->ops[0];                                         \
+        const double a = args[o.index], b = args[o.aux];                             \
+        return expr;                                                                 \
+    }                                                                                \
+    double run_##name##AK(double *args, FormulaRecord *rec) {                        \
+        const FastOp &o = rec->fast->ops[0];                                         \
+        const double a = args[o.index], b = o.k;                                     \
+        return expr;                                                                 \
+    }                                                                                \
+    double run_##name##KA(double *args, FormulaRecord *rec) {                        \
+        const FastOp &o = rec->fast->ops[0];                                         \
+        const double a = o.k, b = args[o.index];                                     \
+        return expr;                                                                 \
+    }
+TM_FAST_PAIR(TM_PAIR_ENTRIES)
+#undef TM_PAIR_ENTRIES
 
-double run_leaf(const FastCode *fc, double *args, double *data) {
-    return run_real_fast<Runner::kLeaf>(fc, nullptr, args, data, fc->stack);
+// Indexed by the pair's code minus AddAA.
+constexpr RealEntry kPairEntries[] = {
+#define TM_PAIR_ENTRY_NAMES(name, expr) run_##name##AA, run_##name##AK, run_##name##KA,
+    TM_FAST_PAIR(TM_PAIR_ENTRY_NAMES)
+#undef TM_PAIR_ENTRY_NAMES
+};
+
+double run_leaf(double *args, FormulaRecord *rec) {
+    const FastCode *fc = rec->fast;
+    return run_real_fast<Runner::kLeaf>(fc, nullptr, args, static_cast<double *>(rec->data),
+                                        fc->stack);
 }
 
-double run_straight_steps(const FastCode *fc, double *args, double *data) {
-    return run_real_fast<Runner::kStraight>(fc, nullptr, args, data, fc->stack);
+double run_straight_steps(double *args, FormulaRecord *rec) {
+    const FastCode *fc = rec->fast;
+    return run_real_fast<Runner::kStraight>(fc, nullptr, args, static_cast<double *>(rec->data),
+                                            fc->stack);
+}
+
+// Calls nothing but jumps (loops, `if`, `which`) or may record a run error.
+double run_calls_nothing_steps(double *args, FormulaRecord *rec) {
+    const FastCode *fc = rec->fast;
+    return run_real_fast<Runner::kAll>(fc, rec, args, static_cast<double *>(rec->data),
+                                       fc->stack);
+}
+
+// Native code as the record's entry.  The tier's code takes the argument
+// array as its one argument; an entry's second argument (the record) goes in
+// a register the native code never reads, so the entry is the code itself.
+RealEntry native_as_entry(JitEntry native) {
+    return reinterpret_cast<RealEntry>(reinterpret_cast<void (*)()>(native));
 }
 
 }  // namespace
 
 void choose_host_runner(FastCode *fc) {
-    if (!fc->straight) fc->host_runner = nullptr;
-    else if (fc->short_form) fc->host_runner = fc->ops[0].code > PushD ? run_short_form<true>
-                                                                      : run_short_form<false>;
+    if (!fc->calls_nothing) fc->host_runner = nullptr;
+    else if (!fc->straight) fc->host_runner = run_calls_nothing_steps;
+    else if (fc->short_form && is_pair(fc->ops[0].code))
+        fc->host_runner = kPairEntries[fc->ops[0].code - AddAA];
+    else if (fc->short_form) fc->host_runner = run_short_form;
     else fc->host_runner = fc->leaf ? run_leaf : run_straight_steps;
 }
 
-double run_straight(const FastCode *fc, double *args, double *data) {
-    return fc->host_runner(fc, args, data);
+void choose_real_entry(FormulaRecord *rec) {
+    const FastCode *fc = rec->fast;
+    RealEntry entry = real_general_entry;
+    // A formula that calls nothing is never running when RealCal starts it
+    // and is never invalidated, so nothing but the countdown needs a test.
+    if (fc && fc->calls_nothing && !rec->jit_countdown)
+        entry = rec->jit ? native_as_entry(rec->jit) : fc->host_runner;
+    rec->entry = entry;
 }
 
 double enter_real(FormulaRecord *rec, double *args, bool in_place) {
@@ -455,17 +518,21 @@ double enter_real(FormulaRecord *rec, double *args, bool in_place) {
     return interpret_real_nested(rec, args);
 }
 
-double enter_real_from_host(FormulaRecord *rec, double *args) {
-    // A formula that calls nothing needs neither the flag nor the guards:
-    // the plain expressions a host evaluates over and over start at once.
+}  // namespace tmx
+
+// Every state of every record: counting toward native code, formulas that
+// call others (the activation flag, invalidation, the nested path), formulas
+// without a fast form.  `args` is never null here (RealCal passes the data).
+double tmx::real_general_entry(double *args, FormulaRecord *rec) {
     FastCode *fc = rec->fast;
     if (fc && fc->calls_nothing) [[likely]] {
-        auto *data = static_cast<double *>(rec->data);
-        if (JitEntry native = jit_entry(rec)) return native(args ? args : data);
-        return run_calls_nothing(fc, rec, args ? args : data, data);
+        JitEntry native = jit_entry(rec);
+        // The countdown is over (this evaluation compiled the formula, or
+        // the tier took no count): RealCal goes straight in from now on.
+        if (!rec->jit_countdown) choose_real_entry(rec);
+        if (native) return native(args);
+        return run_calls_nothing(fc, rec, args);
     }
     prepare_native_stack_floor();
     return enter_real(rec, args, false);
 }
-
-}  // namespace tmx

@@ -33,15 +33,13 @@ void free_fast_code(FastCode *code);
 // copy path otherwise.  Uses the fast form when there is one.
 double enter_real(FormulaRecord *rec, double *args, bool in_place);
 
-// RealCal's activation (without the trace): arguments a host passes are
-// copied when the formula is running already.
-double enter_real_from_host(FormulaRecord *rec, double *args);
-
-// RealCal's path for a straight-line formula (FastCode::straight) that is
-// idle: `args` is where the parameters live, `data` the record's data.
-double run_straight(const FastCode *fc, double *args, double *data);
+// Chooses rec->entry from the record's state (fast form, native code, the
+// countdown to it); every change of those fields calls it.  The general entry
+// (real_general_entry, record.h) serves any state; the others skip what it
+// would test on every call.
+void choose_real_entry(FormulaRecord *rec);
 // Sets fc->host_runner from the translation's facts (straight, leaf, short
-// form).
+// form): the entry of a straight-line formula.
 void choose_host_runner(FastCode *fc);
 
 // The byte-code interpreter without the trace (real_eval.cpp), for formulas

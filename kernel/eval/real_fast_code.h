@@ -68,7 +68,23 @@ namespace tmx {
 //   AA  a = args[index], b = args[aux]
 //   AK  a = args[index], b = k
 //   KA  a = k, b = args[index]
-#define TM_FAST_PAIR(X) X(Add, a + b) X(Sub, a - b) X(Mul, a *b) X(Div, a / b)
+// The operations are the first eleven of TM_FAST_BINARY, in its order.
+#define TM_FAST_PAIR(X)                                                              \
+    X(Add, a + b) X(Sub, a - b) X(Mul, a *b) X(Div, a / b) X(Pow, std::pow(a, b))    \
+    X(Gt, a > b ? 1.0 : 0.0) X(Ge, a >= b ? 1.0 : 0.0) X(Lt, a < b ? 1.0 : 0.0)       \
+    X(Le, a <= b ? 1.0 : 0.0) X(Eq, a == b ? 1.0 : 0.0) X(Ne, a != b ? 1.0 : 0.0)
+
+// A fused pair whose value is at once the right operand of a binary operation
+// on the stack ("top + a*b", the terms of a polynomial): X(outer, expression
+// over a and b, inner, expression over a and b), the inner pair in the three
+// forms of TM_FAST_PAIR.  The pair's value is rounded before the outer
+// operation, exactly as in two steps (never a fused multiply-add).
+#define TM_FAST_CHAIN_OF(X, outer, oexpr)                                            \
+    X(outer, oexpr, Add, a + b) X(outer, oexpr, Sub, a - b)                           \
+    X(outer, oexpr, Mul, a *b) X(outer, oexpr, Div, a / b)
+#define TM_FAST_CHAIN(X)                                                             \
+    TM_FAST_CHAIN_OF(X, Add, a + b) TM_FAST_CHAIN_OF(X, Sub, a - b)                  \
+    TM_FAST_CHAIN_OF(X, Mul, a *b) TM_FAST_CHAIN_OF(X, Div, a / b)
 
 // Comparisons with a constant that a loop or branch test consumes at once
 // fuse with the test: X(name, condition over top and k).
@@ -118,12 +134,24 @@ enum FastOpcode : uint16_t {
 #define TM_FAST_PAIR_ENUM(name, expr) name##AA, name##AK, name##KA,
     TM_FAST_PAIR(TM_FAST_PAIR_ENUM)
 #undef TM_FAST_PAIR_ENUM
+    // Chains: outer S, then the inner pair (AddSMulAA: top + args[i]*args[j]).
+#define TM_FAST_CHAIN_ENUM(outer, oexpr, inner, iexpr)                               \
+    outer##S##inner##AA, outer##S##inner##AK, outer##S##inner##KA,
+    TM_FAST_CHAIN(TM_FAST_CHAIN_ENUM)
+#undef TM_FAST_CHAIN_ENUM
     // Fused comparison and test: k is the constant, index the target step.
 #define TM_FAST_COMPARE_ENUM(name, cond) If##name##K, While##name##K, Which##name##K,
     TM_FAST_COMPARE(TM_FAST_COMPARE_ENUM)
 #undef TM_FAST_COMPARE_ENUM
     kFastOpcodeCount
 };
+
+// The translator finds a pair's code from the binary operation's position.
+static_assert(NeAA - AddAA == 3 * ((NeS - AddS) / 5), "pairs follow TM_FAST_BINARY's order");
+
+constexpr bool is_pair(uint16_t code) { return code >= AddAA && code <= NeKA; }
+// A pair of + - * / (the inner operations of TM_FAST_CHAIN).
+constexpr bool is_arithmetic_pair(uint16_t code) { return code >= AddAA && code <= DivKA; }
 
 // Whether a step may call a function (a library routine for its arithmetic,
 // or anything beyond arithmetic): a formula of steps that never do runs on a
@@ -134,6 +162,7 @@ constexpr bool may_call(uint16_t code) {
         return b == 4 || b >= 13; // Pow, Atan2, Fmod, Sign, Dim, Padd
     }
     if (code >= Neg && code < AddAA) return code != Neg && code != Not && code != Abs;
+    if (code >= PowAA && code <= PowKA) return true;
     if (code >= AddAA && code < IfGtK) return false;
     return !(code >= PushK && code <= ReturnZero);
 }
@@ -170,10 +199,9 @@ struct FastCode {
     // binary operation whose right operand is a push form (see
     // run_short_form).  Such a formula skips the dispatch loop altogether.
     bool short_form;
-    // How RealCal starts a straight-line formula (run_straight's choice made
-    // once, at translation): args where the parameters live, data the
-    // record's data array; null for the others.
-    double (*host_runner)(const FastCode *fc, double *args, double *data);
+    // The record's entry (FormulaRecord::entry) while it runs from this form:
+    // chosen once, at translation, from the facts above.
+    RealEntry host_runner;
     int32_t var_count;
     int32_t last_param;
     int32_t frame_slots; // VarCount + stack slots + 1: a nested activation's frame

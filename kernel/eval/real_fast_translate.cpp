@@ -198,7 +198,7 @@ class Translator {
                 pending_.form = kFormStack;
             } else {
                 if (depth_ < 2) return false;
-                emit(uint16_t(AddS + 5 * b));
+                if (!fuse_chain(b)) emit(uint16_t(AddS + 5 * b));
                 --depth_;
             }
             return true;
@@ -319,9 +319,9 @@ class Translator {
     // Binary operation b (position in TM_FAST_BINARY) on the push step just
     // emitted and the pending operand: rewrites the push into a fused pair
     // when both are arguments or constants (not two constants) and b has a
-    // pair form.
+    // pair form (TM_FAST_PAIR: the first eleven binary operations).
     bool fuse_pair(int b) {
-        if (pair_left_ < 0 || size_t(pair_left_) + 1 != n_ || b > 3) return false;
+        if (pair_left_ < 0 || size_t(pair_left_) + 1 != n_ || b > 10) return false;
         FastOp &left = out_[pair_left_];
         const OperandForm right = pending_.form;
         const uint16_t base = uint16_t(AddAA + 3 * b);
@@ -339,6 +339,17 @@ class Translator {
             return false;
         }
         pair_left_ = -1;
+        return true;
+    }
+
+    // Binary operation b (position in TM_FAST_BINARY) on the stack right after
+    // a fused pair: the pair step becomes the chain "top b pair", unless a
+    // jump lands on the operation (that path brings a different top).
+    bool fuse_chain(int b) {
+        if (b > 3 || n_ < 1 || at_[here_].target) return false;
+        FastOp &pair = out_[n_ - 1];
+        if (!is_arithmetic_pair(pair.code)) return false;
+        pair.code = uint16_t(AddSAddAA + 12 * b + (pair.code - AddAA));
         return true;
     }
 
@@ -529,7 +540,7 @@ bool is_push(uint16_t c) { return c >= PushK && c <= PushD; }
 // a push form or none, and a Return (run_short_form's cases).
 bool is_short_form(const FastOp *ops, size_t n) {
     if (n == 2)
-        return (is_push(ops[0].code) || (ops[0].code >= AddAA && ops[0].code < IfGtK)) &&
+        return (is_push(ops[0].code) || is_pair(ops[0].code)) &&
                ops[1].code == Return;
     if (n != 3 || !is_push(ops[0].code) || ops[2].code != Return) return false;
     const uint16_t c = ops[1].code;

@@ -59,6 +59,9 @@ void jit_release(FormulaRecord *rec) {
     release_native(rec->jit);
 #endif
     rec->jit = nullptr;
+    // RealCal may have entered the code directly: the general entry chooses
+    // again at the next evaluation.
+    rec->entry = real_general_entry;
 }
 
 void jit_shutdown() {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "kernel/eval/real_fast.h"
 #include "kernel/jit/jit.h"
 #include "kernel/record.h"
 #include "tamrix/tamrix.h"
@@ -76,10 +77,12 @@ class NativeTier : public ::testing::Test {
         auto *fast = r->fast;
         r->jit = nullptr;
         r->fast = nullptr;
+        tmx::choose_real_entry(r); // RealCal would go straight to the native code
         std::vector<double> interpreted_args = args;
         const double interpreted = RealCal(r, interpreted_args.data());
         r->jit = jit;
         r->fast = fast;
+        tmx::choose_real_entry(r);
 
         const std::string where = std::string(src.begin(), src.end()) + " at a=" + std::to_string(args[0]) + ", b=" + std::to_string(args[1]);
         EXPECT_EQ(bits(native), bits(interpreted)) << native << " vs " << interpreted << " " << where;
