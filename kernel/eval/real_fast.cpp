@@ -116,6 +116,10 @@ double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, doubl
     &&outer##S##inner##AA, &&outer##S##inner##AK, &&outer##S##inner##KA,
         TM_FAST_CHAIN(TM_FAST_CHAIN_LABELS)
 #undef TM_FAST_CHAIN_LABELS
+#define TM_FAST_STEP_CHAIN_LABELS(outer, oexpr, inner, iexpr)                        \
+    &&outer##S##inner##K, &&outer##S##inner##A,
+        TM_FAST_CHAIN(TM_FAST_STEP_CHAIN_LABELS)
+#undef TM_FAST_STEP_CHAIN_LABELS
 #define TM_FAST_COMPARE_LABELS(name, cond) &&If##name##K, &&While##name##K, &&Which##name##K,
         TM_FAST_COMPARE(TM_FAST_COMPARE_LABELS)
 #undef TM_FAST_COMPARE_LABELS
@@ -274,6 +278,20 @@ Setn: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real
     TM_FAST_CHAIN(TM_FAST_CHAIN_CASES)
 #undef TM_FAST_CHAIN_CASES
 #undef TM_FAST_CHAIN_CASE
+// The same with an operation on the top and a constant or argument as the
+// inner step; the outer operation's left operand is the value below.
+#define TM_FAST_STEP_CHAIN_CASE(outer, oexpr, inner, iexpr, form, right)             \
+    outer##S##inner##form: {                                                         \
+        double r;                                                                    \
+        { const double a = top, b = right; r = iexpr; }                              \
+        { const double a = *--sp, b = r; top = oexpr; }                              \
+    } TM_NEXT;
+#define TM_FAST_STEP_CHAIN_CASES(outer, oexpr, inner, iexpr)                         \
+    TM_FAST_STEP_CHAIN_CASE(outer, oexpr, inner, iexpr, K, o->k)                     \
+    TM_FAST_STEP_CHAIN_CASE(outer, oexpr, inner, iexpr, A, args[o->index])
+    TM_FAST_CHAIN(TM_FAST_STEP_CHAIN_CASES)
+#undef TM_FAST_STEP_CHAIN_CASES
+#undef TM_FAST_STEP_CHAIN_CASE
 // A fused comparison leaves its truth value on the stack as the test would
 // find it, then tests it.
 #define TM_FAST_COMPARE_CASES(name, cond)                                            \

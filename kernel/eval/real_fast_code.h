@@ -139,6 +139,11 @@ enum FastOpcode : uint16_t {
     outer##S##inner##AA, outer##S##inner##AK, outer##S##inner##KA,
     TM_FAST_CHAIN(TM_FAST_CHAIN_ENUM)
 #undef TM_FAST_CHAIN_ENUM
+    // Step chains: outer S, then an operation on the top with a constant or
+    // an argument (AddSMulK: below + top*k, the top popped into place).
+#define TM_FAST_STEP_CHAIN_ENUM(outer, oexpr, inner, iexpr) outer##S##inner##K, outer##S##inner##A,
+    TM_FAST_CHAIN(TM_FAST_STEP_CHAIN_ENUM)
+#undef TM_FAST_STEP_CHAIN_ENUM
     // Fused comparison and test: k is the constant, index the target step.
 #define TM_FAST_COMPARE_ENUM(name, cond) If##name##K, While##name##K, Which##name##K,
     TM_FAST_COMPARE(TM_FAST_COMPARE_ENUM)
@@ -148,6 +153,8 @@ enum FastOpcode : uint16_t {
 
 // The translator finds a pair's code from the binary operation's position.
 static_assert(NeAA - AddAA == 3 * ((NeS - AddS) / 5), "pairs follow TM_FAST_BINARY's order");
+
+static_assert(DivSDivA - AddSAddK == 4 * 4 * 2 - 1, "step chains: outer, inner, K and A");
 
 constexpr bool is_pair(uint16_t code) { return code >= AddAA && code <= NeKA; }
 // A pair of + - * / (the inner operations of TM_FAST_CHAIN).

@@ -343,13 +343,19 @@ class Translator {
     }
 
     // Binary operation b (position in TM_FAST_BINARY) on the stack right after
-    // a fused pair: the pair step becomes the chain "top b pair", unless a
-    // jump lands on the operation (that path brings a different top).
+    // a fused pair or a + - * / with a constant or argument: that step becomes
+    // the chain "below b step", unless a jump lands on the operation (that
+    // path brings a different top).
     bool fuse_chain(int b) {
         if (b > 3 || n_ < 1 || at_[here_].target) return false;
-        FastOp &pair = out_[n_ - 1];
-        if (!is_arithmetic_pair(pair.code)) return false;
-        pair.code = uint16_t(AddSAddAA + 12 * b + (pair.code - AddAA));
+        FastOp &last = out_[n_ - 1];
+        if (is_arithmetic_pair(last.code)) {
+            last.code = uint16_t(AddSAddAA + 12 * b + (last.code - AddAA));
+            return true;
+        }
+        const int inner = (int(last.code) - int(AddS)) / 5, form = (int(last.code) - int(AddS)) % 5;
+        if (last.code < AddS || inner > 3 || (form != kFormConst && form != kFormArg)) return false;
+        last.code = uint16_t(AddSAddK + 8 * b + 2 * inner + (form == kFormArg));
         return true;
     }
 

@@ -202,6 +202,8 @@ TEST_F(RealFast, StraightLineRunnersAgree) {
         // operation, each pair form), rounded in two steps like the byte code.
         {u"f(a,b)=a+a*b-b/a*(a+2)/(3-b)+(b-a)*(a-b)/(0.5*b)-a/3+1/b", false, true, true},
         {u"f(a,b)=(b*(a+b))-(b+(b-1))*(a/(a*b))/(b-(2*a))", false, true, true},
+        // An operation with a constant or argument feeding the next one.
+        {u"f(a,b)=(a>b)*a+(a<=b)*b-a*a*b/(b-a-1)*(a+b/3)-(b+a*2)/(a-3)", false, true, true},
         // A `which` branch ending in a pair: its end step stands between the
         // pair and the operation the branch feeds, so they never fuse.
         {u"f(a,b)=b-which(a, 2, a*b)", false, false, false},
