@@ -4,7 +4,8 @@
 // that is cheaper to run: operands decoded (constants inlined, variables
 // resolved to an argument index, a frame index or an address, callees to
 // their records), each "push operand; binary operator" pair fused into one
-// step, and jumps turned into direct links with a stack move fixed at
+// step (and such a step with the operation that consumes it at once: "a*b",
+// "top + a*b"), and jumps turned into direct links with a stack move fixed at
 // translation.  Evaluation order and arithmetic are exactly those of the byte
 // code, so both forms give the same bits, record the same run errors and poll
 // for pending errors at the same loop tests.
