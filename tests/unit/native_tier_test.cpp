@@ -258,6 +258,7 @@ TEST_F(NativeTier, DeletingACompiledCalleeInvalidatesItsCallers) {
     double a = 3;
     EXPECT_EQ(RealCal(caller, &a), 10);
     EXPECT_NE(static_cast<tmx::FormulaRecord *>(callee)->jit, nullptr);
+    EXPECT_NE(static_cast<tmx::FormulaRecord *>(caller)->jit, nullptr);  // it calls
 
     DeleteFor(2, callee);
     EXPECT_EQ(RealCal(caller, &a), 0);
@@ -281,6 +282,7 @@ TEST_F(NativeTier, DeletingACompiledCalleeInvalidatesItsCallers) {
     caller = nullptr;
     ASSERT_EQ(RealCom(u"use(a)=cube(a)+1", 1, &caller, &p, &d, &b, &e), 0);
     EXPECT_EQ(RealCal(caller, &a), 28);
+    EXPECT_NE(static_cast<tmx::FormulaRecord *>(caller)->jit, nullptr);
 }
 
 TEST_F(NativeTier, CodeIsReleasedWithItsFormulaAndAtFreeTamrix) {
