@@ -3,7 +3,8 @@
 // by its native code, from the same state, and the two must agree bit for
 // bit: the result, the arguments (parameters are by reference), the
 // variables and statics, the shared cells the formula touches and the
-// run-error record.
+// run-error record.  Formulas may branch, loop and call the formulas before
+// them in the same input (recursion included).
 //
 // Input: bytes 0-3 pick the argument values (four bits each from a table of
 // the values where floating-point operations differ most: NaN of both signs,
@@ -12,10 +13,12 @@
 // zero characters separate up to four real formulas.
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "fuzz_input.h"
@@ -24,6 +27,7 @@
 #include "kernel/opcodes.h"
 #include "kernel/record.h"
 #include "kernel_session.h"
+#include "watchdog.h"
 
 namespace {
 
@@ -42,31 +46,34 @@ struct State {
     double result = 0;
     std::vector<double> args, variables, cells;
     int error_type = 0, error_code = 0, error_formula_type = 0;
-    const char16_t *error_name = nullptr;
+    std::u16string error_name;
     void *error_formula = nullptr;
 };
 
-// The shared cells a straight-line formula reads or writes.
+// The shared cells a formula reads or writes, the targets of write-backs
+// after calls included.
 std::vector<double *> cells_of(const tmx::FormulaRecord *r) {
     std::vector<double *> cells;
-    const uint8_t *ip = r->code + r->header[tmx::kCodeStart];
-    const uint8_t *end = r->code + r->header[tmx::kCodeLength];
-    const int32_t *op = r->header + tmx::kOperandStart;
-    // Of the instructions such a formula holds, these take one operand word
-    // (a variable, a cell or a count); all others take none.
-    for (; ip < end; ++ip) {
-        switch (*ip) {
+    const uint8_t *code = r->code;
+    const int32_t *h = r->header;
+    int32_t ip = h[tmx::kCodeStart], op = tmx::kOperandStart;
+    const auto cell = [&](int32_t word) {
+        if (void *p = tmx::address_at(uint32_t(word))) cells.push_back(static_cast<double *>(p));
+    };
+    while (ip < h[tmx::kCodeLength] && op <= h[tmx::kHeaderLength]) {
+        const uint8_t byte = code[ip++];
+        switch (byte) {
         case tmx::OpPushCommon: case tmx::OpStoreCommon:
         case tmx::OpPreIncCommon: case tmx::OpPreDecCommon:
         case tmx::OpPostIncCommon: case tmx::OpPostDecCommon:
-            cells.push_back(static_cast<double *>(tmx::address_at(uint32_t(*op++))));
-            break;
-        case tmx::OpPushVar: case tmx::OpStoreVar: case tmx::OpDropKeep:
-        case tmx::OpPreIncVar: case tmx::OpPreDecVar:
-        case tmx::OpPostIncVar: case tmx::OpPostDecVar:
-            ++op;
+            cell(h[op]);
             break;
         default: break;
+        }
+        op += tmx::operand_words(byte);
+        if (byte >= tmx::OpCallInt && byte <= tmx::OpCallExternal) {
+            for (uint8_t tag; ip < h[tmx::kCodeLength] && (tag = code[ip++]) != 0; op += 2)
+                if (tag != 2) cell(h[op + 1]);
         }
     }
     return cells;
@@ -77,44 +84,77 @@ bool same_bits(const std::vector<double> &x, const std::vector<double> &y) {
            (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(double)) == 0);
 }
 
+// Loops and recursion may run for ever; the watchdog interrupts them as a
+// host would.  Where it stops a run depends on timing, so an interrupted run
+// is compared with nothing (it only must not crash).
+fuzz::Watchdog &watchdog() {
+    static fuzz::Watchdog dog(std::chrono::milliseconds(5));
+    return dog;
+}
+
 class Differential {
   public:
-    Differential(tmx::FormulaRecord *r, const uint8_t *picks)
-        : r_(r), data_(static_cast<double *>(r->data)), cells_(cells_of(r)) {
-        args0_.resize(size_t(r->header[tmx::kLastParam] + 1));
+    // `records`: every formula of the input so far, `r` the last, the one
+    // under test; the others are what it may call, and their variables,
+    // statics, cells and strings are put back before each run too.
+    Differential(const std::vector<tmx::FormulaRecord *> &records, const uint8_t *picks)
+        : r_(records.back()), records_(records) {
+        args0_.resize(size_t(r_->header[tmx::kLastParam] + 1));
         for (size_t i = 0; i < args0_.size(); ++i)
             args0_[i] = kValues[(picks[i / 2 % 4] >> (4 * (i % 2))) & 15];
-        variables0_.assign(data_, data_ + r->header[tmx::kVarCount]);
+        for (tmx::FormulaRecord *f : records_) {
+            for (double *c : cells_of(f)) cells_.push_back(c);
+            auto *d = static_cast<double *>(f->data);
+            variables0_.emplace_back(d, d + f->header[tmx::kVarCount]);
+            strings0_.emplace_back(f->code + 2, f->code + f->header[tmx::kCodeStart]);
+        }
         for (double *c : cells_) cells0_.push_back(*c);
     }
 
     // Runs from the captured starting state with `native` (null: the
     // interpreter) and returns everything the run changed.
     State run(tmx::JitEntry native) {
-        std::copy(variables0_.begin(), variables0_.end(), data_);
+        // A call of a stack-size built-in in the run before changed them.
+        fuzz::use_small_stacks();
+        for (size_t k = 0; k < records_.size(); ++k) {
+            std::copy(variables0_[k].begin(), variables0_[k].end(),
+                      static_cast<double *>(records_[k]->data));
+            std::copy(strings0_[k].begin(), strings0_[k].end(), records_[k]->code + 2);
+        }
         for (size_t i = 0; i < cells_.size(); ++i) *cells_[i] = cells0_[i];
         tmx::FastCode *fast = r_->fast;
         r_->fast = nullptr;
         r_->jit = native;
         State s;
         s.args = args0_;
+        watchdog().arm();
         s.result = RealCal(r_, s.args.empty() ? nullptr : s.args.data());
+        watchdog().disarm();
         r_->fast = fast;
-        s.variables.assign(data_, data_ + variables0_.size());
+        for (tmx::FormulaRecord *f : records_) {
+            auto *d = static_cast<double *>(f->data);
+            s.variables.insert(s.variables.end(), d, d + f->header[tmx::kVarCount]);
+        }
         for (double *c : cells_) s.cells.push_back(*c);
-        GetRunErr(&s.error_type, &s.error_name, &s.error_code, &s.error_formula_type,
-                  &s.error_formula);
+        const char16_t *name = nullptr;
+        GetRunErr(&s.error_type, &name, &s.error_code, &s.error_formula_type, &s.error_formula);
+        if (name) s.error_name = name;
         return s;
     }
 
   private:
     tmx::FormulaRecord *r_;
-    double *data_;
+    std::vector<tmx::FormulaRecord *> records_;
     std::vector<double *> cells_;
-    std::vector<double> args0_, variables0_, cells0_;
+    std::vector<double> args0_, cells0_;
+    std::vector<std::vector<double>> variables0_;
+    std::vector<std::vector<uint8_t>> strings0_;
 };
 
 void compare(const State &interpreted, const State &native) {
+    if (interpreted.error_type == fuzz::kInterruptRunError ||
+        native.error_type == fuzz::kInterruptRunError)
+        return;
     if (std::bit_cast<uint64_t>(interpreted.result) != std::bit_cast<uint64_t>(native.result))
         fuzz::fail("native result differs from the interpreter's");
     if (!same_bits(interpreted.args, native.args)) fuzz::fail("native arguments differ");
@@ -133,16 +173,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 4) return 0;
     fuzz::KernelSession session;
     if (!session.ready()) fuzz::fail("the kernel did not start");
+    fuzz::use_small_stacks();
     const auto sources = fuzz::split_at_zeros(fuzz::utf16_text(data + 4, size - 4), kMaxFormulas);
+    std::vector<tmx::FormulaRecord *> records;
     for (const std::u16string &source : sources) {
         fuzz::Compiled c = fuzz::compile(2, source, 1);
         // Folding may record a run error; each run starts with none.
         GetRunErr(nullptr, nullptr, nullptr, nullptr, nullptr);
         if (c.status != 0) continue;
         auto *r = static_cast<tmx::FormulaRecord *>(c.handle);
+        records.push_back(r);
         tmx::JitEntry native = tmx::compile_real_native(r);
         if (!native) continue;  // not one the tier takes
-        Differential d(r, data);
+        Differential d(records, data);
         const State interpreted = d.run(nullptr);
         compare(interpreted, d.run(native));
         // The record owns its code from here and releases it when deleted.

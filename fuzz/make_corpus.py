@@ -122,6 +122,8 @@ def main():
         write("fuzz_native_tier", picks + utf16("\0".join(real[start:start + 4])))
     for index, source in enumerate(NATIVE_TIER_FORMULAS):
         write("fuzz_native_tier", bytes([0x10 * index % 256, 0x45, 0x67, 0x89]) + utf16(source))
+    for index, source in enumerate(NATIVE_TIER_CALLS):
+        write("fuzz_native_tier", bytes([0x31 * index % 256, 0x46, 0x57, 0x98]) + utf16(source))
 
     # Inputs a target once stopped on stay in its corpus.
     for types, text in REGRESSIONS:
@@ -143,6 +145,16 @@ NATIVE_TIER_FORMULAS = [
     "f(a,b,c)=atan2(a,b)+fmod(b,c)+sign(a,c)+dim(b,a)+padd(c,a)+return(a)",
     "f(a,b:x,static,s)=(x=a, x++, ++x, s--, --s, a=b*2, b++, (a, b, x*s))",
     "f(a::m,common,g)=(m=a, g++, ++m, g=g*m, m+g)",
+    "f(a,b:i,s)=(i=0, s=0, while(i<5, i++, if(i==2, continue()), if(a>b, break()), s=s+i*a), s)",
+    "f(a,b:i)=(i=0, until(a=a*0.5+b, (i=i+1)>3), which(a>b, a, a<b, b))+if(b, a)",
+]
+
+# Groups of formulas where the later ones call the earlier (NUL-joined):
+# calls, write-back, recursion and external functions from native code.
+NATIVE_TIER_CALLS = [
+    "g(x)=(x=x*2, x+1)\0f(a,b:t)=(t=a, g(&t), g(b)+t)",
+    "fib(n)=which(n<2, n, fib(n-1)+fib(n-2))\0f(a,b)=fib(10)+fib(fmod(abs(a),6))",
+    "d(n)=if(n>0, d(n-1)+n)\0f(a,b:i,s)=(i=0, s=0, while(i<3, s=s+d(i)*a, i++), s+SetRealStackMax(100))",
 ]
 
 # (types byte, formulas joined by NUL) for fuzz_compile_eval.

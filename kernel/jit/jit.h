@@ -7,11 +7,15 @@
 // fused multiply-add) and its library calls, so both give the same bits.  A
 // formula the tier cannot translate simply stays interpreted.
 //
-// Today the tier takes straight-line formulas: arithmetic, comparisons,
-// logic, variables and shared cells, increments, and the one- and
-// two-argument built-ins apart from string access.  Such a formula calls
-// nothing, so it can neither re-enter nor be invalidated by a deleted callee,
-// and it never records a run error.
+// The tier takes arithmetic, comparisons, logic, variables and shared cells,
+// increments, the built-ins apart from string access, if/which/while/until
+// with continue and break, and calls of formulas of every type and of
+// external functions.  Native code runs only as a formula's first
+// activation; a formula whose code calls marks itself running meanwhile, so
+// a call back into it (recursion) takes the nested path of the fast form or
+// the interpreter.  It checks on entry and before every call that nothing it
+// calls has been deleted, as the fast form does: such a formula is not
+// recompiled but refuses to run, with the interpreter's run error.
 //
 // Settings, read when the kernel starts (InitTamrix):
 //   TAMRIX_JIT=0            the tier is off

@@ -9,7 +9,7 @@ namespace tmx {
 // Native code for a first activation of the real formula, or null when the
 // formula is not one the tier takes, or memory (ordinary or executable) is
 // exhausted.
-JitEntry compile_real_native(const FormulaRecord *rec);
+JitEntry compile_real_native(FormulaRecord *rec);
 // Returns the code's memory to the runtime.
 void release_native(JitEntry entry);
 // Frees the runtime and all memory it holds.

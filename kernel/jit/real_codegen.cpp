@@ -1,21 +1,18 @@
-// Translation of straight-line real byte code into x86-64 code.
+// Translation of real byte code into x86-64 code: the walk over the byte code
+// and the values it computes (see real_codegen.h for the parts).
 //
-// The evaluation stack exists only at translation time: each stack entry is
-// a virtual register of asmjit's compiler, which allocates the machine
-// registers and spills around library calls.  Every value is computed by the
-// same scalar SSE2 instruction the interpreter's compiled C++ uses (addsd,
-// mulsd, ...), in byte-code order, and never fused into a multiply-add;
-// everything else calls the interpreter's own library functions.  Variables
-// and shared cells are read and written in memory at the point the byte code
-// does, so stores, increments and aliasing behave exactly as interpreted.
+// Every value is computed by the same scalar SSE2 instruction the
+// interpreter's compiled C++ uses (addsd, mulsd, ...), in byte-code order, and
+// never fused into a multiply-add; everything else calls the interpreter's
+// own library functions.  Variables and shared cells are read and written in
+// memory at the point the byte code does, so stores, increments, aliasing and
+// callees that change them behave exactly as interpreted.
 #if TAMRIX_HAVE_JIT
 
-#include <asmjit/x86.h>
+#include "real_codegen.h"
 
 #include <bit>
-#include <cstdint>
 #include <new>
-#include <vector>
 
 #include "../address_table.h"
 #include "../opcodes.h"
@@ -25,9 +22,9 @@
 
 namespace tmx {
 
-namespace {
-
 using namespace asmjit;
+
+namespace {
 
 // Longer formulas stay interpreted: translation time and register
 // allocation grow with length, and such formulas are rare in hot loops.
@@ -38,6 +35,8 @@ constexpr int32_t kMaxDataSlots = int32_t(1) << 27;
 // cmpsd predicates.
 enum Predicate : uint8_t { kCmpEq = 0, kCmpLt = 1, kCmpLe = 2, kCmpNeq = 4 };
 
+bool is_call(uint8_t byte) { return byte >= OpCallInt && byte <= OpCallExternal; }
+
 // Remembers the first error asmjit reports while the code is built.
 class FailFlag : public ErrorHandler {
   public:
@@ -47,299 +46,364 @@ class FailFlag : public ErrorHandler {
     Error error = kErrorOk;
 };
 
-class RealCodegen {
-  public:
-    RealCodegen(const FormulaRecord *rec, x86::Compiler &cc)
-        : rec_(rec), h_(rec->header), data_(static_cast<double *>(rec->data)), cc_(cc) {}
+}  // namespace
 
-    // False when the formula is not one the tier takes.
-    bool run() {
-        FuncNode *func = cc_.addFunc(FuncSignatureT<double, double *>(CallConvId::kHost));
-        if (!func) return false;
-        args_ = cc_.newIntPtr("args");
-        func->setArg(0, args_);
+RealCodegen::RealCodegen(FormulaRecord *rec, x86::Compiler &cc)
+    : rec_(rec), h_(rec->header), data_(static_cast<double *>(rec->data)), cc_(cc),
+      at_(size_t(rec->header[kCodeLength])) {}
 
-        const uint8_t *ip = rec_->code + h_[kCodeStart];
-        const uint8_t *end = rec_->code + h_[kCodeLength];
-        const int32_t *op = h_ + kOperandStart;
-        const int32_t *op_end = h_ + h_[kHeaderLength];
-        const double *cp = data_ + h_[kVarCount];
-        const double *cp_end = data_ + h_[kDataLength];
-        while (ip < end) {
-            const uint8_t byte = *ip++;
-            if (takes_word(byte) && op >= op_end) return false;
-            switch (byte) {
-            case OpReturn:
-                if (stack_.empty()) return false;
-                cc_.ret(stack_.back());
-                cc_.endFunc();
-                return true;
-            case OpPushConst:
-                if (cp >= cp_end) return false;
-                push(load(constant(*cp++)));
-                break;
-            case OpPushVar:
-            case OpPushCommon: {
-                x86::Mem m;
-                if (!place(byte == OpPushCommon, *op++, m)) return false;
-                push(load(m));
-                break;
-            }
-            case OpStoreVar:
-            case OpStoreCommon: {
-                x86::Mem m;
-                if (stack_.empty() || !place(byte == OpStoreCommon, *op++, m)) return false;
-                cc_.movsd(m, stack_.back());
-                break;
-            }
-            case OpDropKeep: {
-                const int32_t n = *op++;
-                if (n < 0 || size_t(n) >= stack_.size()) return false;
-                stack_[stack_.size() - 1 - size_t(n)] = stack_.back();
-                stack_.resize(stack_.size() - size_t(n));
-                break;
-            }
-            case OpPreIncVar: case OpPreDecVar: case OpPreIncCommon: case OpPreDecCommon:
-            case OpPostIncVar: case OpPostDecVar: case OpPostIncCommon: case OpPostDecCommon:
-                if (!step(byte, *op++)) return false;
-                break;
-            default:
-                if (!operation(byte)) return false;
-                break;
-            }
+bool RealCodegen::run() {
+    if (!scan()) return false;
+    FuncNode *func = cc_.addFunc(FuncSignatureT<double, double *>(CallConvId::kHost));
+    if (!func) return false;
+    args_ = cc_.newIntPtr("args");
+    func->setArg(0, args_);
+    entry_ = cc_.cursor();
+    if (calls_) begin_activation();
+
+    int32_t ip = h_[kCodeStart], op = kOperandStart, cp = h_[kVarCount];
+    bool reachable = true;
+    while (ip < h_[kCodeLength]) {
+        if (!arrive(ip, op, cp, reachable)) return false;
+        const uint8_t byte = rec_->code[ip++];
+        if (!reachable) {
+            // Never runs: only its stream positions matter.
+            if (!skip_instruction(byte, ip, op, cp)) return false;
+            continue;
         }
-        return false; // no OpReturn: not a record the compiler makes
+        if (!instruction(byte, ip, op, cp, reachable)) return false;
     }
-
-  private:
-    // The instructions taken here that read an operand word (one each).
-    static bool takes_word(uint8_t byte) {
-        switch (byte) {
-        case OpPushVar: case OpPushCommon: case OpStoreVar: case OpStoreCommon:
-        case OpDropKeep:
-        case OpPreIncVar: case OpPreDecVar: case OpPreIncCommon: case OpPreDecCommon:
-        case OpPostIncVar: case OpPostDecVar: case OpPostIncCommon: case OpPostDecCommon:
-            return true;
-        default:
-            return false;
-        }
+    // Every jump must land where the walk has bound its label.
+    for (const Landing &l : at_)
+        if (l.depth >= 0 && !l.walked) return false;
+    if (reachable) return false; // runs off the end: not a record the compiler makes
+    if (calls_) {
+        cc_.bind(refused_);
+        cc_.ret(zero());
     }
+    cc_.endFunc();
+    return true;
+}
 
-    // --- the translation-time stack ---------------------------------------------
+bool RealCodegen::words_left(int32_t op, int32_t n) const {
+    return op >= kOperandStart && n >= 0 && op + n <= h_[kHeaderLength];
+}
 
-    void push(x86::Xmm v) { stack_.push_back(v); }
-    x86::Xmm pop() {
-        x86::Xmm v = stack_.back();
-        stack_.pop_back();
-        return v;
-    }
-
-    x86::Xmm load(const x86::Mem &m) {
-        x86::Xmm v = cc_.newXmmSd();
-        cc_.movsd(v, m);
-        return v;
-    }
-    x86::Xmm copy(x86::Xmm from) {
-        x86::Xmm v = cc_.newXmmSd();
-        cc_.movapd(v, from);
-        return v;
-    }
-
-    // --- operands ---------------------------------------------------------------
-
-    x86::Mem constant(double k) { return cc_.newDoubleConst(ConstPoolScope::kLocal, k); }
-    x86::Mem mask(uint64_t bits) {
-        const uint64_t both[2] = {bits, bits};
-        return cc_.newConst(ConstPoolScope::kLocal, both, sizeof both);
-    }
-    x86::Mem one128() { return mask(std::bit_cast<uint64_t>(1.0)); }
-
-    // Where variable v or shared cell `word` lives (first activation: the
-    // frame is the data array).  False for a word that names nothing.
-    bool place(bool common, int32_t word, x86::Mem &m) {
-        if (common) {
-            void *cell = address_at(uint32_t(word));
-            if (!cell) return false;
-            x86::Gp p = cc_.newIntPtr();
-            cc_.mov(p, imm(reinterpret_cast<uint64_t>(cell)));
-            m = x86::qword_ptr(p);
-            return true;
-        }
-        if (word < 0 || word >= h_[kDataLength]) return false;
-        if (word <= h_[kLastParam]) {
-            m = x86::qword_ptr(args_, word * 8);
-            return true;
-        }
-        if (!data_base_.isValid()) {
-            data_base_ = cc_.newIntPtr("data");
-            cc_.mov(data_base_, imm(reinterpret_cast<uint64_t>(data_)));
-        }
-        m = x86::qword_ptr(data_base_, word * 8);
+// Moves the stream positions past one instruction (its operand words, its
+// constant, a call's write-back list); false when it runs past its streams.
+bool RealCodegen::skip_instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &cp) const {
+    if (byte == OpPushConst) {
+        if (cp >= h_[kStackBase]) return false;
+        ++cp;
         return true;
     }
+    if (byte < kFirstBuiltin) {
+        if (!words_left(op, operand_words(byte))) return false;
+        op += operand_words(byte);
+    }
+    if (is_call(byte)) {
+        for (;;) {
+            if (ip >= h_[kCodeLength]) return false;
+            if (rec_->code[ip++] == 0) break;
+            if (!words_left(op, 2)) return false;
+            op += 2;
+        }
+    }
+    return true;
+}
 
-    // Increments and decrements of a variable or cell.
-    bool step(uint8_t byte, int32_t word) {
-        const bool common = byte == OpPreIncCommon || byte == OpPreDecCommon ||
-                            byte == OpPostIncCommon || byte == OpPostDecCommon;
-        const bool pre = byte == OpPreIncVar || byte == OpPreDecVar ||
-                         byte == OpPreIncCommon || byte == OpPreDecCommon;
-        const bool inc = byte == OpPreIncVar || byte == OpPostIncVar ||
-                         byte == OpPreIncCommon || byte == OpPostIncCommon;
+// First pass: where jumps land, and whether the formula calls anything.
+bool RealCodegen::scan() {
+    int32_t ip = h_[kCodeStart], op = kOperandStart, cp = h_[kVarCount];
+    while (ip < h_[kCodeLength]) {
+        const uint8_t byte = rec_->code[ip++];
+        if (byte < kFirstBuiltin && jump_words(kOpcodes[byte].layout).code >= 0) {
+            if (!words_left(op, operand_words(byte))) return false;
+            const int32_t to = read_jump(kOpcodes[byte].layout, h_ + op).code;
+            if (to < h_[kCodeStart] || to >= h_[kCodeLength]) return false;
+            at_[size_t(to)].target = true;
+        }
+        if (is_call(byte)) calls_ = true;
+        if (!skip_instruction(byte, ip, op, cp)) return false;
+    }
+    return true;
+}
+
+bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &cp,
+                              bool &reachable) {
+    if (byte < kFirstBuiltin && !words_left(op, operand_words(byte))) return false;
+    const int32_t *w = h_ + op;
+    switch (byte) {
+    case OpReturn:
+        if (stack_.empty()) return false; // an empty stack's result: the interpreter's
+        emit_return(stack_.back());
+        reachable = false;
+        return true;
+    case OpPushConst:
+        if (cp >= h_[kStackBase]) return false;
+        push(load(constant(data_[cp++])));
+        return true;
+    case OpPushVar:
+    case OpPushCommon: {
         x86::Mem m;
-        if (!place(common, word, m)) return false;
-        x86::Xmm old = load(m);
-        x86::Xmm changed = pre ? old : copy(old);
-        if (inc)
-            cc_.addsd(changed, constant(1.0));
-        else
-            cc_.subsd(changed, constant(1.0));
-        cc_.movsd(m, changed);
-        push(pre ? changed : old);
+        if (!place(byte == OpPushCommon, *w, m)) return false;
+        ++op;
+        push(load(m));
         return true;
     }
-
-    // --- operations ---------------------------------------------------------------
-
-    bool operation(uint8_t byte) {
-        if (auto f = jit_library::binary(byte)) return call2(f);
-        if (auto f = jit_library::unary(byte)) return call1(f);
-        switch (byte) {
-        case OpAdd: return arith(byte);
-        case OpSub: return arith(byte);
-        case OpMul: return arith(byte);
-        case OpDiv: return arith(byte);
-        // Comparisons: a NaN makes all but "not equal" false, as cmpsd does.
-        case OpGt: return compare(kCmpLt, true);
-        case OpGe: return compare(kCmpLe, true);
-        case OpLt: return compare(kCmpLt, false);
-        case OpLe: return compare(kCmpLe, false);
-        case OpEq: return compare(kCmpEq, false);
-        case OpNe: return compare(kCmpNeq, false);
-        case OpAnd: return logic(true);
-        case OpOr: return logic(false);
-        case OpNot: {
-            if (stack_.empty()) return false;
-            x86::Xmm r = truth(pop(), kCmpEq);
-            cc_.andpd(r, one128());
-            push(r);
-            return true;
-        }
-        case OpNeg: return bits(mask(0x8000000000000000u), true);
-        case kFirstBuiltin + real_op::abs_: return bits(mask(0x7FFFFFFFFFFFFFFFu), false);
-        // Byte 45 ("return") is never emitted and runs as sqrt.  sqrtsd is
-        // the correctly rounded square root the interpreter's std::sqrt is.
-        case kFirstBuiltin + real_op::return_:
-        case kFirstBuiltin + real_op::sqrt_: {
-            if (stack_.empty()) return false;
-            x86::Xmm t = pop();
-            cc_.sqrtsd(t, t);
-            push(t);
-            return true;
-        }
-        default:
-            return false; // calls, jumps, string access, bytes of no instruction
-        }
-    }
-
-    // When both operands are NaN the instruction returns its destination's
-    // NaN.  The interpreter's compiled code computes a+b and a*b into the
-    // register of b (the top) and a-b, a/b into that of a; the same choice
-    // here keeps even the NaN's sign and payload.
-    bool arith(uint8_t byte) {
-        if (stack_.size() < 2) return false;
-        x86::Xmm b = pop(), a = pop();
-        switch (byte) {
-        case OpAdd: cc_.addsd(b, a); push(b); break;
-        case OpMul: cc_.mulsd(b, a); push(b); break;
-        case OpSub: cc_.subsd(a, b); push(a); break;
-        default: cc_.divsd(a, b); push(a); break;
-        }
+    case OpStoreVar:
+    case OpStoreCommon: {
+        x86::Mem m;
+        if (stack_.empty() || !place(byte == OpStoreCommon, *w, m)) return false;
+        ++op;
+        cc_.movsd(m, stack_.back());
         return true;
     }
+    case OpPreIncVar: case OpPreDecVar: case OpPreIncCommon: case OpPreDecCommon:
+    case OpPostIncVar: case OpPostDecVar: case OpPostIncCommon: case OpPostDecCommon:
+        ++op;
+        return step(byte, *w);
+    case OpCallInt: case OpCallReal: case OpCallComplex: case OpCallExternal:
+        op += 2;
+        return call(byte, w[0], w[1], ip, op);
+    default:
+        break;
+    }
+    if (byte < kFirstBuiltin && kOpcodes[byte].layout != Operands::None) {
+        op += operand_words(byte);
+        return flow(byte, w, reachable);
+    }
+    return operation(byte);
+}
 
-    // x pred y as a 0 or 1; `swapped` compares b with a (a > b is b < a).
-    bool compare(Predicate pred, bool swapped) {
-        if (stack_.size() < 2) return false;
-        x86::Xmm b = pop(), a = pop();
-        x86::Xmm x = swapped ? b : a, y = swapped ? a : b;
-        cc_.cmpsd(x, y, imm(pred));
-        cc_.andpd(x, one128());
-        push(x);
+// Native code that calls marked its formula running; every way out clears
+// the mark, as the interpreter's end of a first activation does.
+void RealCodegen::emit_return(x86::Xmm v) {
+    if (calls_) cc_.mov(x86::byte_ptr(address(rec_->code)), kIdle);
+    cc_.ret(v);
+}
+
+// --- the translation-time stack -----------------------------------------------
+
+x86::Xmm RealCodegen::pop() {
+    x86::Xmm v = stack_.back();
+    stack_.pop_back();
+    return v;
+}
+
+x86::Xmm RealCodegen::load(const x86::Mem &m) {
+    x86::Xmm v = cc_.newXmmSd();
+    cc_.movsd(v, m);
+    return v;
+}
+
+x86::Xmm RealCodegen::copy(x86::Xmm from) {
+    x86::Xmm v = cc_.newXmmSd();
+    cc_.movapd(v, from);
+    return v;
+}
+
+x86::Xmm RealCodegen::zero() {
+    x86::Xmm v = cc_.newXmmSd();
+    cc_.xorpd(v, v);
+    return v;
+}
+
+x86::Gp RealCodegen::address(const void *p) {
+    x86::Gp r = cc_.newIntPtr();
+    cc_.mov(r, imm(reinterpret_cast<uint64_t>(p)));
+    return r;
+}
+
+// --- operands -------------------------------------------------------------------
+
+x86::Mem RealCodegen::constant(double k) { return cc_.newDoubleConst(ConstPoolScope::kLocal, k); }
+
+x86::Mem RealCodegen::mask(uint64_t bits) {
+    const uint64_t both[2] = {bits, bits};
+    return cc_.newConst(ConstPoolScope::kLocal, both, sizeof both);
+}
+
+x86::Mem RealCodegen::one128() { return mask(std::bit_cast<uint64_t>(1.0)); }
+
+// The data array's address is loaded once, at the function's entry, the
+// first time something needs it: every path, whichever runs first, has it.
+x86::Mem RealCodegen::data_slot(int32_t index) {
+    if (!data_base_.isValid()) {
+        data_base_ = cc_.newIntPtr("data");
+        BaseNode *const before = entry_;
+        BaseNode *here = cc_.setCursor(entry_);
+        cc_.mov(data_base_, imm(reinterpret_cast<uint64_t>(data_)));
+        entry_ = cc_.cursor();
+        cc_.setCursor(here == before ? entry_ : here);
+    }
+    return x86::qword_ptr(data_base_, index * 8);
+}
+
+// Where variable v or shared cell `word` lives (first activation: the frame
+// is the data array).  False for a word that names nothing.
+bool RealCodegen::place(bool common, int32_t word, x86::Mem &m) {
+    if (common) {
+        void *cell = address_at(uint32_t(word));
+        if (!cell) return false;
+        m = x86::qword_ptr(address(cell));
         return true;
     }
+    if (word < 0 || word >= h_[kDataLength]) return false;
+    m = word <= h_[kLastParam] ? x86::qword_ptr(args_, word * 8) : data_slot(word);
+    return true;
+}
 
-    // All ones where t pred 0 holds, else all zeros.
-    x86::Xmm truth(x86::Xmm t, Predicate pred) {
-        x86::Xmm zero = cc_.newXmmSd();
-        cc_.xorpd(zero, zero);
-        cc_.cmpsd(t, zero, imm(pred));
-        return t;
-    }
+// Increments and decrements of a variable or cell.
+bool RealCodegen::step(uint8_t byte, int32_t word) {
+    const bool common = byte == OpPreIncCommon || byte == OpPreDecCommon ||
+                        byte == OpPostIncCommon || byte == OpPostDecCommon;
+    const bool pre = byte == OpPreIncVar || byte == OpPreDecVar ||
+                     byte == OpPreIncCommon || byte == OpPreDecCommon;
+    const bool inc = byte == OpPreIncVar || byte == OpPostIncVar ||
+                     byte == OpPreIncCommon || byte == OpPostIncCommon;
+    x86::Mem m;
+    if (!place(common, word, m)) return false;
+    x86::Xmm old = load(m);
+    x86::Xmm changed = pre ? old : copy(old);
+    if (inc)
+        cc_.addsd(changed, constant(1.0));
+    else
+        cc_.subsd(changed, constant(1.0));
+    cc_.movsd(m, changed);
+    push(pre ? changed : old);
+    return true;
+}
 
-    // A NaN is a true value ("not equal" to 0).
-    bool logic(bool both) {
-        if (stack_.size() < 2) return false;
-        x86::Xmm b = truth(pop(), kCmpNeq), a = truth(pop(), kCmpNeq);
-        if (both)
-            cc_.andpd(a, b);
-        else
-            cc_.orpd(a, b);
-        cc_.andpd(a, one128());
-        push(a);
+// --- operations -------------------------------------------------------------------
+
+bool RealCodegen::operation(uint8_t byte) {
+    if (auto f = jit_library::binary(byte)) return call2(reinterpret_cast<const void *>(f));
+    if (auto f = jit_library::unary(byte)) return call1(reinterpret_cast<const void *>(f));
+    switch (byte) {
+    case OpAdd: case OpSub: case OpMul: case OpDiv: return arith(byte);
+    // Comparisons: a NaN makes all but "not equal" false, as cmpsd does.
+    case OpGt: return compare(kCmpLt, true);
+    case OpGe: return compare(kCmpLe, true);
+    case OpLt: return compare(kCmpLt, false);
+    case OpLe: return compare(kCmpLe, false);
+    case OpEq: return compare(kCmpEq, false);
+    case OpNe: return compare(kCmpNeq, false);
+    case OpAnd: return logic(true);
+    case OpOr: return logic(false);
+    case OpNot: {
+        if (stack_.empty()) return false;
+        x86::Xmm r = truth(pop(), kCmpEq);
+        cc_.andpd(r, one128());
+        push(r);
         return true;
     }
-
-    // Negation flips the sign bit, abs clears it: what the interpreter's
-    // compiled -t and std::fabs do.
-    bool bits(const x86::Mem &m, bool flip) {
+    case OpNeg: return bits(mask(0x8000000000000000u), true);
+    case kFirstBuiltin + real_op::abs_: return bits(mask(0x7FFFFFFFFFFFFFFFu), false);
+    // Byte 45 ("return") is never emitted and runs as sqrt.  sqrtsd is
+    // the correctly rounded square root the interpreter's std::sqrt is.
+    case kFirstBuiltin + real_op::return_:
+    case kFirstBuiltin + real_op::sqrt_: {
         if (stack_.empty()) return false;
         x86::Xmm t = pop();
-        if (flip)
-            cc_.xorpd(t, m);
-        else
-            cc_.andpd(t, m);
+        cc_.sqrtsd(t, t);
         push(t);
         return true;
     }
-
-    bool call1(jit_library::Unary f) {
-        if (stack_.empty()) return false;
-        x86::Xmm t = pop(), r = cc_.newXmmSd();
-        InvokeNode *call = nullptr;
-        if (cc_.invoke(&call, reinterpret_cast<uint64_t>(f),
-                       FuncSignatureT<double, double>(CallConvId::kHost)) != kErrorOk)
-            return false;
-        call->setArg(0, t);
-        call->setRet(0, r);
-        push(r);
-        return true;
+    default:
+        return false; // string access, bytes of no instruction
     }
+}
 
-    bool call2(jit_library::Binary f) {
-        if (stack_.size() < 2) return false;
-        x86::Xmm b = pop(), a = pop(), r = cc_.newXmmSd();
-        InvokeNode *call = nullptr;
-        if (cc_.invoke(&call, reinterpret_cast<uint64_t>(f),
-                       FuncSignatureT<double, double, double>(CallConvId::kHost)) != kErrorOk)
-            return false;
-        call->setArg(0, a);
-        call->setArg(1, b);
-        call->setRet(0, r);
-        push(r);
-        return true;
+// When both operands are NaN the instruction returns its destination's
+// NaN.  The interpreter's compiled code computes a+b and a*b into the
+// register of b (the top) and a-b, a/b into that of a; the same choice
+// here keeps even the NaN's sign and payload.
+bool RealCodegen::arith(uint8_t byte) {
+    if (stack_.size() < 2) return false;
+    x86::Xmm b = pop(), a = pop();
+    switch (byte) {
+    case OpAdd: cc_.addsd(b, a); push(b); break;
+    case OpMul: cc_.mulsd(b, a); push(b); break;
+    case OpSub: cc_.subsd(a, b); push(a); break;
+    default: cc_.divsd(a, b); push(a); break;
     }
+    return true;
+}
 
-    const FormulaRecord *rec_;
-    const int32_t *h_;
-    double *data_;
-    x86::Compiler &cc_;
-    x86::Gp args_;
-    x86::Gp data_base_;
-    std::vector<x86::Xmm> stack_;
-};
+// x pred y as a 0 or 1; `swapped` compares b with a (a > b is b < a).
+bool RealCodegen::compare(uint8_t pred, bool swapped) {
+    if (stack_.size() < 2) return false;
+    x86::Xmm b = pop(), a = pop();
+    x86::Xmm x = swapped ? b : a, y = swapped ? a : b;
+    cc_.cmpsd(x, y, imm(pred));
+    cc_.andpd(x, one128());
+    push(x);
+    return true;
+}
 
-JitEntry translate(const FormulaRecord *rec) {
+// All ones where t pred 0 holds, else all zeros.
+x86::Xmm RealCodegen::truth(x86::Xmm t, uint8_t pred) {
+    cc_.cmpsd(t, zero(), imm(pred));
+    return t;
+}
+
+// A NaN is a true value ("not equal" to 0).
+bool RealCodegen::logic(bool both) {
+    if (stack_.size() < 2) return false;
+    x86::Xmm b = truth(pop(), kCmpNeq), a = truth(pop(), kCmpNeq);
+    if (both)
+        cc_.andpd(a, b);
+    else
+        cc_.orpd(a, b);
+    cc_.andpd(a, one128());
+    push(a);
+    return true;
+}
+
+// Negation flips the sign bit, abs clears it: what the interpreter's
+// compiled -t and std::fabs do.
+bool RealCodegen::bits(const x86::Mem &m, bool flip) {
+    if (stack_.empty()) return false;
+    x86::Xmm t = pop();
+    if (flip)
+        cc_.xorpd(t, m);
+    else
+        cc_.andpd(t, m);
+    push(t);
+    return true;
+}
+
+bool RealCodegen::call1(const void *f) {
+    if (stack_.empty()) return false;
+    x86::Xmm t = pop(), r = cc_.newXmmSd();
+    InvokeNode *call = nullptr;
+    if (cc_.invoke(&call, reinterpret_cast<uint64_t>(f),
+                   FuncSignatureT<double, double>(CallConvId::kHost)) != kErrorOk)
+        return false;
+    call->setArg(0, t);
+    call->setRet(0, r);
+    push(r);
+    return true;
+}
+
+bool RealCodegen::call2(const void *f) {
+    if (stack_.size() < 2) return false;
+    x86::Xmm b = pop(), a = pop(), r = cc_.newXmmSd();
+    InvokeNode *call = nullptr;
+    if (cc_.invoke(&call, reinterpret_cast<uint64_t>(f),
+                   FuncSignatureT<double, double, double>(CallConvId::kHost)) != kErrorOk)
+        return false;
+    call->setArg(0, a);
+    call->setArg(1, b);
+    call->setRet(0, r);
+    push(r);
+    return true;
+}
+
+namespace {
+
+JitEntry translate(FormulaRecord *rec) {
     const int32_t *h = rec->header;
     if (h[kCodeStart] < 0 || h[kCodeLength] - h[kCodeStart] > kMaxInstructionBytes ||
         h[kDataLength] > kMaxDataSlots)
@@ -360,7 +424,7 @@ JitEntry translate(const FormulaRecord *rec) {
 
 }  // namespace
 
-JitEntry compile_real_native(const FormulaRecord *rec) {
+JitEntry compile_real_native(FormulaRecord *rec) {
     // Exhausted memory in the translation-time stack leaves the formula
     // interpreted like any other failure.
     try {

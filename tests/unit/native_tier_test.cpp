@@ -16,6 +16,7 @@
 #include "kernel/eval/real_fast.h"
 #include "kernel/jit/jit.h"
 #include "kernel/record.h"
+#include "limits_support.h"
 #include "tamrix/tamrix.h"
 
 namespace {
@@ -61,7 +62,11 @@ class NativeTier : public ::testing::Test {
     // One evaluation through the native code and one through the byte-code
     // interpreter from the same state; every observable must agree.
     void expect_same(const std::u16string &src, const std::vector<double> &args) {
-        tmx::FormulaRecord *r = compile(src);
+        expect_same(compile(src), src, args);
+    }
+
+    void expect_same(tmx::FormulaRecord *r, const std::u16string &src,
+                     const std::vector<double> &args) {
         ASSERT_NE(r, nullptr);
         const size_t slots = size_t(r->header[tmx::kDataLength]);
         auto *data = static_cast<double *>(r->data);
@@ -69,6 +74,7 @@ class NativeTier : public ::testing::Test {
 
         std::vector<double> native_args = args;
         const double native = RealCal(r, native_args.data());
+        const RunError native_error = take_error();
         ASSERT_NE(r->jit, nullptr) << "expected native code";
         const std::vector<double> native_data(data, data + slots);
 
@@ -80,6 +86,7 @@ class NativeTier : public ::testing::Test {
         tmx::choose_real_entry(r); // RealCal would go straight to the native code
         std::vector<double> interpreted_args = args;
         const double interpreted = RealCal(r, interpreted_args.data());
+        const RunError interpreted_error = take_error();
         r->jit = jit;
         r->fast = fast;
         tmx::choose_real_entry(r);
@@ -90,6 +97,40 @@ class NativeTier : public ::testing::Test {
             EXPECT_EQ(bits(native_args[i]), bits(interpreted_args[i])) << "argument " << i << " " << where;
         for (int32_t v = 0; v < r->header[tmx::kVarCount]; ++v)
             EXPECT_EQ(bits(native_data[size_t(v)]), bits(data[v])) << "variable " << v << " " << where;
+        EXPECT_TRUE(native_error == interpreted_error)
+            << "run error " << native_error.type << " vs " << interpreted_error.type << " " << where;
+        EXPECT_EQ(r->code[0], tmx::kIdle) << where;
+    }
+
+    struct RunError {
+        int type = 0, code = 0, formula_type = 0;
+        std::u16string name;
+        void *formula = nullptr;
+        bool operator==(const RunError &) const = default;
+    };
+    static RunError take_error() {
+        RunError e;
+        const char16_t *name = nullptr;
+        GetRunErr(&e.type, &name, &e.code, &e.formula_type, &e.formula);
+        if (name) e.name = name;
+        return e;
+    }
+
+
+    tmx::FormulaRecord *compile_in(int module, const std::u16string &src) {
+        void *h = nullptr;
+        int params = 0, b = 0, e = 0;
+        double *data = nullptr;
+        EXPECT_EQ(RealCom(src.c_str(), module, &h, &params, &data, &b, &e), 0)
+            << "compile error at " << b << ".." << e;
+        return static_cast<tmx::FormulaRecord *>(h);
+    }
+
+    // Deletes its victim while the formula that called it runs.
+    static inline tmx::FormulaRecord *g_victim = nullptr;
+    static double TM_CALL kill_victim(int, double *, TmCallContext *) {
+        DeleteFor(2, g_victim);
+        return 0;
     }
 
     bool have_tier_ = false;
@@ -154,11 +195,8 @@ TEST_F(NativeTier, FormulasOutsideTheTierStayInterpreted) {
         const char16_t *src;
         double result;
     } cases[] = {
-        {u"g1(x)=if(x, x=1)", 0},
-        {u"g2(x)=which(x, 1, 2)", 1},
-        {u"g3(x)=(while(x>0, x=x-1), x)", 0},
-        {u"g4(x)=SetRealStackMax(x*100)", 200},
         {u"g5(x)=getc(2)", 103},  // the "g" of the name
+        {u"g6(x)=(setc(2, 104), getc(2))", 104},
     };
     for (const Case &c : cases) {
         tmx::FormulaRecord *r = compile(c.src);
@@ -223,6 +261,7 @@ TEST_F(NativeTier, DeletingACompiledCalleeInvalidatesItsCallers) {
     double a = 3;
     EXPECT_EQ(RealCal(caller, &a), 10);
     EXPECT_NE(static_cast<tmx::FormulaRecord *>(callee)->jit, nullptr);
+    EXPECT_NE(static_cast<tmx::FormulaRecord *>(caller)->jit, nullptr);  // it calls
 
     DeleteFor(2, callee);
     EXPECT_EQ(RealCal(caller, &a), 0);
@@ -246,6 +285,7 @@ TEST_F(NativeTier, DeletingACompiledCalleeInvalidatesItsCallers) {
     caller = nullptr;
     ASSERT_EQ(RealCom(u"use(a)=cube(a)+1", 1, &caller, &p, &d, &b, &e), 0);
     EXPECT_EQ(RealCal(caller, &a), 28);
+    EXPECT_NE(static_cast<tmx::FormulaRecord *>(caller)->jit, nullptr);
 }
 
 TEST_F(NativeTier, CodeIsReleasedWithItsFormulaAndAtFreeTamrix) {
@@ -256,6 +296,94 @@ TEST_F(NativeTier, CodeIsReleasedWithItsFormulaAndAtFreeTamrix) {
         double x = 3;
         EXPECT_EQ(RealCal(r, &x), 9 - i % 10);
         if (i % 2) DeleteFor(2, r);
+    }
+}
+
+TEST_F(NativeTier, BranchesAndLoopsAgree) {
+    if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
+    const char16_t *formulas[] = {
+        u"f(a,b)=if(a>b, a-b)",
+        u"f(a,b)=if(a, b)+if(!a, -b)*2",
+        u"f(a,b)=which(a>b, a, a<b, b, 0.5)",
+        u"f(a,b)=which(a>b, a, a<b, b)",  // neither: run error "which"
+        u"f(a,b)=(a>0)+which(a, 1, 2)*which(b, -0, 4)",
+        u"f(a,b:i,s)=(i=0, s=0, while(i<5, s=s+a*i, i++), s)",
+        u"f(a,b:i,s)=(i=0, s=b, until(s=s*0.5+a, (i=i+1)>=4), s+i)",
+        u"f(a,b:i,s)=(i=0, s=0, while(i<8, i++, if(i==3, continue()), if(i==6, break()), s=s+i*a), s+i)",
+        u"f(a,b:i,s)=(i=0, s=0, until(i++, if(i>4, break()), s=s-b, i>9), s*i)",
+        u"f(a,b:i,j,s)=(s=0, i=0, while(i<3, j=0, while(j<3, s=s+i*j+b, j++), i++), s)",
+        u"f(a,b:i)=(i=0, while(i<3, a=a*2+b, i++))",  // the loop's own value
+        u"f(a,b:i)=(i=0, until(a=a-1, (i=i+1)>2))+a",
+    };
+    for (const char16_t *f : formulas)
+        for (const auto &v : kValues) expect_same(f, {v[0], v[1]});
+}
+
+// Callers, callees and recursion in one module; native callers reach their
+// callees through the interpreter's call path.
+TEST_F(NativeTier, CallsWriteBackAndRecursionAgree) {
+    if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
+    const char16_t *callees[] = {
+        u"tw(x)=x*2+1",
+        u"inc(x)=(x=x+1)",
+        u"down(n:s)=(s=0, while(n>0, s=s+down(n-1)*0.5+n, n--), s)",
+    };
+    tmx::FormulaRecord *fib = compile_in(7, u"fib(n)=which(n<2, n, fib(n-1)+fib(n-2))");
+    for (const char16_t *c : callees) compile_in(7, c);
+    const char16_t *formulas[] = {
+        u"f(a,b:t)=(t=a, inc(&t), tw(t)+t)",
+        u"f(a,b)=(inc(&a), inc(&b), a*b)",
+        u"f(a,b)=fib(12)+fib(fmod(abs(floor(a)), 8))",
+        u"f(a,b)=down(4)+b",
+        u"f(a,b:i,s)=(i=0, s=0, while(i<4, s=s+tw(s*a), i++), s)",
+        u"f(a,b)=SetRealStackMax(2000)+a",  // an external function
+    };
+    for (const char16_t *f : formulas) {
+        tmx::FormulaRecord *r = compile_in(7, f);
+        for (const auto &v : kValues) expect_same(r, f, {v[0], v[1]});
+        DeleteFor(2, r);
+    }
+    // Recursion from the top: a native fib's calls of itself run nested.
+    for (double n : {0.0, 1.0, 15.0, 15.5, -3.0, kNaN}) expect_same(fib, u"fib", {n, 0});
+}
+
+TEST_F(NativeTier, CalleeDeletedWhileANativeCallerRunsIsARunError) {
+    if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
+    g_victim = compile_in(8, u"victim(x)=x+1");
+    ASSERT_EQ(SetFunction(5, u"kill", reinterpret_cast<void *>(&kill_victim), 0), 0);
+    tmx::FormulaRecord *caller = compile_in(8, u"c(a)=(victim(a), kill(0), victim(a)+5)");
+    double a = 1;
+    // The second call finds its callee gone: 0 in its place, as interpreted.
+    EXPECT_EQ(RealCal(caller, &a), 5);
+    EXPECT_NE(caller->jit, nullptr);
+    EXPECT_EQ(caller->code[0], tmx::kIdle);
+    const RunError e = take_error();
+    EXPECT_EQ(e.type, 4);
+    EXPECT_EQ(e.formula, caller);
+    EXPECT_EQ(RealCal(caller, &a), 0);  // and it stays invalid
+    EXPECT_EQ(take_error().type, 4);
+}
+
+TEST_F(NativeTier, AnotherThreadInterruptsACompiledEndlessLoop) {
+    if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
+    tmx::limits_test::register_running();
+    const char16_t *loops[] = {
+        u"e1(x)=(running(), while(1, x=x+1))",
+        u"e2(x)=(running(), until(x=x+1, 0))",
+        u"e3(x)=(running(), while(1, x++, continue()))",
+        u"e4(x)=while(1, running())",
+    };
+    for (const char16_t *src : loops) {
+        tmx::FormulaRecord *r = compile_in(9, src);
+        double x = 0;
+        {
+            tmx::limits_test::Interrupter stopper;
+            RealCal(r, &x);
+            EXPECT_TRUE(stopper.interrupted_a_running_loop());
+        }
+        EXPECT_NE(r->jit, nullptr);
+        EXPECT_EQ(r->code[0], tmx::kIdle);
+        EXPECT_EQ(take_error().type, tmx::limits_test::kInterruptType);
     }
 }
 

@@ -1,0 +1,101 @@
+// The translator from real byte code to x86-64 code (asmjit's compiler), in
+// three parts: the walk over the byte code and the values it computes
+// (real_codegen.cpp), jumps and loops (real_codegen_flow.cpp) and calls of
+// other formulas and external functions (real_codegen_calls.cpp).
+//
+// The evaluation stack exists only at translation time: each stack entry is
+// a virtual register, which asmjit allocates to machine registers and spills
+// around calls.  Where paths join (the target of a jump), every path must
+// arrive with the same depth, and each entry is then moved into the one
+// register kept for its depth, so all paths agree on where the values are.
+// Any record that breaks the rules the compiler keeps stays interpreted.
+#pragma once
+
+#if TAMRIX_HAVE_JIT
+
+#include <asmjit/x86.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "../record.h"
+
+namespace tmx {
+
+class RealCodegen {
+  public:
+    RealCodegen(FormulaRecord *rec, asmjit::x86::Compiler &cc);
+
+    // False when the formula is not one the tier takes.
+    bool run();
+
+  private:
+    // Facts about one code offset, kept for the targets of jumps.
+    struct Landing {
+        asmjit::Label label;
+        int32_t depth = -1; // stack depth every path brings (-1: none yet)
+        int32_t word = -1;  // operand position the paths name
+        int32_t konst = -1; // constant position the paths name
+        bool target = false;
+        bool walked = false; // the walk has passed it (the label is bound)
+    };
+
+    // --- the walk (real_codegen.cpp) --------------------------------------------
+    bool scan();
+    bool instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &cp, bool &reachable);
+    bool skip_instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &cp) const;
+    bool words_left(int32_t op, int32_t n) const;
+    void emit_return(asmjit::x86::Xmm v);
+
+    void push(asmjit::x86::Xmm v) { stack_.push_back(v); }
+    asmjit::x86::Xmm pop();
+    asmjit::x86::Xmm load(const asmjit::x86::Mem &m);
+    asmjit::x86::Xmm copy(asmjit::x86::Xmm from);
+    asmjit::x86::Xmm zero();
+    asmjit::x86::Gp address(const void *p);
+    asmjit::x86::Mem constant(double k);
+    asmjit::x86::Mem mask(uint64_t bits);
+    asmjit::x86::Mem one128();
+    asmjit::x86::Mem data_slot(int32_t index);
+    bool place(bool common, int32_t word, asmjit::x86::Mem &m);
+    bool step(uint8_t byte, int32_t word);
+    bool operation(uint8_t byte);
+    bool arith(uint8_t byte);
+    bool compare(uint8_t predicate, bool swapped);
+    asmjit::x86::Xmm truth(asmjit::x86::Xmm t, uint8_t predicate);
+    bool logic(bool both);
+    bool bits(const asmjit::x86::Mem &m, bool flip);
+    bool call1(const void *f);
+    bool call2(const void *f);
+
+    // --- jumps and loops (real_codegen_flow.cpp) ---------------------------------
+    bool arrive(int32_t here, int32_t op, int32_t cp, bool &reachable);
+    bool flow(uint8_t byte, const int32_t *w, bool &reachable);
+    bool jump_to(int32_t to, int32_t depth, int32_t word, int32_t konst);
+    bool drop_keep(int32_t n);
+    void sync(size_t depth);
+    asmjit::x86::Xmm canonical(size_t depth);
+    void branch_if_zero(asmjit::x86::Xmm t, const asmjit::Label &to);
+    void branch_if_error_pending(const asmjit::Label &to);
+
+    // --- calls (real_codegen_calls.cpp) ------------------------------------------
+    void begin_activation();
+    bool call(uint8_t byte, int32_t callee, int32_t m, int32_t &ip, int32_t &op);
+
+    FormulaRecord *rec_;
+    const int32_t *h_;
+    double *data_;
+    asmjit::x86::Compiler &cc_;
+    asmjit::x86::Gp args_;
+    asmjit::x86::Gp data_base_;
+    asmjit::BaseNode *entry_ = nullptr; // where loads for the whole function go
+    std::vector<asmjit::x86::Xmm> stack_;
+    std::vector<asmjit::x86::Xmm> slots_; // the register of each depth at joins
+    std::vector<Landing> at_;             // by code offset
+    bool calls_ = false;                  // marks itself running (it calls)
+    asmjit::Label refused_;               // the activation may not start
+};
+
+}  // namespace tmx
+
+#endif  // TAMRIX_HAVE_JIT
