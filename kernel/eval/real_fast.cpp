@@ -145,18 +145,18 @@ StoreD: *o->p = top; TM_NEXT;
 #define VAR_A args[o->index]
 #define VAR_F frame[o->index]
 #define VAR_D (*o->p)
-PreIncA: *sp++ = top; top = VAR_A += 1.0; TM_NEXT;
-PreIncF: *sp++ = top; top = VAR_F += 1.0; TM_NEXT;
-PreIncD: *sp++ = top; top = VAR_D += 1.0; TM_NEXT;
-PreDecA: *sp++ = top; top = VAR_A -= 1.0; TM_NEXT;
-PreDecF: *sp++ = top; top = VAR_F -= 1.0; TM_NEXT;
-PreDecD: *sp++ = top; top = VAR_D -= 1.0; TM_NEXT;
-PostIncA: *sp++ = top; top = VAR_A; VAR_A += 1.0; TM_NEXT;
-PostIncF: *sp++ = top; top = VAR_F; VAR_F += 1.0; TM_NEXT;
-PostIncD: *sp++ = top; top = VAR_D; VAR_D += 1.0; TM_NEXT;
-PostDecA: *sp++ = top; top = VAR_A; VAR_A -= 1.0; TM_NEXT;
-PostDecF: *sp++ = top; top = VAR_F; VAR_F -= 1.0; TM_NEXT;
-PostDecD: *sp++ = top; top = VAR_D; VAR_D -= 1.0; TM_NEXT;
+PreIncA: *sp++ = top; top = VAR_A = RealMath::step_up(VAR_A); TM_NEXT;
+PreIncF: *sp++ = top; top = VAR_F = RealMath::step_up(VAR_F); TM_NEXT;
+PreIncD: *sp++ = top; top = VAR_D = RealMath::step_up(VAR_D); TM_NEXT;
+PreDecA: *sp++ = top; top = VAR_A = RealMath::step_down(VAR_A); TM_NEXT;
+PreDecF: *sp++ = top; top = VAR_F = RealMath::step_down(VAR_F); TM_NEXT;
+PreDecD: *sp++ = top; top = VAR_D = RealMath::step_down(VAR_D); TM_NEXT;
+PostIncA: *sp++ = top; top = VAR_A; VAR_A = RealMath::step_up(VAR_A); TM_NEXT;
+PostIncF: *sp++ = top; top = VAR_F; VAR_F = RealMath::step_up(VAR_F); TM_NEXT;
+PostIncD: *sp++ = top; top = VAR_D; VAR_D = RealMath::step_up(VAR_D); TM_NEXT;
+PostDecA: *sp++ = top; top = VAR_A; VAR_A = RealMath::step_down(VAR_A); TM_NEXT;
+PostDecF: *sp++ = top; top = VAR_F; VAR_F = RealMath::step_down(VAR_F); TM_NEXT;
+PostDecD: *sp++ = top; top = VAR_D; VAR_D = RealMath::step_down(VAR_D); TM_NEXT;
 DropKeep: sp -= o->index; TM_NEXT;
 Return: return top;
 ReturnZero: return 0.0;
@@ -172,7 +172,7 @@ Continue: TM_NOT_STRAIGHT;
     *sp = top; sp += o->aux; top = *sp; TM_GO(o->target);
 UntilTest: TM_NOT_STRAIGHT;
     *sp = top;
-    if (top == 0 && !run_error_pending()) {
+    if (!RealMath::is_true(top) && !run_error_pending()) {
         sp += o->aux;
         top = *sp;
         TM_GO(o->target);
@@ -181,17 +181,17 @@ UntilTest: TM_NOT_STRAIGHT;
     top = 0.0;
     TM_NEXT;
 WhileTest: TM_NOT_STRAIGHT;
-    if (top == 0 || run_error_pending()) TM_GO(o->target);
+    if (!RealMath::is_true(top) || run_error_pending()) TM_GO(o->target);
     TM_NEXT;
 IfTest: TM_NOT_STRAIGHT;
-    if (top == 0) {
+    if (!RealMath::is_true(top)) {
         top = 0.0; // also turns -0 into +0
         TM_GO(o->target);
     }
     TM_NEXT;
 IfEnd: TM_NOT_STRAIGHT; sp -= o->index; top = 0.0; TM_NEXT;
 WhichTest: TM_NOT_STRAIGHT;
-    if (top == 0) {
+    if (!RealMath::is_true(top)) {
         *sp++ = top; // stands for the value of the skipped branch
         TM_GO(o->target);
     }

@@ -10,10 +10,9 @@
 //   kHighest, kFirstBinary               highest built-in byte; first built-in
 //                                        that takes two operands
 //   stack()                              the type's shared value stack
-//   key(Slot)                            what comparisons and truth tests see
-//                                        (the integer; a complex real part)
-//   truth_value(bool, Slot a)            1 or 0, keeping a's other parts
-//   zero(), add, sub, mul, neg, step_up, step_down
+//   the type's meanings (IntMath, RealMath, ComplexMath, which the traits
+//   derive from): zero, add, sub, mul, neg, step_up, step_down, and the
+//   comparisons and logic of TruthLogic (truth_logic.h)
 //   div(rec, a, b), rem_or_pow(rec, a, b)   OpDiv and OpPow
 //   unary(rec, byte, t), binary(rec, byte, a, b)   built-in instructions
 //   call_external(rec, fn, m, slot)      an external function of the type
@@ -124,7 +123,7 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
     auto reload = [&]() {
         if (sp >= sb) top = *sp;
     };
-    auto truth = [](const Slot &v) { return Ops::key(v) != 0; };
+    auto truth = [](const Slot &v) { return Ops::is_true(v); };
     auto var = [&]() -> Slot & { return a.var(*op++); };
     auto cell = [&]() -> Slot & { return *static_cast<Slot *>(address_at(uint32_t(*op++))); };
     auto count = [&]() { return *op++; };
@@ -165,7 +164,6 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         set_top(expr);                                                                \
         break;                                                                        \
     }
-#define TM_COMPARE(cmp) TM_BINARY(Ops::truth_value(Ops::key(a_) cmp Ops::key(b_), a_))
 #define TM_CALL_CASE(call)                                                            \
     {                                                                                 \
         Slot *slot = call_slot(sp, op[1]);                                            \
@@ -189,15 +187,15 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         case OpMul: TM_BINARY(Ops::mul(a_, b_))
         case OpDiv: TM_BINARY(Ops::div(rec, a_, b_))
         case OpPow: TM_BINARY(Ops::rem_or_pow(rec, a_, b_))
-        case OpGt: TM_COMPARE(>)
-        case OpGe: TM_COMPARE(>=)
-        case OpLt: TM_COMPARE(<)
-        case OpLe: TM_COMPARE(<=)
-        case OpEq: TM_COMPARE(==)
-        case OpNe: TM_COMPARE(!=)
-        case OpAnd: TM_BINARY(Ops::truth_value(truth(a_) && truth(b_), a_))
-        case OpOr: TM_BINARY(Ops::truth_value(truth(a_) || truth(b_), a_))
-        case OpNot: set_top(Ops::truth_value(!truth(top), top)); break;
+        case OpGt: TM_BINARY(Ops::gt(a_, b_))
+        case OpGe: TM_BINARY(Ops::ge(a_, b_))
+        case OpLt: TM_BINARY(Ops::lt(a_, b_))
+        case OpLe: TM_BINARY(Ops::le(a_, b_))
+        case OpEq: TM_BINARY(Ops::eq(a_, b_))
+        case OpNe: TM_BINARY(Ops::ne(a_, b_))
+        case OpAnd: TM_BINARY(Ops::both(a_, b_))
+        case OpOr: TM_BINARY(Ops::either(a_, b_))
+        case OpNot: set_top(Ops::negation(top)); break;
         case OpStoreVar: var() = top; break;
         case OpStoreCommon: cell() = top; break;
 
@@ -337,7 +335,6 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         }
     }
 #undef TM_BINARY
-#undef TM_COMPARE
 #undef TM_CALL_CASE
 
 done:
