@@ -27,48 +27,9 @@ namespace {
 
 constexpr int kComplex = kTypeComplex;
 
-[[gnu::cold, gnu::noinline]] void fail(FormulaRecord *rec, const char16_t *name) {
-    record_run_error(kComplex, name, 0, kComplex, rec);
-}
-
 const char16_t *builtin_name(int position) { return kComplexBuiltins.names[position]; }
 
-// get*: index = the real part truncated to 32 bits; the value read replaces
-// the real part.  A bad index records an error and leaves the top as it was.
-TmComplex string_get(FormulaRecord *rec, int position, StringUnit unit, TmComplex t) {
-    const int32_t i = trunc_to_i32(t.re);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return t;
-    }
-    switch (unit) {
-    case kUnitByte: t.re = read_string_byte(rec->code, i); break;
-    case kUnitWord: t.re = read_string_word(rec->code, i); break;
-    default: t.re = read_string_cell<double>(rec->code, i); break;
-    }
-    return t;
-}
-
-// set*(a, t): stores t's real part (truncated to 8 or 16 bits, or the double
-// itself) at index a's real part; the result is a either way.
-TmComplex string_set(FormulaRecord *rec, int position, StringUnit unit, TmComplex a,
-                     TmComplex t) {
-    const int32_t i = trunc_to_i32(a.re);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return a;
-    }
-    switch (unit) {
-    case kUnitByte: write_string_byte(rec->code, i, uint8_t(trunc_to_i32(t.re))); break;
-    case kUnitWord: write_string_word(rec->code, i, uint16_t(trunc_to_i32(t.re))); break;
-    default: write_string_cell(rec->code, i, t.re); break;
-    }
-    return a;
-}
-
 struct ComplexOps : ComplexMath {
-    using Slot = TmComplex;
-    static constexpr int kType = kComplex;
     static constexpr unsigned kHighest = kComplexShape.highest();
     static constexpr unsigned kFirstBinary = kComplexShape.first_binary();
 
@@ -97,18 +58,22 @@ struct ComplexOps : ComplexMath {
         case complex_op::y0_: return ComplexMath::y0(t);
         case complex_op::itor_: return ComplexMath::itor(t);
         case complex_op::rtoi_: return ComplexMath::rtoi(t);
-        case complex_op::getc_: return string_get(rec, complex_op::getc_, kUnitByte, t);
-        case complex_op::getw_: return string_get(rec, complex_op::getw_, kUnitWord, t);
-        case complex_op::getn_: return string_get(rec, complex_op::getn_, kUnitCell, t);
+        case complex_op::getc_: case complex_op::getw_: case complex_op::getn_: {
+            const int k = byte - kFirstBuiltin;
+            return string_get<ComplexMath>(rec, builtin_name(k),
+                                           string_unit(k - complex_op::getc_), t);
+        }
         default: return t;
         }
     }
 
     static TmComplex binary(FormulaRecord *rec, uint8_t byte, TmComplex a, TmComplex b) {
         switch (byte - kFirstBuiltin) {
-        case complex_op::setc_: return string_set(rec, complex_op::setc_, kUnitByte, a, b);
-        case complex_op::setw_: return string_set(rec, complex_op::setw_, kUnitWord, a, b);
-        case complex_op::setn_: return string_set(rec, complex_op::setn_, kUnitCell, a, b);
+        case complex_op::setc_: case complex_op::setw_: case complex_op::setn_: {
+            const int k = byte - kFirstBuiltin;
+            return string_set<ComplexMath>(rec, builtin_name(k),
+                                           string_unit(k - complex_op::setc_), a, b);
+        }
         default: return a;
         }
     }

@@ -21,6 +21,8 @@
 namespace tmx {
 
 struct ComplexMath : TruthLogic<ComplexMath, TmComplex> {
+    using Slot = TmComplex;
+    static constexpr int kType = TM_COMPLEX;
     TM_MEANING double key(const TmComplex &v) { return v.re; }
     TM_MEANING TmComplex truth_value(bool t, const TmComplex &a) { return {t ? 1.0 : 0.0, a.im}; }
     TM_MEANING TmComplex zero() { return {0.0, 0.0}; }
@@ -103,6 +105,14 @@ struct ComplexMath : TruthLogic<ComplexMath, TmComplex> {
     TM_MEANING TmComplex y0(TmComplex z) { return {z.re, 0.0}; }
     static TmComplex itor(TmComplex z) { return {RealMath::itor(z.re), z.im}; }
     static TmComplex rtoi(TmComplex z) { return {RealMath::rtoi(z.re), z.im}; }
+
+    // The string area (string_area.h) sees the real part as the real type
+    // sees its value; a get replaces the real part.
+    using Scalar = double;
+    TM_MEANING int64_t string_index(const TmComplex &t) { return RealMath::string_index(t.re); }
+    TM_MEANING double string_scalar(const TmComplex &t) { return t.re; }
+    TM_MEANING int64_t string_bits(double x) { return RealMath::string_bits(x); }
+    TM_MEANING TmComplex with_string_value(const TmComplex &t, double v) { return {v, t.im}; }
 };
 
 }  // namespace tmx

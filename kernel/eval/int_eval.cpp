@@ -28,38 +28,7 @@ constexpr int kInteger = kTypeInteger;
 
 const char16_t *builtin_name(int position) { return kIntBuiltins.names[position]; }
 
-// get*: the top is the index and becomes the value; a bad index records an
-// error and leaves the index on the stack.
-int64_t string_get(FormulaRecord *rec, int position, StringUnit unit, int64_t i) {
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return i;
-    }
-    switch (unit) {
-    case kUnitByte: return read_string_byte(rec->code, i);
-    case kUnitWord: return read_string_word(rec->code, i);
-    default: return read_string_cell<int64_t>(rec->code, i);
-    }
-}
-
-// set*(i, v): stores the low 8, 16 or all 64 bits of v at index i; the
-// result is i either way.
-int64_t string_set(FormulaRecord *rec, int position, StringUnit unit, int64_t i, int64_t v) {
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return i;
-    }
-    switch (unit) {
-    case kUnitByte: write_string_byte(rec->code, i, uint8_t(uint64_t(v))); break;
-    case kUnitWord: write_string_word(rec->code, i, uint16_t(uint64_t(v))); break;
-    default: write_string_cell(rec->code, i, v); break;
-    }
-    return i;
-}
-
 struct IntOps : IntMath {
-    using Slot = int64_t;
-    static constexpr int kType = kInteger;
     static constexpr unsigned kHighest = kIntShape.highest();
     static constexpr unsigned kFirstBinary = kIntShape.first_binary();
 
@@ -91,9 +60,10 @@ struct IntOps : IntMath {
         case int_op::rtoi_: return IntMath::rtoi(t);
         case int_op::itop_: return IntMath::itop(t);
         case int_op::ptoi_: return IntMath::ptoi(t);
-        case int_op::getc_: return string_get(rec, int_op::getc_, kUnitByte, t);
-        case int_op::getw_: return string_get(rec, int_op::getw_, kUnitWord, t);
-        case int_op::getn_: return string_get(rec, int_op::getn_, kUnitCell, t);
+        case int_op::getc_: case int_op::getw_: case int_op::getn_: {
+            const int k = byte - kFirstBuiltin;
+            return string_get<IntMath>(rec, builtin_name(k), string_unit(k - int_op::getc_), t);
+        }
         default: return t;
         }
     }
@@ -106,9 +76,10 @@ struct IntOps : IntMath {
         case int_op::shl_: return IntMath::shl(a, b);
         case int_op::shr_: return IntMath::shr(a, b);
         case int_op::padd_: return IntMath::padd(a, b);
-        case int_op::setc_: return string_set(rec, int_op::setc_, kUnitByte, a, b);
-        case int_op::setw_: return string_set(rec, int_op::setw_, kUnitWord, a, b);
-        case int_op::setn_: return string_set(rec, int_op::setn_, kUnitCell, a, b);
+        case int_op::setc_: case int_op::setw_: case int_op::setn_: {
+            const int k = byte - kFirstBuiltin;
+            return string_set<IntMath>(rec, builtin_name(k), string_unit(k - int_op::setc_), a, b);
+        }
         default: return a;
         }
     }

@@ -15,11 +15,14 @@
 #include <limits>
 
 #include "conversions.h"
+#include "tamrix/tamrix.h"
 #include "truth_logic.h"
 
 namespace tmx {
 
 struct IntMath : TruthLogic<IntMath, int64_t> {
+    using Slot = int64_t;
+    static constexpr int kType = TM_INTEGER;
     static constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
 
     TM_MEANING int64_t key(int64_t v) { return v; }
@@ -74,6 +77,14 @@ struct IntMath : TruthLogic<IntMath, int64_t> {
     [[gnu::always_inline]] static int64_t rtoi(int64_t a) {
         return trunc_to_i64(std::bit_cast<double>(a));
     }
+
+    // The string area (string_area.h): the value is the index, setc/setw
+    // store its low 8/16 bits.
+    using Scalar = int64_t;
+    TM_MEANING int64_t string_index(int64_t i) { return i; }
+    TM_MEANING int64_t string_scalar(int64_t v) { return v; }
+    TM_MEANING int64_t string_bits(int64_t v) { return v; }
+    TM_MEANING int64_t with_string_value(int64_t, int64_t v) { return v; }
 };
 
 }  // namespace tmx

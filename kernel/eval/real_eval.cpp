@@ -29,47 +29,11 @@ namespace {
 
 constexpr int kReal = kTypeReal;
 
-[[gnu::cold, gnu::noinline]] void fail(FormulaRecord *rec, const char16_t *name) {
-    record_run_error(kReal, name, 0, kReal, rec);
-}
-
 const char16_t *builtin_name(int position) { return kRealBuiltins.names[position]; }
-
-// get*: the top is the index and becomes the value; a bad index records an
-// error and leaves the index on the stack.
-double string_get(FormulaRecord *rec, int position, StringUnit unit, double t) {
-    int32_t i = trunc_to_i32(t);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return t;
-    }
-    switch (unit) {
-    case kUnitByte: return read_string_byte(rec->code, i);
-    case kUnitWord: return read_string_word(rec->code, i);
-    default: return read_string_cell<double>(rec->code, i);
-    }
-}
-
-// set*(a, t): stores t at index a; the result is a either way.
-double string_set(FormulaRecord *rec, int position, StringUnit unit, double a, double t) {
-    int32_t i = trunc_to_i32(a);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return a;
-    }
-    switch (unit) {
-    case kUnitByte: write_string_byte(rec->code, i, uint8_t(trunc_to_i32(t))); break;
-    case kUnitWord: write_string_word(rec->code, i, uint16_t(trunc_to_i32(t))); break;
-    default: write_string_cell(rec->code, i, t); break;
-    }
-    return a;
-}
 
 }  // namespace
 
 struct RealOps : RealMath {
-    using Slot = double;
-    static constexpr int kType = kReal;
     static constexpr unsigned kHighest = kRealShape.highest();
     static constexpr unsigned kFirstBinary = kRealShape.first_binary();
 
@@ -85,9 +49,10 @@ struct RealOps : RealMath {
     case real_op::name##_: return RealMath::name(t);
             TM_REAL_PURE_UNARY(TM_REAL_UNARY_CASE)
 #undef TM_REAL_UNARY_CASE
-        case real_op::getc_: return string_get(rec, real_op::getc_, kUnitByte, t);
-        case real_op::getw_: return string_get(rec, real_op::getw_, kUnitWord, t);
-        case real_op::getn_: return string_get(rec, real_op::getn_, kUnitCell, t);
+        case real_op::getc_: case real_op::getw_: case real_op::getn_: {
+            const int k = byte - kFirstBuiltin;
+            return string_get<RealMath>(rec, builtin_name(k), string_unit(k - real_op::getc_), t);
+        }
         default: return t;
         }
     }
@@ -98,9 +63,10 @@ struct RealOps : RealMath {
     case real_op::name##_: return RealMath::name(a, b);
             TM_REAL_PURE_BINARY(TM_REAL_BINARY_CASE)
 #undef TM_REAL_BINARY_CASE
-        case real_op::setc_: return string_set(rec, real_op::setc_, kUnitByte, a, b);
-        case real_op::setw_: return string_set(rec, real_op::setw_, kUnitWord, a, b);
-        case real_op::setn_: return string_set(rec, real_op::setn_, kUnitCell, a, b);
+        case real_op::setc_: case real_op::setw_: case real_op::setn_: {
+            const int k = byte - kFirstBuiltin;
+            return string_set<RealMath>(rec, builtin_name(k), string_unit(k - real_op::setc_), a, b);
+        }
         default: return a;
         }
     }

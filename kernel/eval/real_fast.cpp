@@ -21,7 +21,7 @@ namespace tmx {
 
 namespace {
 
-constexpr int kReal = 2;
+constexpr int kReal = kTypeReal;
 
 [[gnu::cold, gnu::noinline]] void fail(FormulaRecord *rec, const char16_t *name) {
     record_run_error(kReal, name, 0, kReal, rec);
@@ -31,35 +31,6 @@ constexpr int kReal = 2;
 [[gnu::cold, gnu::noinline]] double callee_gone(FormulaRecord *rec) {
     record_run_error(-rec->header[kCodeStart], nullptr, 0, kReal, rec);
     return 0.0;
-}
-
-// get*: the top is the index and becomes the value; a bad index records an
-// error and leaves the index on the stack.
-double string_get(FormulaRecord *rec, int position, StringUnit unit, double t) {
-    const int32_t i = trunc_to_i32(t);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, kRealBuiltins.names[position]);
-        return t;
-    }
-    switch (unit) {
-    case kUnitByte: return read_string_byte(rec->code, i);
-    case kUnitWord: return read_string_word(rec->code, i);
-    default: return read_string_cell<double>(rec->code, i);
-    }
-}
-
-// set*(a, t): stores t at index a; the result is a either way.
-void string_set(FormulaRecord *rec, int position, StringUnit unit, double a, double t) {
-    const int32_t i = trunc_to_i32(a);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, kRealBuiltins.names[position]);
-        return;
-    }
-    switch (unit) {
-    case kUnitByte: write_string_byte(rec->code, i, uint8_t(trunc_to_i32(t))); break;
-    case kUnitWord: write_string_word(rec->code, i, uint16_t(trunc_to_i32(t))); break;
-    default: write_string_cell(rec->code, i, t); break;
-    }
 }
 
 double call_external(FormulaRecord *rec, void *fn, int32_t m, double *slot) {
@@ -229,13 +200,17 @@ CallComplex: TM_FAST_CALL(call_complex_formula(o->callee, slot))
 CallExternal: TM_FAST_CALL(call_external(rec, o->ext, o->index, slot))
 #undef TM_FAST_CALL
 
-Getc: TM_NOT_STRAIGHT; top = string_get(rec, real_op::getc_, kUnitByte, top); TM_NEXT;
-Getw: TM_NOT_STRAIGHT; top = string_get(rec, real_op::getw_, kUnitWord, top); TM_NEXT;
-Getn: TM_NOT_STRAIGHT; top = string_get(rec, real_op::getn_, kUnitCell, top); TM_NEXT;
+#define TM_FAST_GET(k) top = string_get<RealMath>(rec, kRealBuiltins.names[real_op::getc_ + k], string_unit(k), top)
+Getc: TM_NOT_STRAIGHT; TM_FAST_GET(0); TM_NEXT;
+Getw: TM_NOT_STRAIGHT; TM_FAST_GET(1); TM_NEXT;
+Getn: TM_NOT_STRAIGHT; TM_FAST_GET(2); TM_NEXT;
+#undef TM_FAST_GET
 // set*(a, t) pops t; the index a stays as the result.
-Setc: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real_op::setc_, kUnitByte, top, t); } TM_NEXT;
-Setw: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real_op::setw_, kUnitWord, top, t); } TM_NEXT;
-Setn: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real_op::setn_, kUnitCell, top, t); } TM_NEXT;
+#define TM_FAST_SET(k) { const double t = top; top = *--sp; string_set<RealMath>(rec, kRealBuiltins.names[real_op::setc_ + k], string_unit(k), top, t); }
+Setc: TM_NOT_STRAIGHT; TM_FAST_SET(0); TM_NEXT;
+Setw: TM_NOT_STRAIGHT; TM_FAST_SET(1); TM_NEXT;
+Setn: TM_NOT_STRAIGHT; TM_FAST_SET(2); TM_NEXT;
+#undef TM_FAST_SET
 
 #define TM_FAST_BINARY_CASES(name, expr)                                             \
     name##S: { TM_NOT_LEAF(name##S); const double b = top, a = *--sp; top = expr; } TM_NEXT; \

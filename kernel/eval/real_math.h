@@ -9,11 +9,15 @@
 #include <cstdint>
 
 #include "conversions.h"
+#include "tamrix/tamrix.h"
 #include "truth_logic.h"
 
 namespace tmx {
 
 struct RealMath : TruthLogic<RealMath, double> {
+    using Slot = double;
+    static constexpr int kType = TM_REAL;
+
     TM_MEANING double key(double v) { return v; }
     TM_MEANING double truth_value(bool t, double) { return t ? 1.0 : 0.0; }
     TM_MEANING double zero() { return 0.0; }
@@ -66,6 +70,14 @@ struct RealMath : TruthLogic<RealMath, double> {
     }
     [[gnu::always_inline]] static double sign(double a, double t) { return t >= 0 ? std::fabs(a) : -std::fabs(a); }
     TM_MEANING double dim(double a, double t) { return a > t ? a - t : 0.0; }
+
+    // The string area (string_area.h): indices and stored bytes and words
+    // are the value truncated to 32 bits; getn/setn move the double itself.
+    using Scalar = double;
+    TM_MEANING int64_t string_index(double t) { return trunc_to_i32(t); }
+    TM_MEANING double string_scalar(double t) { return t; }
+    TM_MEANING int64_t string_bits(double x) { return trunc_to_i32(x); }
+    TM_MEANING double with_string_value(double, double v) { return v; }
 };
 
 // The real built-ins that are functions of their operands alone (the others
