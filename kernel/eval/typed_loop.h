@@ -58,27 +58,16 @@ typename Ops::Slot call_own_type(FormulaRecord *callee, typename Ops::Slot *slot
     return run_typed<Ops, Trace, true>(callee, slot);
 }
 
-// OpCallInt, OpCallReal, OpCallComplex from a formula of type Ops::kType.
-template <class Ops, bool Trace>
-typename Ops::Slot call_int(FormulaRecord *callee, typename Ops::Slot *slot) {
-    if constexpr (Ops::kType == 1)
+// OpCallInt, OpCallReal, OpCallComplex (callee type Type) from a formula of
+// type Ops::kType.
+template <class Ops, bool Trace, int Type>
+typename Ops::Slot call_formula(FormulaRecord *callee, typename Ops::Slot *slot) {
+    if constexpr (Ops::kType == Type)
         return call_own_type<Ops, Trace>(callee, slot);
-    else
+    else if constexpr (Type == kTypeInteger)
         return call_int_formula(callee, slot);
-}
-
-template <class Ops, bool Trace>
-typename Ops::Slot call_real(FormulaRecord *callee, typename Ops::Slot *slot) {
-    if constexpr (Ops::kType == 2)
-        return call_own_type<Ops, Trace>(callee, slot);
-    else
+    else if constexpr (Type == kTypeReal)
         return call_real_formula(callee, slot);
-}
-
-template <class Ops, bool Trace>
-typename Ops::Slot call_complex(FormulaRecord *callee, typename Ops::Slot *slot) {
-    if constexpr (Ops::kType == 3)
-        return call_own_type<Ops, Trace>(callee, slot);
     else
         return call_complex_formula(callee, slot);
 }
@@ -164,6 +153,14 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         set_top(expr);                                                                \
         break;                                                                        \
     }
+#define TM_STEP(place, change, pre)                                                   \
+    {                                                                                 \
+        Slot &v_ = place;                                                             \
+        if constexpr (!(pre)) push(v_);                                               \
+        v_ = Ops::change(v_);                                                         \
+        if constexpr (pre) push(v_);                                                  \
+        break;                                                                        \
+    }
 #define TM_CALL_CASE(call)                                                            \
     {                                                                                 \
         Slot *slot = call_slot(sp, op[1]);                                            \
@@ -199,9 +196,10 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         case OpStoreVar: var() = top; break;
         case OpStoreCommon: cell() = top; break;
 
-        case OpCallInt: TM_CALL_CASE((call_int<Ops, Trace>(formula_at(op[0]), slot)))
-        case OpCallReal: TM_CALL_CASE((call_real<Ops, Trace>(formula_at(op[0]), slot)))
-        case OpCallComplex: TM_CALL_CASE((call_complex<Ops, Trace>(formula_at(op[0]), slot)))
+        case OpCallInt: TM_CALL_CASE((call_formula<Ops, Trace, kTypeInteger>(formula_at(op[0]), slot)))
+        case OpCallReal: TM_CALL_CASE((call_formula<Ops, Trace, kTypeReal>(formula_at(op[0]), slot)))
+        case OpCallComplex:
+            TM_CALL_CASE((call_formula<Ops, Trace, kTypeComplex>(formula_at(op[0]), slot)))
         case OpCallExternal:
             TM_CALL_CASE(Ops::call_external(rec, address_at(uint32_t(op[0])), op[1], slot))
 
@@ -270,54 +268,16 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
             break;
         case OpWhichDefault: keep_top_drop(count()); break;
         case OpNeg: set_top(Ops::neg(top)); break;
-        case OpPreIncVar: {
-            Slot &v = var();
-            v = Ops::step_up(v);
-            push(v);
-            break;
-        }
-        case OpPreDecVar: {
-            Slot &v = var();
-            v = Ops::step_down(v);
-            push(v);
-            break;
-        }
-        case OpPreIncCommon: {
-            Slot &c = cell();
-            c = Ops::step_up(c);
-            push(c);
-            break;
-        }
-        case OpPreDecCommon: {
-            Slot &c = cell();
-            c = Ops::step_down(c);
-            push(c);
-            break;
-        }
-        case OpPostIncVar: {
-            Slot &v = var();
-            push(v);
-            v = Ops::step_up(v);
-            break;
-        }
-        case OpPostDecVar: {
-            Slot &v = var();
-            push(v);
-            v = Ops::step_down(v);
-            break;
-        }
-        case OpPostIncCommon: {
-            Slot &c = cell();
-            push(c);
-            c = Ops::step_up(c);
-            break;
-        }
-        case OpPostDecCommon: {
-            Slot &c = cell();
-            push(c);
-            c = Ops::step_down(c);
-            break;
-        }
+        // Increments: the variable or cell changes before (Pre) or after
+        // (Post) its value is pushed.
+        case OpPreIncVar: TM_STEP(var(), step_up, true)
+        case OpPreDecVar: TM_STEP(var(), step_down, true)
+        case OpPreIncCommon: TM_STEP(cell(), step_up, true)
+        case OpPreDecCommon: TM_STEP(cell(), step_down, true)
+        case OpPostIncVar: TM_STEP(var(), step_up, false)
+        case OpPostDecVar: TM_STEP(var(), step_down, false)
+        case OpPostIncCommon: TM_STEP(cell(), step_up, false)
+        case OpPostDecCommon: TM_STEP(cell(), step_down, false)
 
         default:
             if (byte > Ops::kHighest) [[unlikely]] { // not an instruction of this type
@@ -336,6 +296,7 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
     }
 #undef TM_BINARY
 #undef TM_CALL_CASE
+#undef TM_STEP
 
 done:
     end_activation(Ops::stack(), a);
