@@ -4,6 +4,11 @@
 
 #include <cmath>
 
+// Set per source by kernel/CMakeLists.txt (option TAMRIX_COMPUTED_GOTO).
+#ifndef TAMRIX_COMPUTED_GOTO
+#define TAMRIX_COMPUTED_GOTO 0
+#endif
+
 #include "../address_table.h"
 #include "../jit/jit.h"
 #include "../opcodes.h"
@@ -58,7 +63,9 @@ double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, doubl
 }
 
 // Threaded dispatch: every step ends with its own jump to the next step's
-// handler, so each handler's branch is predicted on its own history.
+// handler, so each handler's branch is predicted on its own history.  That
+// needs labels as values (GCC, Clang); TAMRIX_COMPUTED_GOTO=0 builds the
+// portable form instead, where every step returns to one switch.
 //   args   where the parameters live (by reference)
 //   frame  where automatic variable v lives: frame[v] (the data array for a
 //          first activation)
@@ -70,35 +77,61 @@ double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, doubl
 template <Runner Kind>
 double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, double *frame,
                      double *sb) {
-    static const void *const kHandlers[] = {
-#define TM_FAST_OTHER_LABELS(name) &&name,
-        TM_FAST_OTHER(TM_FAST_OTHER_LABELS)
-#undef TM_FAST_OTHER_LABELS
-#define TM_FAST_BINARY_LABELS(name, expr) &&name##S, &&name##K, &&name##A, &&name##F, &&name##D,
-        TM_FAST_BINARY(TM_FAST_BINARY_LABELS)
-#undef TM_FAST_BINARY_LABELS
-#define TM_FAST_UNARY_LABELS(name, expr) &&name,
-        TM_FAST_UNARY(TM_FAST_UNARY_LABELS)
-#undef TM_FAST_UNARY_LABELS
-#define TM_FAST_PAIR_LABELS(name, expr) &&name##AA, &&name##AK, &&name##KA,
-        TM_FAST_PAIR(TM_FAST_PAIR_LABELS)
-#undef TM_FAST_PAIR_LABELS
-#define TM_FAST_COMPARE_LABELS(name, cond) &&If##name##K, &&While##name##K, &&Which##name##K,
-        TM_FAST_COMPARE(TM_FAST_COMPARE_LABELS)
-#undef TM_FAST_COMPARE_LABELS
-    };
-    static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastOpcodeCount);
-
     double *sp = sb;
     double top = 0.0;
     const FastOp *o = fc->ops;
-#define TM_NEXT goto *kHandlers[(++o)->code]
+    // Every step's label, in FastOpcode order, through TM_STEP(label).
+#define TM_FAST_OTHER_STEPS(name) TM_STEP(name)
+#define TM_FAST_BINARY_STEPS(name, expr)                                             \
+    TM_STEP(name##S) TM_STEP(name##K) TM_STEP(name##A) TM_STEP(name##F) TM_STEP(name##D)
+#define TM_FAST_UNARY_STEPS(name, expr) TM_STEP(name)
+#define TM_FAST_PAIR_STEPS(name, expr) TM_STEP(name##AA) TM_STEP(name##AK) TM_STEP(name##KA)
+#define TM_FAST_COMPARE_STEPS(name, cond)                                            \
+    TM_STEP(If##name##K) TM_STEP(While##name##K) TM_STEP(Which##name##K)
+#define TM_FAST_STEPS                                                                \
+    TM_FAST_OTHER(TM_FAST_OTHER_STEPS) TM_FAST_BINARY(TM_FAST_BINARY_STEPS)          \
+    TM_FAST_UNARY(TM_FAST_UNARY_STEPS) TM_FAST_PAIR(TM_FAST_PAIR_STEPS)              \
+    TM_FAST_COMPARE(TM_FAST_COMPARE_STEPS)
+#if TAMRIX_COMPUTED_GOTO
+    static const void *const kHandlers[] = {
+#define TM_STEP(label) &&label,
+        TM_FAST_STEPS
+#undef TM_STEP
+    };
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastOpcodeCount);
+#define TM_DISPATCH goto *kHandlers[o->code]
+#else
+    // The portable form: one switch that every step returns to.
+#define TM_DISPATCH goto dispatch
+#endif
+#define TM_NEXT                                                                      \
+    do {                                                                             \
+        ++o;                                                                         \
+        TM_DISPATCH;                                                                 \
+    } while (0)
 #define TM_GO(to)                                                                    \
     do {                                                                             \
         o = (to);                                                                    \
-        goto *kHandlers[o->code];                                                    \
+        TM_DISPATCH;                                                                 \
     } while (0)
-    goto *kHandlers[o->code];
+#if TAMRIX_COMPUTED_GOTO
+    TM_DISPATCH;
+#else
+dispatch:
+    switch (o->code) {
+#define TM_STEP(label)                                                               \
+    case label: goto label;
+        TM_FAST_STEPS
+#undef TM_STEP
+    default: return 0.0; // no step has another code
+    }
+#endif
+#undef TM_FAST_STEPS
+#undef TM_FAST_OTHER_STEPS
+#undef TM_FAST_BINARY_STEPS
+#undef TM_FAST_UNARY_STEPS
+#undef TM_FAST_PAIR_STEPS
+#undef TM_FAST_COMPARE_STEPS
     // Opens every step a straight-line formula never has.
 #define TM_NOT_STRAIGHT                                                              \
     if constexpr (Kind != Runner::kAll) __builtin_unreachable()
@@ -268,6 +301,7 @@ Setn: TM_NOT_STRAIGHT; TM_FAST_SET(2); TM_NEXT;
 #undef TM_NOT_STRAIGHT
 #undef TM_GO
 #undef TM_NEXT
+#undef TM_DISPATCH
 }
 
 // A first activation of a formula that calls nothing: the frame is the data
@@ -278,6 +312,22 @@ inline double run_calls_nothing(const FastCode *fc, FormulaRecord *rec, double *
     return run_real_fast<Runner::kAll>(fc, rec, args, data, fc->stack);
 }
 
+// A formula that calls something cannot start once a callee of it was
+// deleted (it records the run error its CodeStart names) or when the native
+// stack is used up.
+[[gnu::always_inline]] inline bool refused_to_start(FormulaRecord *rec) {
+    const int32_t code_start = rec->header[kCodeStart];
+    if (code_start < 0) [[unlikely]] {
+        refuse_invalidated(rec, kReal, code_start);
+        return true;
+    }
+    if (native_stack_exhausted()) [[unlikely]] {
+        refuse_stack_overflow(rec, kReal);
+        return true;
+    }
+    return false;
+}
+
 // A first activation: the frame is the data array, the stack the fast form's
 // own.  A formula that calls nothing can neither be re-entered nor be
 // invalidated, so it skips the activation flag and the checks.
@@ -285,15 +335,8 @@ double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
     auto *data = static_cast<double *>(rec->data);
     if (!args) args = data;
     if (fc->calls_nothing) return run_calls_nothing(fc, rec, args, data);
-    const int32_t code_start = rec->header[kCodeStart];
-    if (code_start < 0) [[unlikely]] {
-        refuse_invalidated(rec, kReal, code_start);
+    if (refused_to_start(rec)) [[unlikely]]
         return 0.0;
-    }
-    if (native_stack_exhausted()) [[unlikely]] {
-        refuse_stack_overflow(rec, kReal);
-        return 0.0;
-    }
     rec->code[0] = kRunning;
     const double r = run_real_fast<Runner::kAll>(fc, rec, args, data, fc->stack);
     rec->code[0] = kIdle;
@@ -309,15 +352,8 @@ double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
     // See begin_nested: a pending error (an interrupt) ends every recursion.
     if (run_error_pending()) [[unlikely]]
         return 0.0;
-    const int32_t code_start = rec->header[kCodeStart];
-    if (code_start < 0) [[unlikely]] {
-        refuse_invalidated(rec, kReal, code_start);
+    if (refused_to_start(rec)) [[unlikely]]
         return 0.0;
-    }
-    if (native_stack_exhausted()) [[unlikely]] {
-        refuse_stack_overflow(rec, kReal);
-        return 0.0;
-    }
     const int32_t last_param = fc->last_param;
     const int32_t top = stack.top;
     const int64_t new_top =
