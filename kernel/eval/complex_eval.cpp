@@ -27,8 +27,6 @@ namespace {
 
 constexpr int kComplex = kTypeComplex;
 
-const char16_t *builtin_name(int position) { return kComplexBuiltins.names[position]; }
-
 struct ComplexOps : ComplexMath {
     static constexpr unsigned kHighest = kComplexShape.highest();
     static constexpr unsigned kFirstBinary = kComplexShape.first_binary();
@@ -58,22 +56,18 @@ struct ComplexOps : ComplexMath {
         case complex_op::y0_: return ComplexMath::y0(t);
         case complex_op::itor_: return ComplexMath::itor(t);
         case complex_op::rtoi_: return ComplexMath::rtoi(t);
-        case complex_op::getc_: case complex_op::getw_: case complex_op::getn_: {
-            const int k = byte - kFirstBuiltin;
-            return string_get<ComplexMath>(rec, builtin_name(k),
-                                           string_unit(k - complex_op::getc_), t);
-        }
+        case complex_op::getc_: case complex_op::getw_: case complex_op::getn_:
+            return string_get_at<ComplexMath>(rec, kComplexBuiltins.names, byte - kFirstBuiltin,
+                                              complex_op::getc_, t);
         default: return t;
         }
     }
 
     static TmComplex binary(FormulaRecord *rec, uint8_t byte, TmComplex a, TmComplex b) {
         switch (byte - kFirstBuiltin) {
-        case complex_op::setc_: case complex_op::setw_: case complex_op::setn_: {
-            const int k = byte - kFirstBuiltin;
-            return string_set<ComplexMath>(rec, builtin_name(k),
-                                           string_unit(k - complex_op::setc_), a, b);
-        }
+        case complex_op::setc_: case complex_op::setw_: case complex_op::setn_:
+            return string_set_at<ComplexMath>(rec, kComplexBuiltins.names, byte - kFirstBuiltin,
+                                              complex_op::setc_, a, b);
         default: return a;
         }
     }

@@ -26,8 +26,6 @@ constexpr int kInteger = kTypeInteger;
     record_run_error(kInteger, name, 0, kInteger, rec);
 }
 
-const char16_t *builtin_name(int position) { return kIntBuiltins.names[position]; }
-
 struct IntOps : IntMath {
     static constexpr unsigned kHighest = kIntShape.highest();
     static constexpr unsigned kFirstBinary = kIntShape.first_binary();
@@ -60,10 +58,9 @@ struct IntOps : IntMath {
         case int_op::rtoi_: return IntMath::rtoi(t);
         case int_op::itop_: return IntMath::itop(t);
         case int_op::ptoi_: return IntMath::ptoi(t);
-        case int_op::getc_: case int_op::getw_: case int_op::getn_: {
-            const int k = byte - kFirstBuiltin;
-            return string_get<IntMath>(rec, builtin_name(k), string_unit(k - int_op::getc_), t);
-        }
+        case int_op::getc_: case int_op::getw_: case int_op::getn_:
+            return string_get_at<IntMath>(rec, kIntBuiltins.names, byte - kFirstBuiltin,
+                                          int_op::getc_, t);
         default: return t;
         }
     }
@@ -76,10 +73,9 @@ struct IntOps : IntMath {
         case int_op::shl_: return IntMath::shl(a, b);
         case int_op::shr_: return IntMath::shr(a, b);
         case int_op::padd_: return IntMath::padd(a, b);
-        case int_op::setc_: case int_op::setw_: case int_op::setn_: {
-            const int k = byte - kFirstBuiltin;
-            return string_set<IntMath>(rec, builtin_name(k), string_unit(k - int_op::setc_), a, b);
-        }
+        case int_op::setc_: case int_op::setw_: case int_op::setn_:
+            return string_set_at<IntMath>(rec, kIntBuiltins.names, byte - kFirstBuiltin,
+                                          int_op::setc_, a, b);
         default: return a;
         }
     }

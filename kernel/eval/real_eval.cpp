@@ -29,8 +29,6 @@ namespace {
 
 constexpr int kReal = kTypeReal;
 
-const char16_t *builtin_name(int position) { return kRealBuiltins.names[position]; }
-
 }  // namespace
 
 struct RealOps : RealMath {
@@ -49,10 +47,9 @@ struct RealOps : RealMath {
     case real_op::name##_: return RealMath::name(t);
             TM_REAL_PURE_UNARY(TM_REAL_UNARY_CASE)
 #undef TM_REAL_UNARY_CASE
-        case real_op::getc_: case real_op::getw_: case real_op::getn_: {
-            const int k = byte - kFirstBuiltin;
-            return string_get<RealMath>(rec, builtin_name(k), string_unit(k - real_op::getc_), t);
-        }
+        case real_op::getc_: case real_op::getw_: case real_op::getn_:
+            return string_get_at<RealMath>(rec, kRealBuiltins.names, byte - kFirstBuiltin,
+                                           real_op::getc_, t);
         default: return t;
         }
     }
@@ -63,10 +60,9 @@ struct RealOps : RealMath {
     case real_op::name##_: return RealMath::name(a, b);
             TM_REAL_PURE_BINARY(TM_REAL_BINARY_CASE)
 #undef TM_REAL_BINARY_CASE
-        case real_op::setc_: case real_op::setw_: case real_op::setn_: {
-            const int k = byte - kFirstBuiltin;
-            return string_set<RealMath>(rec, builtin_name(k), string_unit(k - real_op::setc_), a, b);
-        }
+        case real_op::setc_: case real_op::setw_: case real_op::setn_:
+            return string_set_at<RealMath>(rec, kRealBuiltins.names, byte - kFirstBuiltin,
+                                           real_op::setc_, a, b);
         default: return a;
         }
     }

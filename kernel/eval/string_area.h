@@ -104,4 +104,16 @@ Slot string_set(FormulaRecord *rec, const char16_t *name, StringUnit unit, Slot 
     return a;
 }
 
+// The same by a built-in's position k in its type's table `names`, where
+// getc (for a get) or setc (for a set) stands at position `first`.
+template <class Math, class Slot = typename Math::Slot>
+Slot string_get_at(FormulaRecord *rec, const char16_t *const *names, int k, int first, Slot t) {
+    return string_get<Math>(rec, names[k], string_unit(k - first), t);
+}
+template <class Math, class Slot = typename Math::Slot>
+Slot string_set_at(FormulaRecord *rec, const char16_t *const *names, int k, int first, Slot a,
+                   Slot t) {
+    return string_set<Math>(rec, names[k], string_unit(k - first), a, t);
+}
+
 }  // namespace tmx
