@@ -30,16 +30,10 @@ TmCompileResult complex_lex_number(const char16_t *src, int32_t start, int32_t *
 
 void complex_from_index(void *out, int32_t index) { store(out, {double(index), 0.0}); }
 
-// The evaluator's OpNeg, so a folded "-" has its bits.
-void complex_negate(void *value) { store(value, complex_math::neg(load(value))); }
-
-// The evaluator's OpNot tests and writes the real part only and leaves the
-// imaginary part as it was; a folded "!" must have the same bits.
-void complex_logical_not(void *value) {
-    TmComplex z = load(value);
-    z.re = z.re == 0.0 ? 1.0 : 0.0;
-    store(value, z);
-}
+// The evaluator's OpNeg and OpNot, so that a folded "-" or "!" has its bits
+// (OpNot writes the real part only and keeps the imaginary part).
+void complex_negate(void *value) { store(value, ComplexMath::neg(load(value))); }
+void complex_logical_not(void *value) { store(value, ComplexMath::negation(load(value))); }
 
 void complex_evaluate(FormulaRecord *record, void *args, void *out) {
     store(out, ComplexCal(record, static_cast<TmComplex *>(args)));

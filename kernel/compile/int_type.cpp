@@ -1,6 +1,7 @@
 // What the shared compiler needs to know about the integer type.
 #include <cstring>
 
+#include "../eval/int_math.h"
 #include "context.h"
 #include "number_literals.h"
 #include "tamrix/tamrix.h"
@@ -19,16 +20,10 @@ void store(void *slot, int64_t v) { std::memcpy(slot, &v, sizeof v); }
 
 void int_from_index(void *out, int32_t index) { store(out, index); }
 
-// Two's-complement negation with wrap-around, as the evaluator's OpNeg: the
-// most negative value stays itself.  Unsigned arithmetic keeps it defined.
-void int_negate(void *value) {
-    uint64_t u;
-    std::memcpy(&u, value, sizeof u);
-    u = 0 - u;
-    std::memcpy(value, &u, sizeof u);
-}
-
-void int_logical_not(void *value) { store(value, load(value) == 0 ? 1 : 0); }
+// The evaluator's OpNeg and OpNot, so that a folded "-" or "!" has its bits
+// (negation wraps: the most negative value stays itself).
+void int_negate(void *value) { store(value, IntMath::neg(load(value))); }
+void int_logical_not(void *value) { store(value, IntMath::negation(load(value))); }
 
 void int_evaluate(FormulaRecord *record, void *args, void *out) {
     store(out, IntCal(record, static_cast<int64_t *>(args)));

@@ -1,6 +1,7 @@
 // What the shared compiler needs to know about the real type.
 #include <cstring>
 
+#include "../eval/real_math.h"
 #include "context.h"
 #include "number_literals.h"
 #include "tamrix/tamrix.h"
@@ -19,10 +20,9 @@ void store(void *slot, double d) { std::memcpy(slot, &d, sizeof d); }
 
 void real_from_index(void *out, int32_t index) { store(out, double(index)); }
 
-void real_negate(void *value) { store(value, -load(value)); }
-
-// NaN counts as non-zero, as in the evaluator's OpNot.
-void real_logical_not(void *value) { store(value, load(value) == 0.0 ? 1.0 : 0.0); }
+// The evaluator's OpNeg and OpNot, so that a folded "-" or "!" has its bits.
+void real_negate(void *value) { store(value, RealMath::neg(load(value))); }
+void real_logical_not(void *value) { store(value, RealMath::negation(load(value))); }
 
 void real_evaluate(FormulaRecord *record, void *args, void *out) {
     store(out, RealCal(record, static_cast<double *>(args)));

@@ -27,98 +27,47 @@ namespace {
 
 constexpr int kComplex = kTypeComplex;
 
-[[gnu::cold, gnu::noinline]] void fail(FormulaRecord *rec, const char16_t *name) {
-    record_run_error(kComplex, name, 0, kComplex, rec);
-}
-
-const char16_t *builtin_name(int position) { return kComplexBuiltins.names[position]; }
-
-// get*: index = the real part truncated to 32 bits; the value read replaces
-// the real part.  A bad index records an error and leaves the top as it was.
-TmComplex string_get(FormulaRecord *rec, int position, StringUnit unit, TmComplex t) {
-    const int32_t i = trunc_to_i32(t.re);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return t;
-    }
-    switch (unit) {
-    case kUnitByte: t.re = read_string_byte(rec->code, i); break;
-    case kUnitWord: t.re = read_string_word(rec->code, i); break;
-    default: t.re = read_string_cell<double>(rec->code, i); break;
-    }
-    return t;
-}
-
-// set*(a, t): stores t's real part (truncated to 8 or 16 bits, or the double
-// itself) at index a's real part; the result is a either way.
-TmComplex string_set(FormulaRecord *rec, int position, StringUnit unit, TmComplex a,
-                     TmComplex t) {
-    const int32_t i = trunc_to_i32(a.re);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return a;
-    }
-    switch (unit) {
-    case kUnitByte: write_string_byte(rec->code, i, uint8_t(trunc_to_i32(t.re))); break;
-    case kUnitWord: write_string_word(rec->code, i, uint16_t(trunc_to_i32(t.re))); break;
-    default: write_string_cell(rec->code, i, t.re); break;
-    }
-    return a;
-}
-
-struct ComplexOps {
-    using Slot = TmComplex;
-    static constexpr int kType = kComplex;
+struct ComplexOps : ComplexMath {
     static constexpr unsigned kHighest = kComplexShape.highest();
     static constexpr unsigned kFirstBinary = kComplexShape.first_binary();
 
     static ValueStack<TmComplex> &stack() { return g_complex_stack; }
-    static double key(const TmComplex &v) { return v.re; }
-    static TmComplex truth_value(bool t, const TmComplex &a) { return {t ? 1.0 : 0.0, a.im}; }
-    static TmComplex zero() { return {0.0, 0.0}; }
-
-    static TmComplex add(TmComplex a, TmComplex b) { return complex_math::add(a, b); }
-    static TmComplex sub(TmComplex a, TmComplex b) { return complex_math::sub(a, b); }
-    static TmComplex mul(TmComplex a, TmComplex b) { return complex_math::mul(a, b); }
-    static TmComplex neg(TmComplex t) { return complex_math::neg(t); }
-    static TmComplex step_up(TmComplex v) { return {v.re + 1.0, v.im}; }
-    static TmComplex step_down(TmComplex v) { return {v.re - 1.0, v.im}; }
     static TmComplex div(FormulaRecord *, TmComplex a, TmComplex b) {
-        return complex_math::div(a, b);
+        return ComplexMath::div(a, b);
     }
     static TmComplex rem_or_pow(FormulaRecord *, TmComplex a, TmComplex b) {
-        return complex_math::pow(a, b);
+        return ComplexMath::pow(a, b);
     }
 
     static TmComplex unary(FormulaRecord *rec, uint8_t byte, TmComplex t) {
         switch (byte - kFirstBuiltin) {
         case complex_op::return_: // never emitted; runs as sqrt
-        case complex_op::sqrt_: return complex_math::sqrt(t);
-        case complex_op::exp_: return complex_math::exp(t);
-        case complex_op::ln_: return complex_math::log(t);
-        case complex_op::sin_: return complex_math::sin(t);
-        case complex_op::cos_: return complex_math::cos(t);
-        case complex_op::abs_: return {complex_math::magnitude(t), 0.0};
-        case complex_op::floor_: return {std::floor(t.re), 0.0};
-        case complex_op::ceil_: return {std::ceil(t.re), 0.0};
-        case complex_op::con_: return {t.re, -t.im};
-        case complex_op::xy_: return {t.im, t.re};
-        case complex_op::x0_: return {0.0, t.im};
-        case complex_op::y0_: return {t.re, 0.0};
-        case complex_op::itor_: return {double(std::bit_cast<int64_t>(t.re)), t.im};
-        case complex_op::rtoi_: return {std::bit_cast<double>(trunc_to_i64(t.re)), t.im};
-        case complex_op::getc_: return string_get(rec, complex_op::getc_, kUnitByte, t);
-        case complex_op::getw_: return string_get(rec, complex_op::getw_, kUnitWord, t);
-        case complex_op::getn_: return string_get(rec, complex_op::getn_, kUnitCell, t);
+        case complex_op::sqrt_: return ComplexMath::sqrt(t);
+        case complex_op::exp_: return ComplexMath::exp(t);
+        case complex_op::ln_: return ComplexMath::ln(t);
+        case complex_op::sin_: return ComplexMath::sin(t);
+        case complex_op::cos_: return ComplexMath::cos(t);
+        case complex_op::abs_: return ComplexMath::abs(t);
+        case complex_op::floor_: return ComplexMath::floor(t);
+        case complex_op::ceil_: return ComplexMath::ceil(t);
+        case complex_op::con_: return ComplexMath::con(t);
+        case complex_op::xy_: return ComplexMath::xy(t);
+        case complex_op::x0_: return ComplexMath::x0(t);
+        case complex_op::y0_: return ComplexMath::y0(t);
+        case complex_op::itor_: return ComplexMath::itor(t);
+        case complex_op::rtoi_: return ComplexMath::rtoi(t);
+        case complex_op::getc_: case complex_op::getw_: case complex_op::getn_:
+            return string_get_at<ComplexMath>(rec, kComplexBuiltins.names, byte - kFirstBuiltin,
+                                              complex_op::getc_, t);
         default: return t;
         }
     }
 
     static TmComplex binary(FormulaRecord *rec, uint8_t byte, TmComplex a, TmComplex b) {
         switch (byte - kFirstBuiltin) {
-        case complex_op::setc_: return string_set(rec, complex_op::setc_, kUnitByte, a, b);
-        case complex_op::setw_: return string_set(rec, complex_op::setw_, kUnitWord, a, b);
-        case complex_op::setn_: return string_set(rec, complex_op::setn_, kUnitCell, a, b);
+        case complex_op::setc_: case complex_op::setw_: case complex_op::setn_:
+            return string_set_at<ComplexMath>(rec, kComplexBuiltins.names, byte - kFirstBuiltin,
+                                              complex_op::setc_, a, b);
         default: return a;
         }
     }

@@ -12,13 +12,13 @@
 
 namespace tmx {
 
-inline int64_t trunc_to_i64(double x) {
+constexpr int64_t trunc_to_i64(double x) {
     // 2^63 is exact in a double; the range test is false for NaN.
     if (x >= -9223372036854775808.0 && x < 9223372036854775808.0) return int64_t(x);
     return std::numeric_limits<int64_t>::min();
 }
 
-inline int32_t trunc_to_i32(double x) {
+constexpr int32_t trunc_to_i32(double x) {
     if (x > -2147483649.0 && x < 2147483648.0) return int32_t(x);
     return std::numeric_limits<int32_t>::min();
 }

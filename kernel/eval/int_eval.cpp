@@ -26,54 +26,11 @@ constexpr int kInteger = kTypeInteger;
     record_run_error(kInteger, name, 0, kInteger, rec);
 }
 
-const char16_t *builtin_name(int position) { return kIntBuiltins.names[position]; }
-
-// get*: the top is the index and becomes the value; a bad index records an
-// error and leaves the index on the stack.
-int64_t string_get(FormulaRecord *rec, int position, StringUnit unit, int64_t i) {
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return i;
-    }
-    switch (unit) {
-    case kUnitByte: return read_string_byte(rec->code, i);
-    case kUnitWord: return read_string_word(rec->code, i);
-    default: return read_string_cell<int64_t>(rec->code, i);
-    }
-}
-
-// set*(i, v): stores the low 8, 16 or all 64 bits of v at index i; the
-// result is i either way.
-int64_t string_set(FormulaRecord *rec, int position, StringUnit unit, int64_t i, int64_t v) {
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return i;
-    }
-    switch (unit) {
-    case kUnitByte: write_string_byte(rec->code, i, uint8_t(uint64_t(v))); break;
-    case kUnitWord: write_string_word(rec->code, i, uint16_t(uint64_t(v))); break;
-    default: write_string_cell(rec->code, i, v); break;
-    }
-    return i;
-}
-
-struct IntOps {
-    using Slot = int64_t;
-    static constexpr int kType = kInteger;
+struct IntOps : IntMath {
     static constexpr unsigned kHighest = kIntShape.highest();
     static constexpr unsigned kFirstBinary = kIntShape.first_binary();
 
     static ValueStack<int64_t> &stack() { return g_int_stack; }
-    static int64_t key(int64_t v) { return v; }
-    static int64_t truth_value(bool t, int64_t) { return t ? 1 : 0; }
-    static int64_t zero() { return 0; }
-
-    static int64_t add(int64_t a, int64_t b) { return int_math::add(a, b); }
-    static int64_t sub(int64_t a, int64_t b) { return int_math::sub(a, b); }
-    static int64_t mul(int64_t a, int64_t b) { return int_math::mul(a, b); }
-    static int64_t neg(int64_t t) { return int_math::neg(t); }
-    static int64_t step_up(int64_t v) { return int_math::add(v, 1); }
-    static int64_t step_down(int64_t v) { return int_math::sub(v, 1); }
 
     // A zero divisor pops b and leaves a.
     static int64_t div(FormulaRecord *rec, int64_t a, int64_t b) {
@@ -81,7 +38,7 @@ struct IntOps {
             fail(rec, u"Integer division by zero");
             return a;
         }
-        return int_math::quotient(a, b);
+        return IntMath::quotient(a, b);
     }
     // OpPow is the remainder in integer formulas.
     static int64_t rem_or_pow(FormulaRecord *rec, int64_t a, int64_t b) {
@@ -89,36 +46,36 @@ struct IntOps {
             fail(rec, u"Integer division by zero");
             return a;
         }
-        return int_math::remainder(a, b);
+        return IntMath::remainder(a, b);
     }
 
     static int64_t unary(FormulaRecord *rec, uint8_t byte, int64_t t) {
         switch (byte - kFirstBuiltin) {
         case int_op::return_: // never emitted; runs as abs
-        case int_op::abs_: return int_math::abs(t);
-        case int_op::not_: return ~t;
-        case int_op::itor_: return int_math::itor(t);
-        case int_op::rtoi_: return int_math::rtoi(t);
-        case int_op::itop_: return t;
-        case int_op::ptoi_: return int_math::ptoi(t);
-        case int_op::getc_: return string_get(rec, int_op::getc_, kUnitByte, t);
-        case int_op::getw_: return string_get(rec, int_op::getw_, kUnitWord, t);
-        case int_op::getn_: return string_get(rec, int_op::getn_, kUnitCell, t);
+        case int_op::abs_: return IntMath::abs(t);
+        case int_op::not_: return IntMath::bit_not(t);
+        case int_op::itor_: return IntMath::itor(t);
+        case int_op::rtoi_: return IntMath::rtoi(t);
+        case int_op::itop_: return IntMath::itop(t);
+        case int_op::ptoi_: return IntMath::ptoi(t);
+        case int_op::getc_: case int_op::getw_: case int_op::getn_:
+            return string_get_at<IntMath>(rec, kIntBuiltins.names, byte - kFirstBuiltin,
+                                          int_op::getc_, t);
         default: return t;
         }
     }
 
     static int64_t binary(FormulaRecord *rec, uint8_t byte, int64_t a, int64_t b) {
         switch (byte - kFirstBuiltin) {
-        case int_op::or_: return a | b;
-        case int_op::and_: return a & b;
-        case int_op::xor_: return a ^ b;
-        case int_op::shl_: return int_math::shl(a, b);
-        case int_op::shr_: return int_math::shr(a, b);
-        case int_op::padd_: return int_math::padd(a, b);
-        case int_op::setc_: return string_set(rec, int_op::setc_, kUnitByte, a, b);
-        case int_op::setw_: return string_set(rec, int_op::setw_, kUnitWord, a, b);
-        case int_op::setn_: return string_set(rec, int_op::setn_, kUnitCell, a, b);
+        case int_op::or_: return IntMath::bit_or(a, b);
+        case int_op::and_: return IntMath::bit_and(a, b);
+        case int_op::xor_: return IntMath::bit_xor(a, b);
+        case int_op::shl_: return IntMath::shl(a, b);
+        case int_op::shr_: return IntMath::shr(a, b);
+        case int_op::padd_: return IntMath::padd(a, b);
+        case int_op::setc_: case int_op::setw_: case int_op::setn_:
+            return string_set_at<IntMath>(rec, kIntBuiltins.names, byte - kFirstBuiltin,
+                                          int_op::setc_, a, b);
         default: return a;
         }
     }

@@ -27,105 +27,40 @@ namespace {
 
 constexpr int kReal = kTypeReal;
 
-[[gnu::cold, gnu::noinline]] void fail(FormulaRecord *rec, const char16_t *name) {
-    record_run_error(kReal, name, 0, kReal, rec);
-}
-
-const char16_t *builtin_name(int position) { return kRealBuiltins.names[position]; }
-
-// get*: the top is the index and becomes the value; a bad index records an
-// error and leaves the index on the stack.
-double string_get(FormulaRecord *rec, int position, StringUnit unit, double t) {
-    int32_t i = trunc_to_i32(t);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return t;
-    }
-    switch (unit) {
-    case kUnitByte: return read_string_byte(rec->code, i);
-    case kUnitWord: return read_string_word(rec->code, i);
-    default: return read_string_cell<double>(rec->code, i);
-    }
-}
-
-// set*(a, t): stores t at index a; the result is a either way.
-double string_set(FormulaRecord *rec, int position, StringUnit unit, double a, double t) {
-    int32_t i = trunc_to_i32(a);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, builtin_name(position));
-        return a;
-    }
-    switch (unit) {
-    case kUnitByte: write_string_byte(rec->code, i, uint8_t(trunc_to_i32(t))); break;
-    case kUnitWord: write_string_word(rec->code, i, uint16_t(trunc_to_i32(t))); break;
-    default: write_string_cell(rec->code, i, t); break;
-    }
-    return a;
-}
-
 }  // namespace
 
-struct RealOps {
-    using Slot = double;
-    static constexpr int kType = kReal;
+struct RealOps : RealMath {
     static constexpr unsigned kHighest = kRealShape.highest();
     static constexpr unsigned kFirstBinary = kRealShape.first_binary();
 
     static ValueStack<double> &stack() { return g_real_stack; }
-    // Comparisons with a NaN are false, except "not equal"; a NaN is a true
-    // value.
-    static double key(double v) { return v; }
-    static double truth_value(bool t, double) { return t ? 1.0 : 0.0; }
-    static double zero() { return 0.0; }
-
-    static double add(double a, double b) { return a + b; }
-    static double sub(double a, double b) { return a - b; }
-    static double mul(double a, double b) { return a * b; }
-    static double neg(double t) { return -t; }
-    static double step_up(double v) { return v + 1.0; }
-    static double step_down(double v) { return v - 1.0; }
-    static double div(FormulaRecord *, double a, double b) { return a / b; }
+    static double div(FormulaRecord *, double a, double b) { return RealMath::div(a, b); }
     // OpPow is the power in real formulas.
-    static double rem_or_pow(FormulaRecord *, double a, double b) { return std::pow(a, b); }
+    static double rem_or_pow(FormulaRecord *, double a, double b) { return RealMath::pow(a, b); }
 
     static double unary(FormulaRecord *rec, uint8_t byte, double t) {
         switch (byte - kFirstBuiltin) {
-        case real_op::return_: // never emitted; runs as sqrt
-        case real_op::sqrt_: return std::sqrt(t);
-        case real_op::exp_: return std::exp(t);
-        case real_op::ln_: return std::log(t);
-        case real_op::lg_: return std::log10(t);
-        case real_op::sin_: return std::sin(t);
-        case real_op::cos_: return std::cos(t);
-        case real_op::tan_: return std::tan(t);
-        case real_op::asin_: return std::asin(t);
-        case real_op::acos_: return std::acos(t);
-        case real_op::atan_: return std::atan(t);
-        case real_op::sinh_: return std::sinh(t);
-        case real_op::cosh_: return std::cosh(t);
-        case real_op::tanh_: return std::tanh(t);
-        case real_op::abs_: return std::fabs(t);
-        case real_op::floor_: return std::floor(t);
-        case real_op::ceil_: return std::ceil(t);
-        case real_op::itor_: return real_math::itor(t);
-        case real_op::rtoi_: return real_math::rtoi(t);
-        case real_op::getc_: return string_get(rec, real_op::getc_, kUnitByte, t);
-        case real_op::getw_: return string_get(rec, real_op::getw_, kUnitWord, t);
-        case real_op::getn_: return string_get(rec, real_op::getn_, kUnitCell, t);
+        case real_op::return_: return RealMath::sqrt(t); // never emitted; runs as sqrt
+#define TM_REAL_UNARY_CASE(name)                                                     \
+    case real_op::name##_: return RealMath::name(t);
+            TM_REAL_PURE_UNARY(TM_REAL_UNARY_CASE)
+#undef TM_REAL_UNARY_CASE
+        case real_op::getc_: case real_op::getw_: case real_op::getn_:
+            return string_get_at<RealMath>(rec, kRealBuiltins.names, byte - kFirstBuiltin,
+                                           real_op::getc_, t);
         default: return t;
         }
     }
 
     static double binary(FormulaRecord *rec, uint8_t byte, double a, double b) {
         switch (byte - kFirstBuiltin) {
-        case real_op::atan2_: return std::atan2(a, b);
-        case real_op::fmod_: return std::fmod(a, b);
-        case real_op::sign_: return real_math::sign(a, b);
-        case real_op::dim_: return real_math::dim(a, b);
-        case real_op::padd_: return real_math::padd(a, b);
-        case real_op::setc_: return string_set(rec, real_op::setc_, kUnitByte, a, b);
-        case real_op::setw_: return string_set(rec, real_op::setw_, kUnitWord, a, b);
-        case real_op::setn_: return string_set(rec, real_op::setn_, kUnitCell, a, b);
+#define TM_REAL_BINARY_CASE(name)                                                    \
+    case real_op::name##_: return RealMath::name(a, b);
+            TM_REAL_PURE_BINARY(TM_REAL_BINARY_CASE)
+#undef TM_REAL_BINARY_CASE
+        case real_op::setc_: case real_op::setw_: case real_op::setn_:
+            return string_set_at<RealMath>(rec, kRealBuiltins.names, byte - kFirstBuiltin,
+                                           real_op::setc_, a, b);
         default: return a;
         }
     }

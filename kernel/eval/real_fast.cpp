@@ -4,6 +4,11 @@
 
 #include <cmath>
 
+// Set per source by kernel/CMakeLists.txt (option TAMRIX_COMPUTED_GOTO).
+#ifndef TAMRIX_COMPUTED_GOTO
+#define TAMRIX_COMPUTED_GOTO 0
+#endif
+
 #include "../address_table.h"
 #include "../jit/jit.h"
 #include "../opcodes.h"
@@ -21,7 +26,7 @@ namespace tmx {
 
 namespace {
 
-constexpr int kReal = 2;
+constexpr int kReal = kTypeReal;
 
 [[gnu::cold, gnu::noinline]] void fail(FormulaRecord *rec, const char16_t *name) {
     record_run_error(kReal, name, 0, kReal, rec);
@@ -31,35 +36,6 @@ constexpr int kReal = 2;
 [[gnu::cold, gnu::noinline]] double callee_gone(FormulaRecord *rec) {
     record_run_error(-rec->header[kCodeStart], nullptr, 0, kReal, rec);
     return 0.0;
-}
-
-// get*: the top is the index and becomes the value; a bad index records an
-// error and leaves the index on the stack.
-double string_get(FormulaRecord *rec, int position, StringUnit unit, double t) {
-    const int32_t i = trunc_to_i32(t);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, kRealBuiltins.names[position]);
-        return t;
-    }
-    switch (unit) {
-    case kUnitByte: return read_string_byte(rec->code, i);
-    case kUnitWord: return read_string_word(rec->code, i);
-    default: return read_string_cell<double>(rec->code, i);
-    }
-}
-
-// set*(a, t): stores t at index a; the result is a either way.
-void string_set(FormulaRecord *rec, int position, StringUnit unit, double a, double t) {
-    const int32_t i = trunc_to_i32(a);
-    if (!string_index_valid(i, rec->header[kCodeStart], unit)) {
-        fail(rec, kRealBuiltins.names[position]);
-        return;
-    }
-    switch (unit) {
-    case kUnitByte: write_string_byte(rec->code, i, uint8_t(trunc_to_i32(t))); break;
-    case kUnitWord: write_string_word(rec->code, i, uint16_t(trunc_to_i32(t))); break;
-    default: write_string_cell(rec->code, i, t); break;
-    }
 }
 
 double call_external(FormulaRecord *rec, void *fn, int32_t m, double *slot) {
@@ -87,7 +63,9 @@ double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, doubl
 }
 
 // Threaded dispatch: every step ends with its own jump to the next step's
-// handler, so each handler's branch is predicted on its own history.
+// handler, so each handler's branch is predicted on its own history.  That
+// needs labels as values (GCC, Clang); TAMRIX_COMPUTED_GOTO=0 builds the
+// portable form instead, where every step returns to one switch.
 //   args   where the parameters live (by reference)
 //   frame  where automatic variable v lives: frame[v] (the data array for a
 //          first activation)
@@ -99,43 +77,68 @@ double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, doubl
 template <Runner Kind>
 double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, double *frame,
                      double *sb) {
-    static const void *const kHandlers[] = {
-#define TM_FAST_OTHER_LABELS(name) &&name,
-        TM_FAST_OTHER(TM_FAST_OTHER_LABELS)
-#undef TM_FAST_OTHER_LABELS
-#define TM_FAST_BINARY_LABELS(name, expr) &&name##S, &&name##K, &&name##A, &&name##F, &&name##D,
-        TM_FAST_BINARY(TM_FAST_BINARY_LABELS)
-#undef TM_FAST_BINARY_LABELS
-#define TM_FAST_UNARY_LABELS(name, expr) &&name,
-        TM_FAST_UNARY(TM_FAST_UNARY_LABELS)
-#undef TM_FAST_UNARY_LABELS
-#define TM_FAST_PAIR_LABELS(name, expr) &&name##AA, &&name##AK, &&name##KA,
-        TM_FAST_PAIR(TM_FAST_PAIR_LABELS)
-#undef TM_FAST_PAIR_LABELS
-#define TM_FAST_CHAIN_LABELS(outer, oexpr, inner, iexpr)                             \
-    &&outer##S##inner##AA, &&outer##S##inner##AK, &&outer##S##inner##KA,
-        TM_FAST_CHAIN(TM_FAST_CHAIN_LABELS)
-#undef TM_FAST_CHAIN_LABELS
-#define TM_FAST_STEP_CHAIN_LABELS(outer, oexpr, inner, iexpr)                        \
-    &&outer##S##inner##K, &&outer##S##inner##A,
-        TM_FAST_CHAIN(TM_FAST_STEP_CHAIN_LABELS)
-#undef TM_FAST_STEP_CHAIN_LABELS
-#define TM_FAST_COMPARE_LABELS(name, cond) &&If##name##K, &&While##name##K, &&Which##name##K,
-        TM_FAST_COMPARE(TM_FAST_COMPARE_LABELS)
-#undef TM_FAST_COMPARE_LABELS
-    };
-    static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastOpcodeCount);
-
     double *sp = sb;
     double top = 0.0;
     const FastOp *o = fc->ops;
-#define TM_NEXT goto *kHandlers[(++o)->code]
+    // Every step's label, in FastOpcode order, through TM_STEP(label).
+#define TM_FAST_OTHER_STEPS(name) TM_STEP(name)
+#define TM_FAST_BINARY_STEPS(name, expr)                                             \
+    TM_STEP(name##S) TM_STEP(name##K) TM_STEP(name##A) TM_STEP(name##F) TM_STEP(name##D)
+#define TM_FAST_UNARY_STEPS(name, expr) TM_STEP(name)
+#define TM_FAST_PAIR_STEPS(name, expr) TM_STEP(name##AA) TM_STEP(name##AK) TM_STEP(name##KA)
+#define TM_FAST_COMPARE_STEPS(name, cond)                                            \
+    TM_STEP(If##name##K) TM_STEP(While##name##K) TM_STEP(Which##name##K)
+#define TM_FAST_CHAIN_STEPS(outer, oexpr, inner, iexpr)                              \
+    TM_STEP(outer##S##inner##AA) TM_STEP(outer##S##inner##AK) TM_STEP(outer##S##inner##KA)
+#define TM_FAST_STEP_CHAIN_STEPS(outer, oexpr, inner, iexpr)                         \
+    TM_STEP(outer##S##inner##K) TM_STEP(outer##S##inner##A)
+#define TM_FAST_STEPS                                                                \
+    TM_FAST_OTHER(TM_FAST_OTHER_STEPS) TM_FAST_BINARY(TM_FAST_BINARY_STEPS)          \
+    TM_FAST_UNARY(TM_FAST_UNARY_STEPS) TM_FAST_PAIR(TM_FAST_PAIR_STEPS)              \
+    TM_FAST_CHAIN(TM_FAST_CHAIN_STEPS) TM_FAST_CHAIN(TM_FAST_STEP_CHAIN_STEPS)       \
+    TM_FAST_COMPARE(TM_FAST_COMPARE_STEPS)
+#if TAMRIX_COMPUTED_GOTO
+    static const void *const kHandlers[] = {
+#define TM_STEP(label) &&label,
+        TM_FAST_STEPS
+#undef TM_STEP
+    };
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastOpcodeCount);
+#define TM_DISPATCH goto *kHandlers[o->code]
+#else
+    // The portable form: one switch that every step returns to.
+#define TM_DISPATCH goto dispatch
+#endif
+#define TM_NEXT                                                                      \
+    do {                                                                             \
+        ++o;                                                                         \
+        TM_DISPATCH;                                                                 \
+    } while (0)
 #define TM_GO(to)                                                                    \
     do {                                                                             \
         o = (to);                                                                    \
-        goto *kHandlers[o->code];                                                    \
+        TM_DISPATCH;                                                                 \
     } while (0)
-    goto *kHandlers[o->code];
+#if TAMRIX_COMPUTED_GOTO
+    TM_DISPATCH;
+#else
+dispatch:
+    switch (o->code) {
+#define TM_STEP(label)                                                               \
+    case label: goto label;
+        TM_FAST_STEPS
+#undef TM_STEP
+    default: return 0.0; // no step has another code
+    }
+#endif
+#undef TM_FAST_STEPS
+#undef TM_FAST_OTHER_STEPS
+#undef TM_FAST_BINARY_STEPS
+#undef TM_FAST_UNARY_STEPS
+#undef TM_FAST_PAIR_STEPS
+#undef TM_FAST_CHAIN_STEPS
+#undef TM_FAST_STEP_CHAIN_STEPS
+#undef TM_FAST_COMPARE_STEPS
     // Opens every step a straight-line formula never has.
 #define TM_NOT_STRAIGHT                                                              \
     if constexpr (Kind != Runner::kAll) __builtin_unreachable()
@@ -153,18 +156,18 @@ StoreD: *o->p = top; TM_NEXT;
 #define VAR_A args[o->index]
 #define VAR_F frame[o->index]
 #define VAR_D (*o->p)
-PreIncA: *sp++ = top; top = VAR_A += 1.0; TM_NEXT;
-PreIncF: *sp++ = top; top = VAR_F += 1.0; TM_NEXT;
-PreIncD: *sp++ = top; top = VAR_D += 1.0; TM_NEXT;
-PreDecA: *sp++ = top; top = VAR_A -= 1.0; TM_NEXT;
-PreDecF: *sp++ = top; top = VAR_F -= 1.0; TM_NEXT;
-PreDecD: *sp++ = top; top = VAR_D -= 1.0; TM_NEXT;
-PostIncA: *sp++ = top; top = VAR_A; VAR_A += 1.0; TM_NEXT;
-PostIncF: *sp++ = top; top = VAR_F; VAR_F += 1.0; TM_NEXT;
-PostIncD: *sp++ = top; top = VAR_D; VAR_D += 1.0; TM_NEXT;
-PostDecA: *sp++ = top; top = VAR_A; VAR_A -= 1.0; TM_NEXT;
-PostDecF: *sp++ = top; top = VAR_F; VAR_F -= 1.0; TM_NEXT;
-PostDecD: *sp++ = top; top = VAR_D; VAR_D -= 1.0; TM_NEXT;
+PreIncA: *sp++ = top; top = VAR_A = RealMath::step_up(VAR_A); TM_NEXT;
+PreIncF: *sp++ = top; top = VAR_F = RealMath::step_up(VAR_F); TM_NEXT;
+PreIncD: *sp++ = top; top = VAR_D = RealMath::step_up(VAR_D); TM_NEXT;
+PreDecA: *sp++ = top; top = VAR_A = RealMath::step_down(VAR_A); TM_NEXT;
+PreDecF: *sp++ = top; top = VAR_F = RealMath::step_down(VAR_F); TM_NEXT;
+PreDecD: *sp++ = top; top = VAR_D = RealMath::step_down(VAR_D); TM_NEXT;
+PostIncA: *sp++ = top; top = VAR_A; VAR_A = RealMath::step_up(VAR_A); TM_NEXT;
+PostIncF: *sp++ = top; top = VAR_F; VAR_F = RealMath::step_up(VAR_F); TM_NEXT;
+PostIncD: *sp++ = top; top = VAR_D; VAR_D = RealMath::step_up(VAR_D); TM_NEXT;
+PostDecA: *sp++ = top; top = VAR_A; VAR_A = RealMath::step_down(VAR_A); TM_NEXT;
+PostDecF: *sp++ = top; top = VAR_F; VAR_F = RealMath::step_down(VAR_F); TM_NEXT;
+PostDecD: *sp++ = top; top = VAR_D; VAR_D = RealMath::step_down(VAR_D); TM_NEXT;
 DropKeep: sp -= o->index; TM_NEXT;
 Return: return top;
 ReturnZero: return 0.0;
@@ -180,7 +183,7 @@ Continue: TM_NOT_STRAIGHT;
     *sp = top; sp += o->aux; top = *sp; TM_GO(o->target);
 UntilTest: TM_NOT_STRAIGHT;
     *sp = top;
-    if (top == 0 && !run_error_pending()) {
+    if (!RealMath::is_true(top) && !run_error_pending()) {
         sp += o->aux;
         top = *sp;
         TM_GO(o->target);
@@ -189,17 +192,17 @@ UntilTest: TM_NOT_STRAIGHT;
     top = 0.0;
     TM_NEXT;
 WhileTest: TM_NOT_STRAIGHT;
-    if (top == 0 || run_error_pending()) TM_GO(o->target);
+    if (!RealMath::is_true(top) || run_error_pending()) TM_GO(o->target);
     TM_NEXT;
 IfTest: TM_NOT_STRAIGHT;
-    if (top == 0) {
+    if (!RealMath::is_true(top)) {
         top = 0.0; // also turns -0 into +0
         TM_GO(o->target);
     }
     TM_NEXT;
 IfEnd: TM_NOT_STRAIGHT; sp -= o->index; top = 0.0; TM_NEXT;
 WhichTest: TM_NOT_STRAIGHT;
-    if (top == 0) {
+    if (!RealMath::is_true(top)) {
         *sp++ = top; // stands for the value of the skipped branch
         TM_GO(o->target);
     }
@@ -237,13 +240,17 @@ CallComplex: TM_FAST_CALL(call_complex_formula(o->callee, slot))
 CallExternal: TM_FAST_CALL(call_external(rec, o->ext, o->index, slot))
 #undef TM_FAST_CALL
 
-Getc: TM_NOT_STRAIGHT; top = string_get(rec, real_op::getc_, kUnitByte, top); TM_NEXT;
-Getw: TM_NOT_STRAIGHT; top = string_get(rec, real_op::getw_, kUnitWord, top); TM_NEXT;
-Getn: TM_NOT_STRAIGHT; top = string_get(rec, real_op::getn_, kUnitCell, top); TM_NEXT;
+#define TM_FAST_GET(k) top = string_get<RealMath>(rec, kRealBuiltins.names[real_op::getc_ + k], string_unit(k), top)
+Getc: TM_NOT_STRAIGHT; TM_FAST_GET(0); TM_NEXT;
+Getw: TM_NOT_STRAIGHT; TM_FAST_GET(1); TM_NEXT;
+Getn: TM_NOT_STRAIGHT; TM_FAST_GET(2); TM_NEXT;
+#undef TM_FAST_GET
 // set*(a, t) pops t; the index a stays as the result.
-Setc: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real_op::setc_, kUnitByte, top, t); } TM_NEXT;
-Setw: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real_op::setw_, kUnitWord, top, t); } TM_NEXT;
-Setn: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real_op::setn_, kUnitCell, top, t); } TM_NEXT;
+#define TM_FAST_SET(k) { const double t = top; top = *--sp; string_set<RealMath>(rec, kRealBuiltins.names[real_op::setc_ + k], string_unit(k), top, t); }
+Setc: TM_NOT_STRAIGHT; TM_FAST_SET(0); TM_NEXT;
+Setw: TM_NOT_STRAIGHT; TM_FAST_SET(1); TM_NEXT;
+Setn: TM_NOT_STRAIGHT; TM_FAST_SET(2); TM_NEXT;
+#undef TM_FAST_SET
 
 #define TM_FAST_BINARY_CASES(name, expr)                                             \
     name##S: { TM_NOT_LEAF(name##S); const double b = top, a = *--sp; top = expr; } TM_NEXT; \
@@ -330,12 +337,29 @@ Setn: TM_NOT_STRAIGHT; { const double t = top; top = *--sp; string_set(rec, real
 #undef TM_NOT_STRAIGHT
 #undef TM_GO
 #undef TM_NEXT
+#undef TM_DISPATCH
 }
 
 // A first activation of a formula that calls nothing: the frame is the data
 // array and nothing needs the activation flag.
 inline double run_calls_nothing(const FastCode *fc, FormulaRecord *rec, double *args) {
     return fc->host_runner(args, rec);
+}
+
+// A formula that calls something cannot start once a callee of it was
+// deleted (it records the run error its CodeStart names) or when the native
+// stack is used up.
+[[gnu::always_inline]] inline bool refused_to_start(FormulaRecord *rec) {
+    const int32_t code_start = rec->header[kCodeStart];
+    if (code_start < 0) [[unlikely]] {
+        refuse_invalidated(rec, kReal, code_start);
+        return true;
+    }
+    if (native_stack_exhausted()) [[unlikely]] {
+        refuse_stack_overflow(rec, kReal);
+        return true;
+    }
+    return false;
 }
 
 // A first activation: the frame is the data array, the stack the fast form's
@@ -345,15 +369,8 @@ double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
     auto *data = static_cast<double *>(rec->data);
     if (!args) args = data;
     if (fc->calls_nothing) return run_calls_nothing(fc, rec, args);
-    const int32_t code_start = rec->header[kCodeStart];
-    if (code_start < 0) [[unlikely]] {
-        refuse_invalidated(rec, kReal, code_start);
+    if (refused_to_start(rec)) [[unlikely]]
         return 0.0;
-    }
-    if (native_stack_exhausted()) [[unlikely]] {
-        refuse_stack_overflow(rec, kReal);
-        return 0.0;
-    }
     rec->code[0] = kRunning;
     const double r = run_real_fast<Runner::kAll>(fc, rec, args, data, fc->stack);
     rec->code[0] = kIdle;
@@ -369,15 +386,8 @@ double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
     // See begin_nested: a pending error (an interrupt) ends every recursion.
     if (run_error_pending()) [[unlikely]]
         return 0.0;
-    const int32_t code_start = rec->header[kCodeStart];
-    if (code_start < 0) [[unlikely]] {
-        refuse_invalidated(rec, kReal, code_start);
+    if (refused_to_start(rec)) [[unlikely]]
         return 0.0;
-    }
-    if (native_stack_exhausted()) [[unlikely]] {
-        refuse_stack_overflow(rec, kReal);
-        return 0.0;
-    }
     const int32_t last_param = fc->last_param;
     const int32_t top = stack.top;
     const int64_t new_top =

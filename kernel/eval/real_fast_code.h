@@ -12,55 +12,57 @@
 #include <cstdint>
 
 #include "../record.h"
+#include "real_math.h"
 
 namespace tmx {
 
+// The operations' meanings are RealMath's (real_math.h), the interpreter's.
 // Binary operations: X(name, expression over a and b).  Each comes in five
 // forms by where its right operand comes from: S the stack (plain byte code),
 // K an inlined constant, A an argument slot, F an automatic variable of the
 // activation's frame, D a static variable or shared cell.
 #define TM_FAST_BINARY(X)                                                            \
-    X(Add, a + b)                                                                    \
-    X(Sub, a - b)                                                                    \
-    X(Mul, a *b)                                                                     \
-    X(Div, a / b)                                                                    \
-    X(Pow, std::pow(a, b))                                                           \
-    X(Gt, a > b ? 1.0 : 0.0)                                                         \
-    X(Ge, a >= b ? 1.0 : 0.0)                                                        \
-    X(Lt, a < b ? 1.0 : 0.0)                                                         \
-    X(Le, a <= b ? 1.0 : 0.0)                                                        \
-    X(Eq, a == b ? 1.0 : 0.0)                                                        \
-    X(Ne, a != b ? 1.0 : 0.0)                                                        \
-    X(And, a != 0 && b != 0 ? 1.0 : 0.0)                                             \
-    X(Or, a != 0 || b != 0 ? 1.0 : 0.0)                                              \
-    X(Atan2, std::atan2(a, b))                                                       \
-    X(Fmod, std::fmod(a, b))                                                         \
-    X(Sign, real_math::sign(a, b))                                                   \
-    X(Dim, real_math::dim(a, b))                                                     \
-    X(Padd, real_math::padd(a, b))
+    X(Add, RealMath::add(a, b))                                                      \
+    X(Sub, RealMath::sub(a, b))                                                      \
+    X(Mul, RealMath::mul(a, b))                                                      \
+    X(Div, RealMath::div(a, b))                                                      \
+    X(Pow, RealMath::pow(a, b))                                                      \
+    X(Gt, RealMath::gt(a, b))                                                        \
+    X(Ge, RealMath::ge(a, b))                                                        \
+    X(Lt, RealMath::lt(a, b))                                                        \
+    X(Le, RealMath::le(a, b))                                                        \
+    X(Eq, RealMath::eq(a, b))                                                        \
+    X(Ne, RealMath::ne(a, b))                                                        \
+    X(And, RealMath::both(a, b))                                                     \
+    X(Or, RealMath::either(a, b))                                                    \
+    X(Atan2, RealMath::atan2(a, b))                                                  \
+    X(Fmod, RealMath::fmod(a, b))                                                    \
+    X(Sign, RealMath::sign(a, b))                                                    \
+    X(Dim, RealMath::dim(a, b))                                                      \
+    X(Padd, RealMath::padd(a, b))
 
 // One-operand operations on the top: X(name, expression over t).
 #define TM_FAST_UNARY(X)                                                             \
-    X(Neg, -t)                                                                       \
-    X(Not, t == 0 ? 1.0 : 0.0)                                                       \
-    X(Sqrt, std::sqrt(t))                                                            \
-    X(Exp, std::exp(t))                                                              \
-    X(Ln, std::log(t))                                                               \
-    X(Lg, std::log10(t))                                                             \
-    X(Sin, std::sin(t))                                                              \
-    X(Cos, std::cos(t))                                                              \
-    X(Tan, std::tan(t))                                                              \
-    X(Asin, std::asin(t))                                                            \
-    X(Acos, std::acos(t))                                                            \
-    X(Atan, std::atan(t))                                                            \
-    X(Sinh, std::sinh(t))                                                            \
-    X(Cosh, std::cosh(t))                                                            \
-    X(Tanh, std::tanh(t))                                                            \
-    X(Abs, std::fabs(t))                                                             \
-    X(Floor, std::floor(t))                                                          \
-    X(Ceil, std::ceil(t))                                                            \
-    X(Itor, real_math::itor(t))                                                      \
-    X(Rtoi, real_math::rtoi(t))
+    X(Neg, RealMath::neg(t))                                                         \
+    X(Not, RealMath::negation(t))                                                    \
+    X(Sqrt, RealMath::sqrt(t))                                                       \
+    X(Exp, RealMath::exp(t))                                                         \
+    X(Ln, RealMath::ln(t))                                                           \
+    X(Lg, RealMath::lg(t))                                                           \
+    X(Sin, RealMath::sin(t))                                                         \
+    X(Cos, RealMath::cos(t))                                                         \
+    X(Tan, RealMath::tan(t))                                                         \
+    X(Asin, RealMath::asin(t))                                                       \
+    X(Acos, RealMath::acos(t))                                                       \
+    X(Atan, RealMath::atan(t))                                                       \
+    X(Sinh, RealMath::sinh(t))                                                       \
+    X(Cosh, RealMath::cosh(t))                                                       \
+    X(Tanh, RealMath::tanh(t))                                                       \
+    X(Abs, RealMath::abs(t))                                                         \
+    X(Floor, RealMath::floor(t))                                                     \
+    X(Ceil, RealMath::ceil(t))                                                       \
+    X(Itor, RealMath::itor(t))                                                       \
+    X(Rtoi, RealMath::rtoi(t))
 
 // A push of an argument or constant fused with the binary operation that
 // takes the next argument or constant as its right operand ("a*b", "a+1",
@@ -70,9 +72,11 @@ namespace tmx {
 //   KA  a = k, b = args[index]
 // The operations are the first eleven of TM_FAST_BINARY, in its order.
 #define TM_FAST_PAIR(X)                                                              \
-    X(Add, a + b) X(Sub, a - b) X(Mul, a *b) X(Div, a / b) X(Pow, std::pow(a, b))    \
-    X(Gt, a > b ? 1.0 : 0.0) X(Ge, a >= b ? 1.0 : 0.0) X(Lt, a < b ? 1.0 : 0.0)       \
-    X(Le, a <= b ? 1.0 : 0.0) X(Eq, a == b ? 1.0 : 0.0) X(Ne, a != b ? 1.0 : 0.0)
+    X(Add, RealMath::add(a, b)) X(Sub, RealMath::sub(a, b))                          \
+    X(Mul, RealMath::mul(a, b)) X(Div, RealMath::div(a, b))                          \
+    X(Pow, RealMath::pow(a, b)) X(Gt, RealMath::gt(a, b)) X(Ge, RealMath::ge(a, b))  \
+    X(Lt, RealMath::lt(a, b)) X(Le, RealMath::le(a, b)) X(Eq, RealMath::eq(a, b))    \
+    X(Ne, RealMath::ne(a, b))
 
 // A fused pair whose value is at once the right operand of a binary operation
 // on the stack ("top + a*b", the terms of a polynomial): X(outer, expression
@@ -80,17 +84,20 @@ namespace tmx {
 // forms of TM_FAST_PAIR.  The pair's value is rounded before the outer
 // operation, exactly as in two steps (never a fused multiply-add).
 #define TM_FAST_CHAIN_OF(X, outer, oexpr)                                            \
-    X(outer, oexpr, Add, a + b) X(outer, oexpr, Sub, a - b)                           \
-    X(outer, oexpr, Mul, a *b) X(outer, oexpr, Div, a / b)
+    X(outer, oexpr, Add, RealMath::add(a, b)) X(outer, oexpr, Sub, RealMath::sub(a, b)) \
+    X(outer, oexpr, Mul, RealMath::mul(a, b)) X(outer, oexpr, Div, RealMath::div(a, b))
 #define TM_FAST_CHAIN(X)                                                             \
-    TM_FAST_CHAIN_OF(X, Add, a + b) TM_FAST_CHAIN_OF(X, Sub, a - b)                  \
-    TM_FAST_CHAIN_OF(X, Mul, a *b) TM_FAST_CHAIN_OF(X, Div, a / b)
+    TM_FAST_CHAIN_OF(X, Add, RealMath::add(a, b))                                    \
+    TM_FAST_CHAIN_OF(X, Sub, RealMath::sub(a, b))                                    \
+    TM_FAST_CHAIN_OF(X, Mul, RealMath::mul(a, b))                                    \
+    TM_FAST_CHAIN_OF(X, Div, RealMath::div(a, b))
 
 // Comparisons with a constant that a loop or branch test consumes at once
 // fuse with the test: X(name, condition over top and k).
 #define TM_FAST_COMPARE(X)                                                           \
-    X(Gt, top > o->k) X(Ge, top >= o->k) X(Lt, top < o->k) X(Le, top <= o->k)       \
-    X(Eq, top == o->k) X(Ne, top != o->k)
+    X(Gt, RealMath::greater(top, o->k)) X(Ge, RealMath::greater_equal(top, o->k))    \
+    X(Lt, RealMath::less(top, o->k)) X(Le, RealMath::less_equal(top, o->k))          \
+    X(Eq, RealMath::equal(top, o->k)) X(Ne, RealMath::not_equal(top, o->k))
 
 // Everything else, in handler order (see run_real_fast).
 //   Push/Store/increment forms by operand: K A F D as above.

@@ -55,6 +55,9 @@ int unary_position(uint8_t byte) {
     return -1;
 }
 
+// The jump operands of instruction Op, whose operand words start at w.
+template <Opcode Op> JumpOperands jump_of(const int32_t *w) { return read_jump<layout_of(Op)>(w); }
+
 bool is_call(uint8_t byte) { return byte >= OpCallInt && byte <= OpCallExternal; }
 
 // Position of the code operand among a jump instruction's operand words (the
@@ -247,39 +250,45 @@ class Translator {
         case OpWhichDefault: return drop(DropKeep, w[0], 1);
         case OpIfEnd: return drop(IfEnd, w[0], 1);
         case OpWhichNone: return drop(WhichNone, w[0], 1);
-        case OpIfTest: return jump(IfTest, w[0], w[1], w[2], depth_, 1) && fuse_test(0);
-        case OpWhileTest: return jump(WhileTest, w[0], w[1], w[2], depth_, 1) && fuse_test(1);
+        case OpIfTest: return jump(IfTest, jump_of<OpIfTest>(w), depth_, 1) && fuse_test(0);
+        case OpWhileTest:
+            return jump(WhileTest, jump_of<OpWhileTest>(w), depth_, 1) && fuse_test(1);
         case OpWhichTest:
-            if (!jump(WhichTest, w[0], w[1], w[2], depth_ + 1, 1)) return false;
+            if (!jump(WhichTest, jump_of<OpWhichTest>(w), depth_ + 1, 1)) return false;
             if (depth_ + 1 > max_depth_) max_depth_ = depth_ + 1;
             return fuse_test(2);
         case OpWhichEnd: {
-            if (w[2] < 0 || w[2] >= depth_) return false;
-            if (!jump(WhichEnd, w[0], w[1], w[3], depth_ - w[2], 1)) return false;
-            out_[n_ - 1].index = w[2];
+            const JumpOperands j = jump_of<OpWhichEnd>(w);
+            if (j.n < 0 || j.n >= depth_) return false;
+            if (!jump(WhichEnd, j, depth_ - j.n, 1)) return false;
+            out_[n_ - 1].index = j.n;
             reachable = false;
             return true;
         }
         case OpJump:
         case OpBreak:
         case OpContinue: {
-            const int32_t slot = w[2];
+            static_assert(layout_of(OpBreak) == layout_of(OpJump) &&
+                          layout_of(OpContinue) == layout_of(OpJump));
+            const JumpOperands j = jump_of<OpJump>(w);
+            const int32_t slot = j.slot;
             // Break leaves a 0 on top of the stack the jump keeps.
             const int32_t depth = slot + 1;
             if (slot < -1 || depth - depth_ > 1 || depth_ - depth > INT16_MAX) return false;
             if (byte == OpContinue && depth_ < 1) return false; // may run the final OpReturn
             if (byte != OpBreak && depth > depth_) return false;
             const uint16_t kind = byte == OpJump ? Jump : byte == OpBreak ? Break : Continue;
-            if (!jump(kind, w[0], w[1], w[3], depth, byte == OpBreak ? 1 : 0)) return false;
+            if (!jump(kind, j, depth, byte == OpBreak ? 1 : 0)) return false;
             out_[n_ - 1].aux = int16_t(depth - depth_);
             reachable = false;
             return true;
         }
         case OpUntilTest: {
-            const int32_t slot = w[0];
+            const JumpOperands j = jump_of<OpUntilTest>(w);
+            const int32_t slot = j.slot;
             if (depth_ < 1 || slot < -1 || slot + 1 > depth_ || depth_ - (slot + 1) > INT16_MAX)
                 return false;
-            if (!jump(UntilTest, w[1], w[2], w[3], slot + 1, 0)) return false;
+            if (!jump(UntilTest, j, slot + 1, 0)) return false;
             FastOp &o = out_[n_ - 1];
             o.aux = int16_t(slot + 1 - depth_);
             o.index = slot + 2 - depth_; // falling out: 0 at slot+1
@@ -377,9 +386,10 @@ class Translator {
         return true;
     }
 
-    // A jump to code offset `to` that names operand position `word` and
-    // constant position `konst`, arriving with stack depth `depth`.
-    bool jump(uint16_t kind, int32_t to, int32_t konst, int32_t word, int32_t depth, int keep) {
+    // A jump to code offset j.code that names operand position j.word and
+    // constant position j.konst, arriving with stack depth `depth`.
+    bool jump(uint16_t kind, const JumpOperands &j, int32_t depth, int keep) {
+        const int32_t to = j.code, konst = j.konst, word = j.word;
         if (to < h_[kCodeStart] || to >= code_end() || depth < keep) return false;
         Landing &l = at_[to];
         if (l.op >= 0) { // backward: the walk has been there

@@ -10,10 +10,9 @@
 //   kHighest, kFirstBinary               highest built-in byte; first built-in
 //                                        that takes two operands
 //   stack()                              the type's shared value stack
-//   key(Slot)                            what comparisons and truth tests see
-//                                        (the integer; a complex real part)
-//   truth_value(bool, Slot a)            1 or 0, keeping a's other parts
-//   zero(), add, sub, mul, neg, step_up, step_down
+//   the type's meanings (IntMath, RealMath, ComplexMath, which the traits
+//   derive from): zero, add, sub, mul, neg, step_up, step_down, and the
+//   comparisons and logic of TruthLogic (truth_logic.h)
 //   div(rec, a, b), rem_or_pow(rec, a, b)   OpDiv and OpPow
 //   unary(rec, byte, t), binary(rec, byte, a, b)   built-in instructions
 //   call_external(rec, fn, m, slot)      an external function of the type
@@ -59,27 +58,16 @@ typename Ops::Slot call_own_type(FormulaRecord *callee, typename Ops::Slot *slot
     return run_typed<Ops, Trace, true>(callee, slot);
 }
 
-// OpCallInt, OpCallReal, OpCallComplex from a formula of type Ops::kType.
-template <class Ops, bool Trace>
-typename Ops::Slot call_int(FormulaRecord *callee, typename Ops::Slot *slot) {
-    if constexpr (Ops::kType == 1)
+// OpCallInt, OpCallReal, OpCallComplex (callee type Type) from a formula of
+// type Ops::kType.
+template <class Ops, bool Trace, int Type>
+typename Ops::Slot call_formula(FormulaRecord *callee, typename Ops::Slot *slot) {
+    if constexpr (Ops::kType == Type)
         return call_own_type<Ops, Trace>(callee, slot);
-    else
+    else if constexpr (Type == kTypeInteger)
         return call_int_formula(callee, slot);
-}
-
-template <class Ops, bool Trace>
-typename Ops::Slot call_real(FormulaRecord *callee, typename Ops::Slot *slot) {
-    if constexpr (Ops::kType == 2)
-        return call_own_type<Ops, Trace>(callee, slot);
-    else
+    else if constexpr (Type == kTypeReal)
         return call_real_formula(callee, slot);
-}
-
-template <class Ops, bool Trace>
-typename Ops::Slot call_complex(FormulaRecord *callee, typename Ops::Slot *slot) {
-    if constexpr (Ops::kType == 3)
-        return call_own_type<Ops, Trace>(callee, slot);
     else
         return call_complex_formula(callee, slot);
 }
@@ -124,7 +112,7 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
     auto reload = [&]() {
         if (sp >= sb) top = *sp;
     };
-    auto truth = [](const Slot &v) { return Ops::key(v) != 0; };
+    auto truth = [](const Slot &v) { return Ops::is_true(v); };
     auto var = [&]() -> Slot & { return a.var(*op++); };
     auto cell = [&]() -> Slot & { return *static_cast<Slot *>(address_at(uint32_t(*op++))); };
     auto count = [&]() { return *op++; };
@@ -165,7 +153,14 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         set_top(expr);                                                                \
         break;                                                                        \
     }
-#define TM_COMPARE(cmp) TM_BINARY(Ops::truth_value(Ops::key(a_) cmp Ops::key(b_), a_))
+#define TM_STEP(place, change, pre)                                                   \
+    {                                                                                 \
+        Slot &v_ = place;                                                             \
+        if constexpr (!(pre)) push(v_);                                               \
+        v_ = Ops::change(v_);                                                         \
+        if constexpr (pre) push(v_);                                                  \
+        break;                                                                        \
+    }
 #define TM_CALL_CASE(call)                                                            \
     {                                                                                 \
         Slot *slot = call_slot(sp, op[1]);                                            \
@@ -189,21 +184,22 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         case OpMul: TM_BINARY(Ops::mul(a_, b_))
         case OpDiv: TM_BINARY(Ops::div(rec, a_, b_))
         case OpPow: TM_BINARY(Ops::rem_or_pow(rec, a_, b_))
-        case OpGt: TM_COMPARE(>)
-        case OpGe: TM_COMPARE(>=)
-        case OpLt: TM_COMPARE(<)
-        case OpLe: TM_COMPARE(<=)
-        case OpEq: TM_COMPARE(==)
-        case OpNe: TM_COMPARE(!=)
-        case OpAnd: TM_BINARY(Ops::truth_value(truth(a_) && truth(b_), a_))
-        case OpOr: TM_BINARY(Ops::truth_value(truth(a_) || truth(b_), a_))
-        case OpNot: set_top(Ops::truth_value(!truth(top), top)); break;
+        case OpGt: TM_BINARY(Ops::gt(a_, b_))
+        case OpGe: TM_BINARY(Ops::ge(a_, b_))
+        case OpLt: TM_BINARY(Ops::lt(a_, b_))
+        case OpLe: TM_BINARY(Ops::le(a_, b_))
+        case OpEq: TM_BINARY(Ops::eq(a_, b_))
+        case OpNe: TM_BINARY(Ops::ne(a_, b_))
+        case OpAnd: TM_BINARY(Ops::both(a_, b_))
+        case OpOr: TM_BINARY(Ops::either(a_, b_))
+        case OpNot: set_top(Ops::negation(top)); break;
         case OpStoreVar: var() = top; break;
         case OpStoreCommon: cell() = top; break;
 
-        case OpCallInt: TM_CALL_CASE((call_int<Ops, Trace>(formula_at(op[0]), slot)))
-        case OpCallReal: TM_CALL_CASE((call_real<Ops, Trace>(formula_at(op[0]), slot)))
-        case OpCallComplex: TM_CALL_CASE((call_complex<Ops, Trace>(formula_at(op[0]), slot)))
+        case OpCallInt: TM_CALL_CASE((call_formula<Ops, Trace, kTypeInteger>(formula_at(op[0]), slot)))
+        case OpCallReal: TM_CALL_CASE((call_formula<Ops, Trace, kTypeReal>(formula_at(op[0]), slot)))
+        case OpCallComplex:
+            TM_CALL_CASE((call_formula<Ops, Trace, kTypeComplex>(formula_at(op[0]), slot)))
         case OpCallExternal:
             TM_CALL_CASE(Ops::call_external(rec, address_at(uint32_t(op[0])), op[1], slot))
 
@@ -272,54 +268,16 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
             break;
         case OpWhichDefault: keep_top_drop(count()); break;
         case OpNeg: set_top(Ops::neg(top)); break;
-        case OpPreIncVar: {
-            Slot &v = var();
-            v = Ops::step_up(v);
-            push(v);
-            break;
-        }
-        case OpPreDecVar: {
-            Slot &v = var();
-            v = Ops::step_down(v);
-            push(v);
-            break;
-        }
-        case OpPreIncCommon: {
-            Slot &c = cell();
-            c = Ops::step_up(c);
-            push(c);
-            break;
-        }
-        case OpPreDecCommon: {
-            Slot &c = cell();
-            c = Ops::step_down(c);
-            push(c);
-            break;
-        }
-        case OpPostIncVar: {
-            Slot &v = var();
-            push(v);
-            v = Ops::step_up(v);
-            break;
-        }
-        case OpPostDecVar: {
-            Slot &v = var();
-            push(v);
-            v = Ops::step_down(v);
-            break;
-        }
-        case OpPostIncCommon: {
-            Slot &c = cell();
-            push(c);
-            c = Ops::step_up(c);
-            break;
-        }
-        case OpPostDecCommon: {
-            Slot &c = cell();
-            push(c);
-            c = Ops::step_down(c);
-            break;
-        }
+        // Increments: the variable or cell changes before (Pre) or after
+        // (Post) its value is pushed.
+        case OpPreIncVar: TM_STEP(var(), step_up, true)
+        case OpPreDecVar: TM_STEP(var(), step_down, true)
+        case OpPreIncCommon: TM_STEP(cell(), step_up, true)
+        case OpPreDecCommon: TM_STEP(cell(), step_down, true)
+        case OpPostIncVar: TM_STEP(var(), step_up, false)
+        case OpPostDecVar: TM_STEP(var(), step_down, false)
+        case OpPostIncCommon: TM_STEP(cell(), step_up, false)
+        case OpPostDecCommon: TM_STEP(cell(), step_down, false)
 
         default:
             if (byte > Ops::kHighest) [[unlikely]] { // not an instruction of this type
@@ -337,8 +295,8 @@ typename Ops::Slot run_typed(FormulaRecord *rec, typename Ops::Slot *args) {
         }
     }
 #undef TM_BINARY
-#undef TM_COMPARE
 #undef TM_CALL_CASE
+#undef TM_STEP
 
 done:
     end_activation(Ops::stack(), a);

@@ -1,8 +1,7 @@
-// The functions native code calls for real built-ins: the very library
-// functions the interpreter calls, and the kernel's own helpers for the
-// built-ins that take more than one library call.  Taking their addresses
-// here (instead of writing the operations out in machine code) is what keeps
-// both tiers on the same bits.
+// The functions native code calls for real built-ins: the very definitions
+// the interpreter and the fast form inline (RealMath, real_math.h).  Taking
+// their addresses here (instead of writing the operations out in machine
+// code) is what keeps every tier on the same bits.
 #pragma once
 
 #include <cstdint>

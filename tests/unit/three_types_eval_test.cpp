@@ -119,6 +119,34 @@ template <class Slot> class EveryType : public TypedEval {
     using Builder = TypedBuilder<Slot>;
     static Slot zero() { return Kind::of(0); }
 
+    // Takes the pending run error: `type` (with `name`, or none) recorded by
+    // `formula`, a formula of this type.
+    static void expect_run_error(int type, const char16_t *name, const FormulaRecord *formula) {
+        RunError e = take_run_error();
+        EXPECT_EQ(e.type, type);
+        if (name)
+            EXPECT_EQ(e.name_text(), name);
+        else
+            EXPECT_EQ(e.name, nullptr);
+        EXPECT_EQ(e.code, 0);
+        EXPECT_EQ(e.formula_type, Kind::kType);
+        EXPECT_EQ(e.formula, formula);
+    }
+
+    // A recursive formula of one parameter named `name`, built by `body`
+    // with `autos` automatic variables, and a stack of `stack` slots.
+    struct Recursive {
+        uint32_t index; // in the address table
+        RecordPtr f;
+    };
+    static Recursive recursive(const char16_t *name, int autos, RecordPtr (*body)(Builder &),
+                               int stack) {
+        Kind::set_stack(stack);
+        Builder rb(1, autos, 0, name);
+        RecordPtr f = body(rb);
+        return {rb.index(), std::move(f)};
+    }
+
     // sum(n) = which(n <= 0, 0, n + sum(n - 1)), calling itself in place.
     static RecordPtr summation(Builder &rb) {
         Label other = rb.label(), end = rb.label();
@@ -174,12 +202,7 @@ TYPED_TEST(EveryType, InvalidatedFormulaFailsWithoutRunning) {
         EXPECT_TRUE(same_bits(Kind::eval(f.get(), nullptr), TestFixture::zero()));
         EXPECT_TRUE(same_bits(ran, TestFixture::zero()));
         EXPECT_EQ(f->code[0], kIdle);
-        RunError e = take_run_error();
-        EXPECT_EQ(e.type, -code_start);
-        EXPECT_EQ(e.name, nullptr);
-        EXPECT_EQ(e.code, 0);
-        EXPECT_EQ(e.formula_type, Kind::kType);
-        EXPECT_EQ(e.formula, f.get());
+        TestFixture::expect_run_error(-code_start, nullptr, f.get());
 
         SetRunErr(3, u"first", 1, 0, nullptr);
         Kind::eval(f.get(), nullptr);
@@ -192,17 +215,10 @@ TYPED_TEST(EveryType, StackOverflowYieldsZeroAtTheFailingDepthOnly) {
     using Kind = typename TestFixture::Kind;
     // Each nested sum() frame takes 10 slots: with a limit of 30 the nested
     // activations for 9 and 8 fit, the one for 7 does not.
-    Kind::set_stack(30);
-    typename TestFixture::Builder rb(1, 0, 0, u"sum");
-    RecordPtr sum = TestFixture::summation(rb);
+    auto [sum_index, sum] = TestFixture::recursive(u"sum", 0, TestFixture::summation, 30);
     TypeParam n = Kind::of(10);
     EXPECT_TRUE(same_bits(Kind::eval(sum.get(), &n), Kind::of(10 + 9 + 8)));
-    RunError e = take_run_error();
-    EXPECT_EQ(e.type, Kind::kType);
-    EXPECT_EQ(e.name_text(), u"StackOverFlow");
-    EXPECT_EQ(e.code, 0);
-    EXPECT_EQ(e.formula_type, Kind::kType);
-    EXPECT_EQ(e.formula, sum.get());
+    TestFixture::expect_run_error(Kind::kType, u"StackOverFlow", sum.get());
     EXPECT_EQ(Kind::stack().top, 1);
     EXPECT_EQ(sum->code[0], kIdle);
     // Nothing is left behind: the same call succeeds once the stack is large.
@@ -218,10 +234,7 @@ TYPED_TEST(EveryType, StackOverflowYieldsZeroAtTheFailingDepthOnly) {
 TYPED_TEST(EveryType, NullHandleIsRefused) {
     using Kind = typename TestFixture::Kind;
     EXPECT_TRUE(same_bits(Kind::eval(nullptr, nullptr), TestFixture::zero()));
-    RunError e = take_run_error();
-    EXPECT_EQ(e.type, Kind::kType);
-    EXPECT_EQ(e.name_text(), Kind::kExport);
-    EXPECT_EQ(e.formula_type, Kind::kType);
+    TestFixture::expect_run_error(Kind::kType, Kind::kExport, nullptr);
 }
 
 // From 10, on a parameter and on a shared cell.  The wrap-around of integers
@@ -257,9 +270,7 @@ TYPED_TEST(EveryType, IncrementsAndDecrementsOfVariablesAndCells) {
 
 TYPED_TEST(EveryType, RecursionKeepsAutomaticVariablesPrivate) {
     using Kind = typename TestFixture::Kind;
-    Kind::set_stack(1000);
-    typename TestFixture::Builder rb(1, 1, 0, u"fact");
-    RecordPtr fact = TestFixture::factorial(rb);
+    auto [fact_index, fact] = TestFixture::recursive(u"fact", 1, TestFixture::factorial, 1000);
     TypeParam n = Kind::of(10);
     EXPECT_TRUE(same_bits(Kind::eval(fact.get(), &n), Kind::of(3628800)));
     EXPECT_TRUE(same_bits(n, Kind::of(10)));
@@ -322,16 +333,14 @@ TYPED_TEST(EveryType, ReentryFromAnExternalFunctionCopiesArgumentsInAndOut) {
 
 TYPED_TEST(EveryType, ListingAndTraceShowTheRecursion) {
     using Kind = typename TestFixture::Kind;
-    Kind::set_stack(100);
-    typename TestFixture::Builder rb(1, 1, 0, u"fact");
-    RecordPtr fact = TestFixture::factorial(rb);
+    auto [index, fact] = TestFixture::recursive(u"fact", 1, TestFixture::factorial, 100);
     const std::string call_name = opcode_name(Kind::kType, Kind::kCallOwn);
     std::string listing = disassemble(fact.get());
     EXPECT_NE(listing.find(std::string(Kind::kWord) + " formula \"fact\""), std::string::npos)
         << listing;
     std::string call_line = call_name;
     call_line.resize(17, ' '); // the operand column
-    call_line += "#" + std::to_string(rb.index()) + " \"fact\"";
+    call_line += "#" + std::to_string(index) + " \"fact\"";
     EXPECT_NE(listing.find(call_line), std::string::npos) << listing;
 
     TypeParam n = Kind::of(5);
