@@ -15,29 +15,29 @@
 namespace tmx {
 
 template <class Type, class Slot> struct TruthLogic {
-    TM_MEANING bool is_true(const Slot &v) { return Type::key(v) != 0; }
+    TM_MEANING bool is_true(Slot v) { return Type::key(v) != 0; }
 
-    TM_MEANING bool greater(const Slot &a, const Slot &b) { return Type::key(a) > Type::key(b); }
-    TM_MEANING bool greater_equal(const Slot &a, const Slot &b) { return Type::key(a) >= Type::key(b); }
-    TM_MEANING bool less(const Slot &a, const Slot &b) { return Type::key(a) < Type::key(b); }
-    TM_MEANING bool less_equal(const Slot &a, const Slot &b) { return Type::key(a) <= Type::key(b); }
-    TM_MEANING bool equal(const Slot &a, const Slot &b) { return Type::key(a) == Type::key(b); }
-    TM_MEANING bool not_equal(const Slot &a, const Slot &b) { return Type::key(a) != Type::key(b); }
+    TM_MEANING bool greater(Slot a, Slot b) { return Type::key(a) > Type::key(b); }
+    TM_MEANING bool greater_equal(Slot a, Slot b) { return Type::key(a) >= Type::key(b); }
+    TM_MEANING bool less(Slot a, Slot b) { return Type::key(a) < Type::key(b); }
+    TM_MEANING bool less_equal(Slot a, Slot b) { return Type::key(a) <= Type::key(b); }
+    TM_MEANING bool equal(Slot a, Slot b) { return Type::key(a) == Type::key(b); }
+    TM_MEANING bool not_equal(Slot a, Slot b) { return Type::key(a) != Type::key(b); }
 
     // OpGt .. OpNe, OpAnd, OpOr, OpNot: both operands are already evaluated.
-    TM_MEANING Slot gt(const Slot &a, const Slot &b) { return Type::truth_value(greater(a, b), a); }
-    TM_MEANING Slot ge(const Slot &a, const Slot &b) { return Type::truth_value(greater_equal(a, b), a); }
-    TM_MEANING Slot lt(const Slot &a, const Slot &b) { return Type::truth_value(less(a, b), a); }
-    TM_MEANING Slot le(const Slot &a, const Slot &b) { return Type::truth_value(less_equal(a, b), a); }
-    TM_MEANING Slot eq(const Slot &a, const Slot &b) { return Type::truth_value(equal(a, b), a); }
-    TM_MEANING Slot ne(const Slot &a, const Slot &b) { return Type::truth_value(not_equal(a, b), a); }
-    TM_MEANING Slot both(const Slot &a, const Slot &b) {
+    TM_MEANING Slot gt(Slot a, Slot b) { return Type::truth_value(greater(a, b), a); }
+    TM_MEANING Slot ge(Slot a, Slot b) { return Type::truth_value(greater_equal(a, b), a); }
+    TM_MEANING Slot lt(Slot a, Slot b) { return Type::truth_value(less(a, b), a); }
+    TM_MEANING Slot le(Slot a, Slot b) { return Type::truth_value(less_equal(a, b), a); }
+    TM_MEANING Slot eq(Slot a, Slot b) { return Type::truth_value(equal(a, b), a); }
+    TM_MEANING Slot ne(Slot a, Slot b) { return Type::truth_value(not_equal(a, b), a); }
+    TM_MEANING Slot both(Slot a, Slot b) {
         return Type::truth_value(is_true(a) && is_true(b), a);
     }
-    TM_MEANING Slot either(const Slot &a, const Slot &b) {
+    TM_MEANING Slot either(Slot a, Slot b) {
         return Type::truth_value(is_true(a) || is_true(b), a);
     }
-    TM_MEANING Slot negation(const Slot &t) { return Type::truth_value(!is_true(t), t); }
+    TM_MEANING Slot negation(Slot t) { return Type::truth_value(!is_true(t), t); }
 };
 
 }  // namespace tmx
