@@ -17,6 +17,7 @@
 #include "../registry/registry.h"
 #include "real_fast.h"
 #include "real_fast_code.h"
+#include "record_streams.h"
 
 namespace tmx {
 
@@ -58,8 +59,6 @@ int unary_position(uint8_t byte) {
 // The jump operands of instruction Op, whose operand words start at w.
 template <Opcode Op> JumpOperands jump_of(const int32_t *w) { return read_jump<layout_of(Op)>(w); }
 
-bool is_call(uint8_t byte) { return byte >= OpCallInt && byte <= OpCallExternal; }
-
 // Position of the code operand among a jump instruction's operand words (the
 // opcode table's layout), or -1 for instructions that do not jump.
 int jump_code_word(uint8_t byte) { return jump_words(kOpcodes[byte].layout).code; }
@@ -99,29 +98,9 @@ class Translator {
   private:
     // --- stream bounds -----------------------------------------------------------
     int32_t code_end() const { return h_[kCodeLength]; }
-    bool words_left(int32_t op, int32_t n) const { return op >= kOperandStart && op + n <= h_[kHeaderLength]; }
-
-    // Length in operand words (and tag bytes through `ip`) of the instruction
-    // at ip whose byte is `byte`; false when it runs past its streams.
+    bool words_left(int32_t op, int32_t n) const { return operand_words_left(h_, op, n); }
     bool skip_instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &cp) const {
-        if (byte == OpPushConst) {
-            if (cp >= h_[kStackBase]) return false;
-            ++cp;
-            return true;
-        }
-        if (byte < kFirstBuiltin) {
-            if (!words_left(op, operand_words(byte))) return false;
-            op += operand_words(byte);
-        }
-        if (is_call(byte)) {
-            for (;;) {
-                if (ip >= code_end()) return false;
-                if (rec_->code[ip++] == 0) break;
-                if (!words_left(op, 2)) return false;
-                op += 2;
-            }
-        }
-        return true;
+        return tmx::skip_instruction(rec_, byte, ip, op, cp);
     }
 
     // --- pass 1 ------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <new>
 
 #include "../address_table.h"
+#include "../eval/record_streams.h"
 #include "../opcodes.h"
 #include "native.h"
 #include "native_runtime.h"
@@ -35,7 +36,6 @@ constexpr int32_t kMaxDataSlots = int32_t(1) << 27;
 // cmpsd predicates.
 enum Predicate : uint8_t { kCmpEq = 0, kCmpLt = 1, kCmpLe = 2, kCmpNeq = 4 };
 
-bool is_call(uint8_t byte) { return byte >= OpCallInt && byte <= OpCallExternal; }
 
 // Remembers the first error asmjit reports while the code is built.
 class FailFlag : public ErrorHandler {
@@ -86,30 +86,11 @@ bool RealCodegen::run() {
 }
 
 bool RealCodegen::words_left(int32_t op, int32_t n) const {
-    return op >= kOperandStart && n >= 0 && op + n <= h_[kHeaderLength];
+    return operand_words_left(h_, op, n);
 }
 
-// Moves the stream positions past one instruction (its operand words, its
-// constant, a call's write-back list); false when it runs past its streams.
 bool RealCodegen::skip_instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &cp) const {
-    if (byte == OpPushConst) {
-        if (cp >= h_[kStackBase]) return false;
-        ++cp;
-        return true;
-    }
-    if (byte < kFirstBuiltin) {
-        if (!words_left(op, operand_words(byte))) return false;
-        op += operand_words(byte);
-    }
-    if (is_call(byte)) {
-        for (;;) {
-            if (ip >= h_[kCodeLength]) return false;
-            if (rec_->code[ip++] == 0) break;
-            if (!words_left(op, 2)) return false;
-            op += 2;
-        }
-    }
-    return true;
+    return tmx::skip_instruction(rec_, byte, ip, op, cp);
 }
 
 // First pass: where jumps land, and whether the formula calls anything.
