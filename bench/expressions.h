@@ -19,11 +19,16 @@ struct Inputs {
 
 using NativeLoop = void (*)(const Inputs &inputs, long iterations);
 using NativeFunction = double (*)(double a, double b, double c);
+// The same computation as a function of its own, called once per evaluation
+// with the arguments in an array: what a host pays to call a formula compiled
+// ahead of time, and the shape of a RealCal call.
+using NativeCalled = double (*)(const double *args);
 
 struct Expression {
     const char *text;
     NativeFunction native;  // for checking results
     NativeLoop native_loop; // the timed native loop, with the function inlined
+    NativeCalled called;    // the timed native function, never inlined
 };
 
 const std::vector<Expression> &expressions();

@@ -90,13 +90,25 @@ double geomean(const std::vector<double> &values) {
 
 void time_evaluation(TamrixKernel &kernel, std::vector<Case> &cases, const Inputs &in) {
     std::printf("\nEvaluation, ns per call (median of timed runs; a changes every call)\n");
-    std::printf("%-42s %8s %8s %9s %14s %16s\n", "expression", "native", "Tamrix", "muParser",
-                "Tamrix/native", "muParser/native");
-    std::vector<double> tamrix_ratios, muparser_ratios;
+    std::printf("(native: the C++ inlined in the loop; called: the same C++ as a function called\n"
+                " through a pointer with its arguments in an array, as RealCal is called)\n");
+    std::printf("%-42s %8s %8s %8s %9s %14s %16s %14s %16s\n", "expression", "native", "called",
+                "Tamrix", "muParser", "Tamrix/native", "muParser/native", "Tamrix/called",
+                "muParser/called");
+    std::vector<double> tamrix_ratios, muparser_ratios, tamrix_called, muparser_called;
     int at_most_muparser = 0;
     for (Case &c : cases) {
         if (!c.tamrix || !c.muparser->error().empty()) continue;
         Loop native{[&](long n) { c.expression->native_loop(in, n); }};
+        Loop called{[&](long n) {
+            NativeCalled f = c.expression->called;
+            asm volatile("" : "+r"(f));  // no inlining through a known pointer
+            double args[3] = {0, in.b, in.c};
+            for (long i = 0; i < n; ++i) {
+                args[0] = in.a[i & (Inputs::kCount - 1)];
+                keep(f(args));
+            }
+        }};
         Loop tamrix{[&](long n) {
             double args[3] = {0, in.b, in.c};
             for (long i = 0; i < n; ++i) {
@@ -111,16 +123,20 @@ void time_evaluation(TamrixKernel &kernel, std::vector<Case> &cases, const Input
                 keep(c.muparser->eval());
             }
         }};
-        std::vector<double> ns = ns_per_iteration({native, tamrix, muparser});
-        double tamrix_ratio = ns[1] / ns[0], muparser_ratio = ns[2] / ns[0];
+        std::vector<double> ns = ns_per_iteration({native, called, tamrix, muparser});
+        double tamrix_ratio = ns[2] / ns[0], muparser_ratio = ns[3] / ns[0];
         tamrix_ratios.push_back(tamrix_ratio);
         muparser_ratios.push_back(muparser_ratio);
+        tamrix_called.push_back(ns[2] / ns[1]);
+        muparser_called.push_back(ns[3] / ns[1]);
         if (tamrix_ratio <= muparser_ratio) ++at_most_muparser;
-        std::printf("%-42s %8.2f %8.2f %9.2f %14.2f %16.2f\n", c.expression->text, ns[0], ns[1],
-                    ns[2], tamrix_ratio, muparser_ratio);
+        std::printf("%-42s %8.2f %8.2f %8.2f %9.2f %14.2f %16.2f %14.2f %16.2f\n",
+                    c.expression->text, ns[0], ns[1], ns[2], ns[3], tamrix_ratio, muparser_ratio,
+                    ns[2] / ns[1], ns[3] / ns[1]);
     }
-    std::printf("%-42s %8s %8s %9s %14.2f %16.2f\n", "geomean", "", "", "", geomean(tamrix_ratios),
-                geomean(muparser_ratios));
+    std::printf("%-42s %8s %8s %8s %9s %14.2f %16.2f %14.2f %16.2f\n", "geomean", "", "", "", "",
+                geomean(tamrix_ratios), geomean(muparser_ratios), geomean(tamrix_called),
+                geomean(muparser_called));
     std::printf("Tamrix/native at most muParser/native on %d of %zu (target: at least 8)\n",
                 at_most_muparser, cases.size());
 }

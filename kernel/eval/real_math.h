@@ -26,7 +26,13 @@ struct RealMath : TruthLogic<RealMath, double> {
     TM_MEANING double sub(double a, double b) { return a - b; }
     TM_MEANING double mul(double a, double b) { return a * b; }
     TM_MEANING double div(double a, double b) { return a / b; }
-    [[gnu::always_inline]] static double pow(double a, double b) { return std::pow(a, b); }
+    // a^2 is the product a*a, the correctly rounded square.  The library's
+    // pow is accurate to about half an ulp only and misrounds about one square
+    // in 2300; the C++ compiler makes the same replacement in its own code, so
+    // a formula and the C++ it was written from agree on squares.
+    [[gnu::always_inline]] static double pow(double a, double b) {
+        return b == 2.0 ? a * a : std::pow(a, b);
+    }
     TM_MEANING double neg(double t) { return -t; }
     TM_MEANING double step_up(double v) { return v + 1.0; }
     TM_MEANING double step_down(double v) { return v - 1.0; }

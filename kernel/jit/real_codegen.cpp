@@ -114,6 +114,11 @@ bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &c
                               bool &reachable) {
     if (byte < kFirstBuiltin && !words_left(op, operand_words(byte))) return false;
     const int32_t *w = h_ + op;
+    // Whether the top is the constant 2 pushed by the instruction before: a
+    // jump landing here would bring another value, and joins give their own.
+    const bool after_two = square_next_ && !at_[size_t(ip - 1)].target;
+    square_next_ = false;
+    square_ = after_two;
     switch (byte) {
     case OpReturn:
         if (stack_.empty()) return false; // an empty stack's result: the interpreter's
@@ -122,6 +127,7 @@ bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &c
         return true;
     case OpPushConst:
         if (cp >= h_[kStackBase]) return false;
+        square_next_ = std::bit_cast<uint64_t>(data_[cp]) == std::bit_cast<uint64_t>(2.0);
         push(load(constant(data_[cp++])));
         return true;
     case OpPushVar:
@@ -259,6 +265,15 @@ bool RealCodegen::step(uint8_t byte, int32_t word) {
 // --- operations -------------------------------------------------------------------
 
 bool RealCodegen::operation(uint8_t byte) {
+    if (byte == OpPow && square_) {
+        // a^2 is a*a (RealMath::pow); the exponent is the constant just pushed.
+        if (stack_.size() < 2) return false;
+        pop();
+        x86::Xmm a = pop();
+        cc_.mulsd(a, a);
+        push(a);
+        return true;
+    }
     if (auto f = jit_library::binary(byte)) return call2(reinterpret_cast<const void *>(f));
     if (auto f = jit_library::unary(byte)) return call1(reinterpret_cast<const void *>(f));
     switch (byte) {

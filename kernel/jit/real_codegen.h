@@ -90,6 +90,10 @@ class RealCodegen {
     asmjit::x86::Gp data_base_;
     asmjit::BaseNode *entry_ = nullptr; // where loads for the whole function go
     std::vector<asmjit::x86::Xmm> stack_;
+    // The instruction just translated pushed the constant 2 (square_next_),
+    // so an OpPow now (square_) squares with one multiplication.
+    bool square_next_ = false;
+    bool square_ = false;
     std::vector<asmjit::x86::Xmm> slots_; // the register of each depth at joins
     std::vector<Landing> at_;             // by code offset
     bool calls_ = false;                  // marks itself running (it calls)
