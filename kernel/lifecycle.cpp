@@ -1,6 +1,7 @@
 // Start and end of the kernel's life: TamrixVer, InitTamrix, FreeTamrix.
 #include "address_table.h"
 #include "builtins/builtins.h"
+#include "eval/real_fast.h"
 #include "eval/value_stacks.h"
 #include "jit/jit.h"
 #include "registry/registry.h"
@@ -36,6 +37,7 @@ TM_API bool InitTamrix(void) {
     }
     clear_run_error();
     jit_configure();
+    fast_form_configure();
     register_builtins();
     return true;
 }

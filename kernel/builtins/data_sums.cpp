@@ -6,6 +6,7 @@
 #include "builtin_support.h"
 #include "builtins.h"
 #include "formula_argument.h"
+#include "ordered_fold.h"
 
 namespace tmx {
 
@@ -33,7 +34,7 @@ double over_data(int m, double *args, const TmCallContext *ctx, const char16_t *
         return 0.0;
     }
 
-    double acc = product ? 1.0 : 0.0;
+    OrderedFold acc(product);
     for (double *group = args + 1; group <= args + m; group += f.params) {
         // A running formula takes the group where it lies: argument slots
         // are the callee's to change, and each group is read by one call only.
@@ -42,9 +43,9 @@ double over_data(int m, double *args, const TmCallContext *ctx, const char16_t *
             for (int32_t i = 0; i < f.params; ++i) point[i] = group[i];
         const double value = f.call(point);
         if (run_error_pending()) return 0.0;
-        acc = product ? acc * value : acc + value;
+        acc.take(value);
     }
-    return acc;
+    return acc.total();
 }
 
 }  // namespace

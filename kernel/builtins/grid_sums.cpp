@@ -17,6 +17,7 @@
 #include "builtin_support.h"
 #include "builtins.h"
 #include "formula_argument.h"
+#include "ordered_fold.h"
 
 namespace tmx {
 
@@ -33,6 +34,10 @@ struct Axis {
     double step;
     int64_t last; // highest j
     int64_t j;
+    double at;    // the coordinate of point j
+
+    // The first point is min even for an infinite step (0 * inf is NaN).
+    double coordinate(int64_t k) const { return k == 0 ? min : min + double(k) * step; }
 };
 
 // 2^63, exact as a double.  The highest j stays below it, so j + 1, the
@@ -46,18 +51,21 @@ bool read_axis(const double *triple, Axis *axis) {
     if (!(max >= min) || !(step > 0)) return false;
     const double last = std::trunc((max - min) / step);
     if (!(last < kCountLimit)) return false;
-    *axis = {min, step, int64_t(last), 0};
+    *axis = {min, step, int64_t(last), 0, min};
     return true;
 }
 
-// Advances the odometer; false after the last point.
-bool next_point(Axis *axes, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) {
-        if (axes[i].j < axes[i].last) {
-            ++axes[i].j;
+// Advances the odometer over every axis but the innermost, which the walk
+// runs through itself; false after the last point.
+bool next_line(Axis *axes, int32_t count) {
+    for (int32_t i = 1; i < count; ++i) {
+        Axis &x = axes[i];
+        if (x.j < x.last) {
+            x.at = x.coordinate(++x.j);
             return true;
         }
-        axes[i].j = 0;
+        x.j = 0;
+        x.at = x.min;
     }
     return false;
 }
@@ -95,19 +103,20 @@ double over_grid(int m, const double *args, const TmCallContext *ctx, const char
     }
 
     double *const point = f.argument_array(own.get());
-    double acc = product ? 1.0 : 0.0;
+    OrderedFold acc(product);
+    const Axis &inner = axes[0];
     do {
-        // Every coordinate is written each time: f may assign its parameters.
-        // The first point of an axis is its min even for an infinite step.
-        for (int32_t i = 0; i < f.params; ++i) {
-            const Axis &x = axes[i];
-            point[i] = x.j == 0 ? x.min : x.min + double(x.j) * x.step;
+        for (int64_t j = 0; j <= inner.last; ++j) {
+            // Every coordinate is written each time: f may assign its
+            // parameters.
+            point[0] = inner.coordinate(j);
+            for (int32_t i = 1; i < f.params; ++i) point[i] = axes[i].at;
+            const double value = f.call(point);
+            if (run_error_pending()) return 0.0;
+            acc.take(value);
         }
-        const double value = f.call(point);
-        if (run_error_pending()) return 0.0;
-        acc = product ? acc * value : acc + value;
-    } while (next_point(axes.get(), f.params));
-    return acc;
+    } while (next_line(axes.get(), f.params));
+    return acc.total();
 }
 
 }  // namespace

@@ -25,6 +25,8 @@ struct FastCode;
 
 // Translates a compiled real formula; null when it cannot (or memory is
 // exhausted): the byte-code interpreter then runs it as usual.
+// Reads TAMRIX_FAST_FORM (InitTamrix).
+void fast_form_configure();
 FastCode *build_real_fast_code(const FormulaRecord *rec);
 void free_fast_code(FastCode *code);
 

@@ -521,13 +521,9 @@ class Translator {
 
 // TAMRIX_FAST_FORM=0 in the environment leaves every real formula on the
 // byte-code interpreter: the script tests run once that way as well, so both
-// forms answer to the same expectations.
-bool fast_form_from_environment() {
-    const char *v = std::getenv("TAMRIX_FAST_FORM");
-    return !(v && v[0] == '0');
-}
-
-const bool g_fast_form_enabled = fast_form_from_environment();
+// forms answer to the same expectations.  Read at each InitTamrix, like the
+// native tier's settings, so a host can compare the two in one process.
+bool g_fast_form_enabled = true;
 
 bool is_push(uint16_t c) { return c >= PushK && c <= PushD; }
 
@@ -556,6 +552,11 @@ bool all_straight(const FastOp *ops, const FastOp *end) {
 }
 
 }  // namespace
+
+void fast_form_configure() {
+    const char *v = std::getenv("TAMRIX_FAST_FORM");
+    g_fast_form_enabled = !(v && v[0] == '0');
+}
 
 FastCode *build_real_fast_code(const FormulaRecord *rec) {
     const int32_t *h = rec->header;
