@@ -116,6 +116,10 @@ struct FormulaRecord {
     // (0: nothing to count, the record is not or no longer a candidate).
     double (*jit)(double *args) = nullptr;
     uint32_t jit_countdown = 0;
+    // Its batch form for the built-ins (jit_batch), translated once on
+    // demand after `jit`, and released with it.
+    bool jit_batch_tried = false;
+    void (*jit_batch)(double *points, int64_t count, double *out) = nullptr;
     // RealCal's whole dispatch, chosen again whenever the fields above change
     // (choose_real_entry, eval/real_fast.h): a straight-line formula's runner
     // or its native code when nothing else can apply, else the general entry.

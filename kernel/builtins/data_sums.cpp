@@ -6,7 +6,7 @@
 #include "builtin_support.h"
 #include "builtins.h"
 #include "formula_argument.h"
-#include "ordered_fold.h"
+#include "formula_points.h"
 
 namespace tmx {
 
@@ -34,18 +34,28 @@ double over_data(int m, double *args, const TmCallContext *ctx, const char16_t *
         return 0.0;
     }
 
-    OrderedFold acc(product);
-    for (double *group = args + 1; group <= args + m; group += f.params) {
-        // A running formula takes the group where it lies: argument slots
-        // are the callee's to change, and each group is read by one call only.
-        double *const point = f.argument_array(group);
-        if (point != group)
-            for (int32_t i = 0; i < f.params; ++i) point[i] = group[i];
-        const double value = f.call(point);
-        if (run_error_pending()) return 0.0;
-        acc.take(value);
+    const double *group = args + 1, *const end = args + 1 + m;
+    if (f.running) {
+        // A running formula takes each group where it lies: writing it into
+        // the argument area would change the running activation's
+        // parameters, and argument slots are the callee's to change while
+        // each group is read by one call only.
+        double total = product ? 1.0 : 0.0;
+        for (double *g = args + 1; g < end; g += f.params) {
+            const double value = f.call(g);
+            if (run_error_pending()) return 0.0;
+            total = product ? total * value : total + value;
+        }
+        return total;
     }
-    return acc.total();
+    auto fill = [&](double *point, int room) {
+        int n = 0;
+        for (; n < room && group < end; ++n, group += f.params, point += f.params)
+            for (int32_t i = 0; i < f.params; ++i) point[i] = group[i];
+        return n;
+    };
+    double total = 0.0;
+    return evaluate_points(f, f.argument_array(nullptr), product, fill, &total) ? total : 0.0;
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include "builtin_support.h"
 #include "builtins.h"
 #include "formula_argument.h"
-#include "ordered_fold.h"
+#include "formula_points.h"
 
 namespace tmx {
 
@@ -102,21 +102,25 @@ double over_grid(int m, const double *args, const TmCallContext *ctx, const char
         }
     }
 
-    double *const point = f.argument_array(own.get());
-    OrderedFold acc(product);
-    const Axis &inner = axes[0];
-    do {
-        for (int64_t j = 0; j <= inner.last; ++j) {
-            // Every coordinate is written each time: f may assign its
-            // parameters.
-            point[0] = inner.coordinate(j);
-            for (int32_t i = 1; i < f.params; ++i) point[i] = axes[i].at;
-            const double value = f.call(point);
-            if (run_error_pending()) return 0.0;
-            acc.take(value);
+    const double min = axes[0].min, step = axes[0].step;
+    const int64_t last = axes[0].last;
+    const int32_t params = f.params;
+    int64_t j = 0;     // along the innermost axis, which the walk runs itself
+    bool more = true;  // points remain
+    auto fill = [&](double *point, int room) {
+        int n = 0;
+        for (; more && n < room; ++n, point += params) {
+            point[0] = j == 0 ? min : min + double(j) * step;
+            for (int32_t i = 1; i < params; ++i) point[i] = axes[i].at;
+            if (++j > last) {
+                more = next_line(axes.get(), params);
+                j = 0;
+            }
         }
-    } while (next_line(axes.get(), f.params));
-    return acc.total();
+        return n;
+    };
+    double total = 0.0;
+    return evaluate_points(f, f.argument_array(own.get()), product, fill, &total) ? total : 0.0;
 }
 
 }  // namespace

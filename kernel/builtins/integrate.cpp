@@ -22,7 +22,7 @@
 #include "builtin_support.h"
 #include "builtins.h"
 #include "formula_argument.h"
-#include "ordered_fold.h"
+#include "formula_points.h"
 
 namespace tmx {
 
@@ -67,13 +67,14 @@ double builtin_simp_integrate(int m, double *args, TmCallContext *ctx) {
     double simpson = trapezoid;
     if (std::isnan(eps)) return a;
     for (uint64_t n = 1;; n *= 2) {
-        OrderedFold sum(false);
-        for (uint64_t i = 0; i < n; ++i) {
-            if (run_error_pending()) return 0.0;
-            sum.take(at(f, arg, a + h * (double(i) + 0.5)));
-        }
-        if (run_error_pending()) return 0.0;
-        const double midpoints = sum.total();
+        uint64_t i = 0;
+        auto fill = [&](double *x, int room) {
+            int k = 0;
+            for (; k < room && i < n; ++k, ++i) x[k] = a + h * (double(i) + 0.5);
+            return k;
+        };
+        double midpoints = 0.0;
+        if (!evaluate_points(f, arg, false, fill, &midpoints)) return 0.0;
         const double refined = (trapezoid + midpoints * h) / 2;
         const double next = (4 * refined - trapezoid) / 3;
         h /= 2;

@@ -41,6 +41,10 @@ namespace tmx {
 inline constexpr uint32_t kDefaultJitThreshold = 2000;
 
 using JitEntry = double (*)(double *args);
+// The batch form of a formula that calls nothing, for the built-ins that
+// evaluate it at many points: out[k] = f(points + k * parameter count) for k
+// from 0 up to count, stopping early when a run error is pending.
+using JitBatch = void (*)(double *points, int64_t count, double *out);
 
 // Reads the settings; InitTamrix calls it.
 void jit_configure();
@@ -68,6 +72,11 @@ inline JitEntry jit_entry(FormulaRecord *rec) {
         return jit_count_down(rec);
     return nullptr;
 }
+
+// The batch form of `rec`, translated at its first use, or null: the formula
+// has no native code yet (its countdown is not over), calls something, or is
+// not one the tier takes.
+JitBatch jit_batch(FormulaRecord *rec);
 
 // The tier's state, for tests and the benchmark.
 struct JitSettings {

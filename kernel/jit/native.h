@@ -10,8 +10,10 @@ namespace tmx {
 // formula is not one the tier takes, or memory (ordinary or executable) is
 // exhausted.
 JitEntry compile_real_native(FormulaRecord *rec);
+// Its batch form (JitBatch), or null.
+JitBatch compile_real_batch(FormulaRecord *rec);
 // Returns the code's memory to the runtime.
-void release_native(JitEntry entry);
+void release_native(const void *code);
 // Frees the runtime and all memory it holds.
 void shutdown_native();
 

@@ -27,8 +27,8 @@ asmjit::JitRuntime *native_runtime() {
     return g_runtime;
 }
 
-void release_native(JitEntry entry) {
-    if (g_runtime && entry) g_runtime->release(entry);
+void release_native(const void *code) {
+    if (g_runtime && code) g_runtime->release(code);
 }
 
 void shutdown_native() {

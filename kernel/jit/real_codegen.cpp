@@ -48,18 +48,23 @@ class FailFlag : public ErrorHandler {
 
 }  // namespace
 
-RealCodegen::RealCodegen(FormulaRecord *rec, x86::Compiler &cc)
+RealCodegen::RealCodegen(FormulaRecord *rec, x86::Compiler &cc, bool batch)
     : rec_(rec), h_(rec->header), data_(static_cast<double *>(rec->data)), cc_(cc),
-      at_(size_t(rec->header[kCodeLength])) {}
+      at_(size_t(rec->header[kCodeLength])), batch_(batch) {}
 
 bool RealCodegen::run() {
     if (!scan()) return false;
-    FuncNode *func = cc_.addFunc(FuncSignatureT<double, double *>(CallConvId::kHost));
-    if (!func) return false;
-    args_ = cc_.newIntPtr("args");
-    func->setArg(0, args_);
-    entry_ = cc_.cursor();
-    if (calls_) begin_activation();
+    if (batch_) {
+        // Only formulas that call nothing: they need no activation mark.
+        if (calls_ || !begin_batch()) return false;
+    } else {
+        FuncNode *func = cc_.addFunc(FuncSignatureT<double, double *>(CallConvId::kHost));
+        if (!func) return false;
+        args_ = cc_.newIntPtr("args");
+        func->setArg(0, args_);
+        entry_ = cc_.cursor();
+        if (calls_) begin_activation();
+    }
 
     int32_t ip = h_[kCodeStart], op = kOperandStart, cp = h_[kVarCount];
     bool reachable = true;
@@ -81,8 +86,49 @@ bool RealCodegen::run() {
         cc_.bind(refused_);
         cc_.ret(zero());
     }
+    if (batch_) end_batch();
     cc_.endFunc();
     return true;
+}
+
+// The batch form: one evaluation per point, points[k * params ...] the
+// arguments of point k and out[k] its value, in order; before each one the
+// run-error record is polled, as the built-ins do before each call, and a
+// pending error ends the batch (the caller then returns 0).
+bool RealCodegen::begin_batch() {
+    FuncNode *func = cc_.addFunc(
+        FuncSignatureT<void, double *, int64_t, double *>(CallConvId::kHost));
+    if (!func) return false;
+    args_ = cc_.newIntPtr("args");
+    batch_end_ = cc_.newIntPtr("end");
+    batch_out_ = cc_.newIntPtr("out");
+    x86::Gp count = cc_.newInt64("count");
+    func->setArg(0, args_);
+    func->setArg(1, count);
+    func->setArg(2, batch_out_);
+    const int32_t params = h_[kLastParam] + 1;
+    if (params < 1) return false;
+    batch_stride_ = params * 8;
+    // end = out + count: the loop runs while out < end.
+    cc_.lea(batch_end_, x86::ptr(batch_out_, count, 3));
+    batch_next_ = cc_.newLabel();
+    batch_done_ = cc_.newLabel();
+    entry_ = cc_.cursor();
+    batch_loop_ = cc_.newLabel();
+    cc_.bind(batch_loop_);
+    cc_.cmp(batch_out_, batch_end_);
+    cc_.jae(batch_done_);
+    branch_if_error_pending(batch_done_);
+    return true;
+}
+
+void RealCodegen::end_batch() {
+    cc_.bind(batch_next_);
+    cc_.add(args_, batch_stride_);
+    cc_.add(batch_out_, 8);
+    cc_.jmp(batch_loop_);
+    cc_.bind(batch_done_);
+    cc_.ret();
 }
 
 bool RealCodegen::words_left(int32_t op, int32_t n) const {
@@ -166,6 +212,11 @@ bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &c
 // Native code that calls marked its formula running; every way out clears
 // the mark, as the interpreter's end of a first activation does.
 void RealCodegen::emit_return(x86::Xmm v) {
+    if (batch_) {
+        cc_.movsd(x86::qword_ptr(batch_out_), v);
+        cc_.jmp(batch_next_);
+        return;
+    }
     if (calls_) cc_.mov(x86::byte_ptr(address(rec_->code)), kIdle);
     cc_.ret(v);
 }
@@ -399,7 +450,8 @@ bool RealCodegen::call2(const void *f) {
 
 namespace {
 
-JitEntry translate(FormulaRecord *rec) {
+template <typename Entry>
+Entry translate(FormulaRecord *rec, bool batch) {
     const int32_t *h = rec->header;
     if (h[kCodeStart] < 0 || h[kCodeLength] - h[kCodeStart] > kMaxInstructionBytes ||
         h[kDataLength] > kMaxDataSlots)
@@ -411,23 +463,32 @@ JitEntry translate(FormulaRecord *rec) {
     if (code.init(rt->environment()) != kErrorOk) return nullptr;
     code.setErrorHandler(&failed);
     x86::Compiler cc(&code);
-    RealCodegen gen(rec, cc);
+    RealCodegen gen(rec, cc, batch);
     if (!gen.run() || failed.error || cc.finalize() != kErrorOk || failed.error) return nullptr;
-    JitEntry entry = nullptr;
+    Entry entry = nullptr;
     if (rt->add(&entry, &code) != kErrorOk) return nullptr;
     return entry;
+}
+
+// Exhausted memory in the translation-time stack leaves the formula
+// interpreted like any other failure.
+template <typename Entry>
+Entry translate_or_null(FormulaRecord *rec, bool batch) {
+    try {
+        return translate<Entry>(rec, batch);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
 }
 
 }  // namespace
 
 JitEntry compile_real_native(FormulaRecord *rec) {
-    // Exhausted memory in the translation-time stack leaves the formula
-    // interpreted like any other failure.
-    try {
-        return translate(rec);
-    } catch (const std::bad_alloc &) {
-        return nullptr;
-    }
+    return translate_or_null<JitEntry>(rec, false);
+}
+
+JitBatch compile_real_batch(FormulaRecord *rec) {
+    return translate_or_null<JitBatch>(rec, true);
 }
 
 }  // namespace tmx

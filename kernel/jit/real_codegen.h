@@ -24,7 +24,8 @@ namespace tmx {
 
 class RealCodegen {
   public:
-    RealCodegen(FormulaRecord *rec, asmjit::x86::Compiler &cc);
+    // `batch`: the form that evaluates a run of points (JitBatch).
+    RealCodegen(FormulaRecord *rec, asmjit::x86::Compiler &cc, bool batch);
 
     // False when the formula is not one the tier takes.
     bool run();
@@ -46,6 +47,8 @@ class RealCodegen {
     bool skip_instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &cp) const;
     bool words_left(int32_t op, int32_t n) const;
     void emit_return(asmjit::x86::Xmm v);
+    bool begin_batch();
+    void end_batch();
 
     void push(asmjit::x86::Xmm v) { stack_.push_back(v); }
     asmjit::x86::Xmm pop();
@@ -98,6 +101,12 @@ class RealCodegen {
     std::vector<Landing> at_;             // by code offset
     bool calls_ = false;                  // marks itself running (it calls)
     asmjit::Label refused_;               // the activation may not start
+    // The batch form: the loop over points, out_ advancing one value and
+    // args_ one point per evaluation.
+    bool batch_ = false;
+    int32_t batch_stride_ = 0;
+    asmjit::x86::Gp batch_out_, batch_end_;
+    asmjit::Label batch_loop_, batch_next_, batch_done_;
 };
 
 }  // namespace tmx

@@ -52,11 +52,26 @@ JitEntry jit_count_down(FormulaRecord *rec) {
     return rec->jit;
 }
 
+JitBatch jit_batch(FormulaRecord *rec) {
+#if TAMRIX_HAVE_JIT
+    if (!rec->jit_batch && rec->jit && !rec->jit_batch_tried) {
+        rec->jit_batch_tried = true;
+        rec->jit_batch = compile_real_batch(rec);
+    }
+#endif
+    return rec->jit_batch;
+}
+
 void jit_release(FormulaRecord *rec) {
     rec->jit_countdown = 0;
+    rec->jit_batch_tried = false;
+#if TAMRIX_HAVE_JIT
+    release_native(reinterpret_cast<const void *>(rec->jit_batch));
+#endif
+    rec->jit_batch = nullptr;
     if (!rec->jit) return;
 #if TAMRIX_HAVE_JIT
-    release_native(rec->jit);
+    release_native(reinterpret_cast<const void *>(rec->jit));
 #endif
     rec->jit = nullptr;
     // RealCal may have entered the code directly: the general entry chooses

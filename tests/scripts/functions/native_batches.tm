@@ -1,0 +1,27 @@
+// Built-ins that evaluate a formula at many points switch to its native
+// batch form once the formula has native code (2000 evaluations in); the
+// values, their order in the total, statics, assigned parameters and the
+// point where a run error stops the walk stay what the interpreter gives.
+s2(x,y:static,n)=which(x<0, n, (n++, x=x*2, x*y));
+sum("s2", 0, 99, 1, 0, 49, 1);
+// expect: 12127500
+s2(-1, 0);
+// expect: 5000
+near1(x)=1+x*1e-9+x*x*1e-13;
+pro("near1", 1, 3000, 1);
+// expect: 1.005416560081658
+DataSum("s2", 1,2,3,4,5,6);
+// expect: 88
+bell(x)=exp(-x*x)+x^2;
+SimpIntegrate(0, 3, 1e-13, "bell");
+// expect: 9.886207348259525
+SimpIntegrate(0, 3, 1e-13, "bell");
+// expect: 9.886207348259525
+// A run error at the 2601st point ends the walk there: no later point is
+// evaluated, and the result is 0.  (The error stays pending, so this comes last.)
+seen(x:static,n)=which(x<0, n, (n++, which(x<2600, x)));
+sum("seen", 0, 4999, 1);
+// expect: 0
+seen(-1);
+// expect: 2601
+// expect run error: which
