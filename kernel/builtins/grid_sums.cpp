@@ -70,6 +70,31 @@ bool next_line(Axis *axes, int32_t count) {
     return false;
 }
 
+// Evaluates f at every point of the grid, the innermost axis walked here
+// and the others by next_line.  Params: f's parameter count when it is one
+// of the common few (the copy of the outer coordinates then unrolls), else 0.
+template <int32_t Params>
+bool walk(const NamedRealFormula &f, Axis *axes, double *single, bool product, double *total) {
+    const int32_t params = Params ? Params : f.params;
+    const double min = axes[0].min, step = axes[0].step;
+    const int64_t last = axes[0].last;
+    int64_t j = 0;
+    bool more = true; // points remain
+    auto fill = [&](double *point, int room) {
+        int n = 0;
+        for (; more && n < room; ++n, point += params) {
+            point[0] = j == 0 ? min : min + double(j) * step;
+            for (int32_t i = 1; i < params; ++i) point[i] = axes[i].at;
+            if (++j > last) {
+                more = next_line(axes, params);
+                j = 0;
+            }
+        }
+        return n;
+    };
+    return evaluate_points(f, single, product, fill, total);
+}
+
 double over_grid(int m, const double *args, const TmCallContext *ctx, const char16_t *name,
                  bool product) {
     if (run_error_pending()) return 0.0;
@@ -102,25 +127,16 @@ double over_grid(int m, const double *args, const TmCallContext *ctx, const char
         }
     }
 
-    const double min = axes[0].min, step = axes[0].step;
-    const int64_t last = axes[0].last;
-    const int32_t params = f.params;
-    int64_t j = 0;     // along the innermost axis, which the walk runs itself
-    bool more = true;  // points remain
-    auto fill = [&](double *point, int room) {
-        int n = 0;
-        for (; more && n < room; ++n, point += params) {
-            point[0] = j == 0 ? min : min + double(j) * step;
-            for (int32_t i = 1; i < params; ++i) point[i] = axes[i].at;
-            if (++j > last) {
-                more = next_line(axes.get(), params);
-                j = 0;
-            }
-        }
-        return n;
-    };
+    double *const single = f.argument_array(own.get());
     double total = 0.0;
-    return evaluate_points(f, f.argument_array(own.get()), product, fill, &total) ? total : 0.0;
+    bool clean = false;
+    switch (f.params) {
+    case 1: clean = walk<1>(f, axes.get(), single, product, &total); break;
+    case 2: clean = walk<2>(f, axes.get(), single, product, &total); break;
+    case 3: clean = walk<3>(f, axes.get(), single, product, &total); break;
+    default: clean = walk<0>(f, axes.get(), single, product, &total); break;
+    }
+    return clean ? total : 0.0;
 }
 
 }  // namespace

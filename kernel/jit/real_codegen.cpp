@@ -17,6 +17,7 @@
 #include "../address_table.h"
 #include "../eval/record_streams.h"
 #include "../opcodes.h"
+#include "../run_error.h"
 #include "native.h"
 #include "native_runtime.h"
 #include "real_library.h"
@@ -111,22 +112,19 @@ bool RealCodegen::begin_batch() {
     batch_stride_ = params * 8;
     // end = out + count: the loop runs while out < end.
     cc_.lea(batch_end_, x86::ptr(batch_out_, count, 3));
-    batch_next_ = cc_.newLabel();
+    const x86::Gp error_type = address(&g_run_error.type);
     batch_done_ = cc_.newLabel();
     entry_ = cc_.cursor();
     batch_loop_ = cc_.newLabel();
     cc_.bind(batch_loop_);
     cc_.cmp(batch_out_, batch_end_);
     cc_.jae(batch_done_);
-    branch_if_error_pending(batch_done_);
+    cc_.cmp(x86::dword_ptr(error_type), 0);
+    cc_.jne(batch_done_);
     return true;
 }
 
 void RealCodegen::end_batch() {
-    cc_.bind(batch_next_);
-    cc_.add(args_, batch_stride_);
-    cc_.add(batch_out_, 8);
-    cc_.jmp(batch_loop_);
     cc_.bind(batch_done_);
     cc_.ret();
 }
@@ -213,8 +211,11 @@ bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &c
 // the mark, as the interpreter's end of a first activation does.
 void RealCodegen::emit_return(x86::Xmm v) {
     if (batch_) {
+        // The value, and on to the next point.
         cc_.movsd(x86::qword_ptr(batch_out_), v);
-        cc_.jmp(batch_next_);
+        cc_.add(args_, batch_stride_);
+        cc_.add(batch_out_, 8);
+        cc_.jmp(batch_loop_);
         return;
     }
     if (calls_) cc_.mov(x86::byte_ptr(address(rec_->code)), kIdle);

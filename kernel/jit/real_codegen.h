@@ -106,7 +106,7 @@ class RealCodegen {
     bool batch_ = false;
     int32_t batch_stride_ = 0;
     asmjit::x86::Gp batch_out_, batch_end_;
-    asmjit::Label batch_loop_, batch_next_, batch_done_;
+    asmjit::Label batch_loop_, batch_done_;
 };
 
 }  // namespace tmx
