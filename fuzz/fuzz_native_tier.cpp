@@ -4,7 +4,9 @@
 // bit: the result, the arguments (parameters are by reference), the
 // variables and statics, the shared cells the formula touches and the
 // run-error record.  Formulas may branch, loop and call the formulas before
-// them in the same input (recursion included).
+// them in the same input (recursion included).  A formula with a batch form
+// (the one the summing built-ins use) also runs as a walk over three points
+// with the same arguments, against three interpreted calls.
 //
 // Input: bytes 0-3 pick the argument values (four bits each from a table of
 // the values where floating-point operations differ most: NaN of both signs,
@@ -26,6 +28,7 @@
 #include "kernel/jit/native.h"
 #include "kernel/opcodes.h"
 #include "kernel/record.h"
+#include "kernel/run_error.h"
 #include "kernel_session.h"
 #include "watchdog.h"
 
@@ -44,6 +47,7 @@ constexpr double kValues[16] = {
 // Everything a run may change, captured before and compared after.
 struct State {
     double result = 0;
+    std::vector<double> values; // of each point of a walk
     std::vector<double> args, variables, cells;
     int error_type = 0, error_code = 0, error_formula_type = 0;
     std::u16string error_name;
@@ -114,14 +118,7 @@ class Differential {
     // Runs from the captured starting state with `native` (null: the
     // interpreter) and returns everything the run changed.
     State run(tmx::JitEntry native) {
-        // A call of a stack-size built-in in the run before changed them.
-        fuzz::use_small_stacks();
-        for (size_t k = 0; k < records_.size(); ++k) {
-            std::copy(variables0_[k].begin(), variables0_[k].end(),
-                      static_cast<double *>(records_[k]->data));
-            std::copy(strings0_[k].begin(), strings0_[k].end(), records_[k]->code + 2);
-        }
-        for (size_t i = 0; i < cells_.size(); ++i) *cells_[i] = cells0_[i];
+        restore();
         tmx::FastCode *fast = r_->fast;
         r_->fast = nullptr;
         r_->jit = native;
@@ -131,6 +128,50 @@ class Differential {
         s.result = RealCal(r_, s.args.empty() ? nullptr : s.args.data());
         watchdog().disarm();
         r_->fast = fast;
+        capture(s);
+        return s;
+    }
+
+    // A built-in's walk over `count` points, each with the starting
+    // arguments: by the batch form, or (null) one interpreted call per point
+    // and none once a run error is pending.  Points that did not run keep a
+    // marker value.
+    State run_points(tmx::JitBatch batch, int count) {
+        restore();
+        tmx::FastCode *fast = r_->fast;
+        r_->fast = nullptr;
+        r_->jit = nullptr;
+        State s;
+        const size_t n = args0_.size();
+        for (int k = 0; k < count; ++k) s.args.insert(s.args.end(), args0_.begin(), args0_.end());
+        s.values.assign(size_t(count), std::bit_cast<double>(uint64_t(0x7FF4DEADBEEF0000)));
+        watchdog().arm();
+        if (batch) {
+            batch(s.args.data(), count, s.values.data());
+        } else {
+            for (int k = 0; k < count && !tmx::run_error_pending(); ++k)
+                s.values[size_t(k)] = RealCal(r_, s.args.data() + size_t(k) * n);
+        }
+        watchdog().disarm();
+        r_->fast = fast;
+        capture(s);
+        return s;
+    }
+
+  private:
+    // The starting state, put back before each run.
+    void restore() {
+        // A call of a stack-size built-in in the run before changed them.
+        fuzz::use_small_stacks();
+        for (size_t k = 0; k < records_.size(); ++k) {
+            std::copy(variables0_[k].begin(), variables0_[k].end(),
+                      static_cast<double *>(records_[k]->data));
+            std::copy(strings0_[k].begin(), strings0_[k].end(), records_[k]->code + 2);
+        }
+        for (size_t i = 0; i < cells_.size(); ++i) *cells_[i] = cells0_[i];
+    }
+
+    void capture(State &s) {
         for (tmx::FormulaRecord *f : records_) {
             auto *d = static_cast<double *>(f->data);
             s.variables.insert(s.variables.end(), d, d + f->header[tmx::kVarCount]);
@@ -139,10 +180,8 @@ class Differential {
         const char16_t *name = nullptr;
         GetRunErr(&s.error_type, &name, &s.error_code, &s.error_formula_type, &s.error_formula);
         if (name) s.error_name = name;
-        return s;
     }
 
-  private:
     tmx::FormulaRecord *r_;
     std::vector<tmx::FormulaRecord *> records_;
     std::vector<double *> cells_;
@@ -157,6 +196,7 @@ void compare(const State &interpreted, const State &native) {
         return;
     if (std::bit_cast<uint64_t>(interpreted.result) != std::bit_cast<uint64_t>(native.result))
         fuzz::fail("native result differs from the interpreter's");
+    if (!same_bits(interpreted.values, native.values)) fuzz::fail("batch values differ");
     if (!same_bits(interpreted.args, native.args)) fuzz::fail("native arguments differ");
     if (!same_bits(interpreted.variables, native.variables)) fuzz::fail("native variables differ");
     if (!same_bits(interpreted.cells, native.cells)) fuzz::fail("native shared cells differ");
@@ -188,7 +228,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         Differential d(records, data);
         const State interpreted = d.run(nullptr);
         compare(interpreted, d.run(native));
-        // The record owns its code from here and releases it when deleted.
+        if (tmx::JitBatch batch = tmx::compile_real_batch(r)) {
+            compare(d.run_points(nullptr, 3), d.run_points(batch, 3));
+            // The record owns its code from here and releases it when deleted.
+            r->jit_batch = batch;
+            r->jit_batch_tried = true;
+        }
         r->jit = native;
     }
     return 0;
