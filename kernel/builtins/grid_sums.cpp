@@ -9,6 +9,7 @@
 // walk stops at the first run error that becomes pending (raised by f, or an
 // interrupt from another thread) with result 0, which is the result a pending
 // error gives anyway, instead of finishing a grid of perhaps 10^12 points.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -80,12 +81,42 @@ bool walk(const NamedRealFormula &f, Axis *axes, double *single, bool product, d
     const int64_t last = axes[0].last;
     int64_t j = 0;
     bool more = true; // points remain
+    const auto outer = [&](double *point) {
+        for (int32_t i = 1; i < params; ++i) point[i] = axes[i].at;
+    };
+    // One point (points evaluated one at a time; `room` is then the
+    // constant 1 and the compiler keeps only this path).
+    const auto one = [&](double *point) {
+        if (!more) return 0;
+        point[0] = j == 0 ? min : min + double(j) * step;
+        outer(point);
+        if (++j > last) {
+            more = next_line(axes, params);
+            j = 0;
+        }
+        return 1;
+    };
     auto fill = [&](double *point, int room) {
+        if (room == 1) return one(point);
         int n = 0;
-        for (; more && n < room; ++n, point += params) {
-            point[0] = j == 0 ? min : min + double(j) * step;
-            for (int32_t i = 1; i < params; ++i) point[i] = axes[i].at;
-            if (++j > last) {
+        while (more && n < room) {
+            // The first point of a line is min even for an infinite step
+            // (0 * inf is NaN).
+            if (j == 0) {
+                point[0] = min;
+                outer(point);
+                point += params;
+                ++n;
+                ++j;
+            }
+            // The rest of the line, as far as there is room.
+            const int64_t stop = std::min(last + 1, j + (room - n));
+            n += int(stop - j);
+            for (; j < stop; ++j, point += params) {
+                point[0] = min + double(j) * step;
+                outer(point);
+            }
+            if (j > last) {
                 more = next_line(axes, params);
                 j = 0;
             }

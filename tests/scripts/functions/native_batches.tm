@@ -17,6 +17,19 @@ SimpIntegrate(0, 3, 1e-13, "bell");
 // expect: 9.886207348259525
 SimpIntegrate(0, 3, 1e-13, "bell");
 // expect: 9.886207348259525
+// Grids of three and four parameters (the walk's unrolled and general
+// forms), an innermost axis of one point, lines longer and shorter than a
+// batch.
+g3(x,y,z)=x*1e6+y*1e3+z+x*y/(z+1);
+sum("g3", 0, 9, 1, 0, 19, 1, 0, 29, 1);
+// expect: 27057121157.13996
+sum("g3", 5, 5, 1, 0, 99, 1, 0, 29, 1);
+// expect: 15148642375.93149
+g4(x,y,z,w)=x-y*z+w/3;
+sum("g4", 0, 0.5, 0.01, 0, 2, 1, 1, 3, 1, -1, 1, 0.5);
+// expect: -4016.250000000002
+pro("g4", 1, 1, 1, 0.0001, 0.0001, 1, 0.25, 0.75, 0.0001, 0, 0, 1);
+// expect: 0.7787565697372272
 // A run error at the 2601st point ends the walk there: no later point is
 // evaluated, and the result is 0.  (The error stays pending, so this comes last.)
 seen(x:static,n)=which(x<0, n, (n++, which(x<2600, x)));
