@@ -17,6 +17,11 @@
 // calls has been deleted, as the fast form does: such a formula is not
 // recompiled but refuses to run, with the interpreter's run error.
 //
+// A formula that calls nothing also gets a batch form when a built-in that
+// evaluates it at many points (sum, pro, DataSum, DataPro, SimpIntegrate)
+// first asks for it: one native loop over a run of points, so such a walk
+// pays one call per batch instead of one per point.
+//
 // Settings, read when the kernel starts (InitTamrix):
 //   TAMRIX_JIT=0            the tier is off
 //   TAMRIX_JIT_THRESHOLD=N  interpreted evaluations before compiling
