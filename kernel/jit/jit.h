@@ -30,6 +30,7 @@
 // Machines other than x86-64 build the tier as a stub that never compiles.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "../record.h"
@@ -89,5 +90,7 @@ struct JitSettings {
     uint32_t threshold;
 };
 JitSettings jit_settings();
+// Bytes of executable memory holding code now (0 without the tier).
+size_t jit_code_bytes();
 
 }  // namespace tmx

@@ -14,6 +14,8 @@ JitEntry compile_real_native(FormulaRecord *rec);
 JitBatch compile_real_batch(FormulaRecord *rec);
 // Returns the code's memory to the runtime.
 void release_native(const void *code);
+// Bytes of code the runtime holds (jit_code_bytes).
+size_t native_code_bytes();
 // Frees the runtime and all memory it holds.
 void shutdown_native();
 

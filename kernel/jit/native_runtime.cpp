@@ -31,6 +31,10 @@ void release_native(const void *code) {
     if (g_runtime && code) g_runtime->release(code);
 }
 
+size_t native_code_bytes() {
+    return g_runtime ? g_runtime->allocator()->statistics().usedSize() : 0;
+}
+
 void shutdown_native() {
     delete g_runtime;
     g_runtime = nullptr;

@@ -39,6 +39,14 @@ void jit_configure() {
 
 JitSettings jit_settings() { return g_settings; }
 
+size_t jit_code_bytes() {
+#if TAMRIX_HAVE_JIT
+    return native_code_bytes();
+#else
+    return 0;
+#endif
+}
+
 void jit_prepare(FormulaRecord *rec) {
     if (g_settings.enabled) rec->jit_countdown = g_settings.threshold + 1;
 }

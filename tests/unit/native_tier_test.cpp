@@ -364,6 +364,21 @@ TEST_F(NativeTier, CalleeDeletedWhileANativeCallerRunsIsARunError) {
     EXPECT_EQ(take_error().type, 4);
 }
 
+TEST_F(NativeTier, BatchFormsAreReleasedWithTheirFormula) {
+    if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
+    size_t before = 0;
+    for (int i = 0; i < 200; ++i) {
+        tmx::FormulaRecord *f = compile_in(11, u"bf(x,y)=x*y+1");
+        tmx::FormulaRecord *walk = compile_in(11, u"sum(\"bf\", 0, 9, 1, 0, 9, 1)");
+        EXPECT_EQ(RealCal(walk, nullptr), 2125);
+        EXPECT_NE(f->jit_batch, nullptr);
+        DeleteFor(2, walk);
+        DeleteFor(2, f);
+        if (i == 0) before = tmx::jit_code_bytes();
+        EXPECT_EQ(tmx::jit_code_bytes(), before) << "after " << i + 1 << " rounds";
+    }
+}
+
 TEST_F(NativeTier, AnotherThreadInterruptsACompiledEndlessLoop) {
     if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
     tmx::limits_test::register_running();
