@@ -163,6 +163,9 @@ bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &c
     const bool after_two = square_next_ && !at_[size_t(ip - 1)].target;
     square_next_ = false;
     square_ = after_two;
+    if (byte != OpPushConst && byte != OpPushVar && byte != OpPushCommon && byte != OpAdd &&
+        byte != OpSub && byte != OpMul && byte != OpDiv)
+        materialize_all();
     switch (byte) {
     case OpReturn:
         if (stack_.empty()) return false; // an empty stack's result: the interpreter's
@@ -172,14 +175,14 @@ bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &c
     case OpPushConst:
         if (cp >= h_[kStackBase]) return false;
         square_next_ = std::bit_cast<uint64_t>(data_[cp]) == std::bit_cast<uint64_t>(2.0);
-        push(load(constant(data_[cp++])));
+        push_leaf(constant(data_[cp++]));
         return true;
     case OpPushVar:
     case OpPushCommon: {
         x86::Mem m;
         if (!place(byte == OpPushCommon, *w, m)) return false;
         ++op;
-        push(load(m));
+        push_leaf(m);
         return true;
     }
     case OpStoreVar:
@@ -225,9 +228,43 @@ void RealCodegen::emit_return(x86::Xmm v) {
 // --- the translation-time stack -----------------------------------------------
 
 x86::Xmm RealCodegen::pop() {
+    materialize(stack_.size() - 1);
     x86::Xmm v = stack_.back();
     stack_.pop_back();
     return v;
+}
+
+void RealCodegen::push_leaf(const x86::Mem &m) {
+    leaves_.push_back({stack_.size(), m});
+    stack_.push_back(x86::Xmm());
+}
+
+// Takes the entry at `depth` off the stack's top as a memory operand when it
+// is a leaf; false (nothing taken) when it is in a register.
+bool RealCodegen::take_leaf(size_t depth, x86::Mem *m) {
+    if (depth + 1 != stack_.size()) return false;
+    for (size_t i = 0; i < leaves_.size(); ++i)
+        if (leaves_[i].depth == depth) {
+            *m = leaves_[i].mem;
+            leaves_.erase(leaves_.begin() + ptrdiff_t(i));
+            stack_.pop_back();
+            return true;
+        }
+    return false;
+}
+
+void RealCodegen::materialize(size_t depth) {
+    for (size_t i = 0; i < leaves_.size(); ++i)
+        if (leaves_[i].depth == depth) {
+            stack_[depth] = load(leaves_[i].mem);
+            leaves_.erase(leaves_.begin() + ptrdiff_t(i));
+            return;
+        }
+}
+
+void RealCodegen::materialize_all() {
+    for (const Leaf &l : leaves_) stack_[l.depth] = load(l.mem);
+    leaves_.clear();
 }
 
 x86::Xmm RealCodegen::load(const x86::Mem &m) {
@@ -367,15 +404,31 @@ bool RealCodegen::operation(uint8_t byte) {
 // NaN.  The interpreter's compiled code computes a+b and a*b into the
 // register of b (the top) and a-b, a/b into that of a; the same choice
 // here keeps even the NaN's sign and payload.
+//
+// The operand that is only read may come straight from memory (a leaf): the
+// instruction's result is the same, NaN rule included.
 bool RealCodegen::arith(uint8_t byte) {
     if (stack_.size() < 2) return false;
-    x86::Xmm b = pop(), a = pop();
-    switch (byte) {
-    case OpAdd: cc_.addsd(b, a); push(b); break;
-    case OpMul: cc_.mulsd(b, a); push(b); break;
-    case OpSub: cc_.subsd(a, b); push(a); break;
-    default: cc_.divsd(a, b); push(a); break;
+    const size_t top = stack_.size() - 1;
+    x86::Mem m;
+    if (byte == OpAdd || byte == OpMul) {
+        x86::Xmm b = pop();
+        const bool from_memory = take_leaf(top - 1, &m);
+        x86::Xmm a = from_memory ? x86::Xmm() : pop();
+        if (byte == OpAdd)
+            from_memory ? cc_.addsd(b, m) : cc_.addsd(b, a);
+        else
+            from_memory ? cc_.mulsd(b, m) : cc_.mulsd(b, a);
+        push(b);
+        return true;
     }
+    const bool from_memory = take_leaf(top, &m);
+    x86::Xmm b = from_memory ? x86::Xmm() : pop(), a = pop();
+    if (byte == OpSub)
+        from_memory ? cc_.subsd(a, m) : cc_.subsd(a, b);
+    else
+        from_memory ? cc_.divsd(a, m) : cc_.divsd(a, b);
+    push(a);
     return true;
 }
 

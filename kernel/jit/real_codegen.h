@@ -51,6 +51,10 @@ class RealCodegen {
     void end_batch();
 
     void push(asmjit::x86::Xmm v) { stack_.push_back(v); }
+    void push_leaf(const asmjit::x86::Mem &m);
+    bool take_leaf(size_t depth, asmjit::x86::Mem *m);
+    void materialize(size_t depth);
+    void materialize_all();
     asmjit::x86::Xmm pop();
     asmjit::x86::Xmm load(const asmjit::x86::Mem &m);
     asmjit::x86::Xmm copy(asmjit::x86::Xmm from);
@@ -93,6 +97,18 @@ class RealCodegen {
     asmjit::x86::Gp data_base_;
     asmjit::BaseNode *entry_ = nullptr; // where loads for the whole function go
     std::vector<asmjit::x86::Xmm> stack_;
+    // Stack entries pushed from a variable, cell or constant and not loaded
+    // yet (their register in stack_ is a placeholder): an addition or
+    // multiplication takes its left operand, a subtraction or division its
+    // right one, straight from memory.  Only pushes and those four
+    // operations leave such entries; every other instruction and every join
+    // point loads them first, so no store can come between a push and the
+    // load of its value.
+    struct Leaf {
+        size_t depth;
+        asmjit::x86::Mem mem;
+    };
+    std::vector<Leaf> leaves_;
     // The instruction just translated pushed the constant 2 (square_next_),
     // so an OpPow now (square_) squares with one multiplication.
     bool square_next_ = false;

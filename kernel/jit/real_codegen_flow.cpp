@@ -23,6 +23,7 @@ using namespace asmjit;
 bool RealCodegen::arrive(int32_t here, int32_t op, int32_t cp, bool &reachable) {
     Landing &l = at_[size_t(here)];
     if (!l.target) return true;
+    materialize_all(); // paths meet in registers
     if (reachable) {
         const int32_t depth = int32_t(stack_.size());
         if (l.depth >= 0 && l.depth != depth) return false;
