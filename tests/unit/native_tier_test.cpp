@@ -153,6 +153,8 @@ TEST_F(NativeTier, OperatorsAndBuiltinsAgreeBitForBit) {
     if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
     const char16_t *formulas[] = {
         u"f(a,b,c)=a+1",
+        // Two NaNs: the result keeps the one the interpreter's code keeps.
+        u"f(a,b,c)=a+b", u"f(a,b,c)=a*b", u"f(a,b,c)=a-b", u"f(a,b,c)=a/b",
         u"f(a,b,c)=(a+b)*(a-b)/c",
         u"f(a,b,c)=sqrt(a*a+b*b)+return(c)",
         u"f(a,b,c)=sin(a)^2+cos(a)^2+a^b+c^0.5",
