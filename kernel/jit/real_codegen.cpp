@@ -48,18 +48,25 @@ class FailFlag : public ErrorHandler {
 
 }  // namespace
 
-RealCodegen::RealCodegen(FormulaRecord *rec, x86::Compiler &cc)
+RealCodegen::RealCodegen(FormulaRecord *rec, x86::Compiler &cc, bool nested,
+                         double (*nested_entry)(double *))
     : rec_(rec), h_(rec->header), data_(static_cast<double *>(rec->data)), cc_(cc),
-      at_(size_t(rec->header[kCodeLength])) {}
+      nested_(nested), nested_entry_(nested_entry), at_(size_t(rec->header[kCodeLength])) {}
 
 bool RealCodegen::run() {
     if (!scan()) return false;
+    // Only a formula that calls can be running when it is called.
+    if (nested_ && !calls_) return false;
     FuncNode *func = cc_.addFunc(FuncSignatureT<double, double *>(CallConvId::kHost));
     if (!func) return false;
+    self_ = func->label();
     args_ = cc_.newIntPtr("args");
     func->setArg(0, args_);
     entry_ = cc_.cursor();
-    if (calls_) begin_activation();
+    if (nested_)
+        begin_nested();
+    else if (calls_)
+        begin_activation();
 
     int32_t ip = h_[kCodeStart], op = kOperandStart, cp = h_[kVarCount];
     bool reachable = true;
@@ -77,7 +84,9 @@ bool RealCodegen::run() {
     for (const Landing &l : at_)
         if (l.depth >= 0 && !l.walked) return false;
     if (reachable) return false; // runs off the end: not a record the compiler makes
-    if (calls_) {
+    if (nested_) {
+        refuse_nested();
+    } else if (calls_) {
         cc_.bind(refused_);
         cc_.ret(zero());
     }
@@ -157,10 +166,14 @@ bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &c
     return operation(byte);
 }
 
-// Native code that calls marked its formula running; every way out clears
-// the mark, as the interpreter's end of a first activation does.
+// A first activation that calls marked its formula running; every way out
+// clears the mark, as the interpreter's end of a first activation does.  A
+// nested one gives its frame back and leaves the mark.
 void RealCodegen::emit_return(x86::Xmm v) {
-    if (calls_) cc_.mov(x86::byte_ptr(address(rec_->code)), kIdle);
+    if (nested_)
+        end_nested();
+    else if (calls_)
+        cc_.mov(x86::byte_ptr(address(rec_->code)), kIdle);
     cc_.ret(v);
 }
 
@@ -221,8 +234,17 @@ x86::Mem RealCodegen::data_slot(int32_t index) {
     return x86::qword_ptr(data_base_, index * 8);
 }
 
-// Where variable v or shared cell `word` lives (first activation: the frame
-// is the data array).  False for a word that names nothing.
+// Evaluation-stack entry `depth` (0 the lowest): in the data array from
+// StackBase on for a first activation, after the automatic variables in a
+// nested frame.
+x86::Mem RealCodegen::stack_slot(int32_t depth) {
+    if (nested_) return x86::qword_ptr(frame_, (h_[kVarCount] + depth) * 8);
+    return data_slot(h_[kStackBase] + depth);
+}
+
+// Where variable v or shared cell `word` lives (a first activation's frame is
+// the data array; statics are there for every activation).  False for a
+// word that names nothing.
 bool RealCodegen::place(bool common, int32_t word, x86::Mem &m) {
     if (common) {
         void *cell = address_at(uint32_t(word));
@@ -231,7 +253,12 @@ bool RealCodegen::place(bool common, int32_t word, x86::Mem &m) {
         return true;
     }
     if (word < 0 || word >= h_[kDataLength]) return false;
-    m = word <= h_[kLastParam] ? x86::qword_ptr(args_, word * 8) : data_slot(word);
+    if (word <= h_[kLastParam])
+        m = x86::qword_ptr(args_, word * 8);
+    else if (nested_ && word < h_[kFirstStatic])
+        m = x86::qword_ptr(frame_, word * 8);
+    else
+        m = data_slot(word);
     return true;
 }
 
@@ -384,19 +411,13 @@ bool RealCodegen::call2(const void *f) {
 
 namespace {
 
-JitEntry translate(FormulaRecord *rec) {
-    const int32_t *h = rec->header;
-    if (h[kCodeStart] < 0 || h[kCodeLength] - h[kCodeStart] > kMaxInstructionBytes ||
-        h[kDataLength] > kMaxDataSlots)
-        return nullptr;
-    JitRuntime *rt = native_runtime();
-    if (!rt) return nullptr;
+JitEntry translate(JitRuntime *rt, FormulaRecord *rec, bool nested, JitEntry nested_entry) {
     CodeHolder code;
     FailFlag failed;
     if (code.init(rt->environment()) != kErrorOk) return nullptr;
     code.setErrorHandler(&failed);
     x86::Compiler cc(&code);
-    RealCodegen gen(rec, cc);
+    RealCodegen gen(rec, cc, nested, nested_entry);
     if (!gen.run() || failed.error || cc.finalize() != kErrorOk || failed.error) return nullptr;
     JitEntry entry = nullptr;
     if (rt->add(&entry, &code) != kErrorOk) return nullptr;
@@ -405,14 +426,29 @@ JitEntry translate(FormulaRecord *rec) {
 
 }  // namespace
 
-JitEntry compile_real_native(FormulaRecord *rec) {
-    // Exhausted memory in the translation-time stack leaves the formula
-    // interpreted like any other failure.
+// The nested code first, so that the first activation's recursive calls go
+// straight to it.  A formula whose first activation the tier does not take
+// gets neither.  Exhausted memory in the translation-time stack leaves the
+// formula interpreted like any other failure.
+NativeCode compile_real_native(FormulaRecord *rec) {
+    const int32_t *h = rec->header;
+    if (h[kCodeStart] < 0 || h[kCodeLength] - h[kCodeStart] > kMaxInstructionBytes ||
+        h[kDataLength] > kMaxDataSlots)
+        return {};
+    JitRuntime *rt = native_runtime();
+    if (!rt) return {};
+    NativeCode made{};
     try {
-        return translate(rec);
+        made.nested = translate(rt, rec, true, nullptr);
+        made.first = translate(rt, rec, false, made.nested);
     } catch (const std::bad_alloc &) {
-        return nullptr;
+        made.first = nullptr;
     }
+    if (!made.first && made.nested) {
+        release_native(made.nested);
+        made.nested = nullptr;
+    }
+    return made;
 }
 
 }  // namespace tmx
