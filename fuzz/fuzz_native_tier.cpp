@@ -4,9 +4,11 @@
 // bit: the result, the arguments (parameters are by reference), the
 // variables and statics, the shared cells the formula touches and the
 // run-error record.  Formulas may branch, loop and call the formulas before
-// them in the same input (recursion included).  A formula with a batch form
-// (the one the summing built-ins use) also runs as a walk over three points
-// with the same arguments, against three interpreted calls.
+// them in the same input, and themselves: a recursive formula's nested
+// activations then run its nested native code, and the interpreter's.  A
+// formula with a batch form (the one the summing built-ins use) also runs as
+// a walk over three points with the same arguments, against three
+// interpreted calls.
 //
 // Input: bytes 0-3 pick the argument values (four bits each from a table of
 // the values where floating-point operations differ most: NaN of both signs,
@@ -115,13 +117,14 @@ class Differential {
         for (double *c : cells_) cells0_.push_back(*c);
     }
 
-    // Runs from the captured starting state with `native` (null: the
+    // Runs from the captured starting state with `native` (none: the
     // interpreter) and returns everything the run changed.
-    State run(tmx::JitEntry native) {
+    State run(const tmx::NativeCode &native) {
         restore();
         tmx::FastCode *fast = r_->fast;
         r_->fast = nullptr;
-        r_->jit = native;
+        r_->jit = native.first;
+        r_->jit_nested = native.nested;
         State s;
         s.args = args0_;
         watchdog().arm();
@@ -141,6 +144,7 @@ class Differential {
         tmx::FastCode *fast = r_->fast;
         r_->fast = nullptr;
         r_->jit = nullptr;
+        r_->jit_nested = nullptr;
         State s;
         const size_t n = args0_.size();
         for (int k = 0; k < count; ++k) s.args.insert(s.args.end(), args0_.begin(), args0_.end());
@@ -223,18 +227,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         if (c.status != 0) continue;
         auto *r = static_cast<tmx::FormulaRecord *>(c.handle);
         records.push_back(r);
-        tmx::JitEntry native = tmx::compile_real_native(r);
-        if (!native) continue;  // not one the tier takes
+        const tmx::NativeCode native = tmx::compile_real_native(r);
+        // Which code runs is the harness's choice alone: a recursion must not
+        // count its way to native code of its own in the interpreted run.
+        r->jit_countdown = 0;
+        if (!native.first) continue;  // not one the tier takes
         Differential d(records, data);
-        const State interpreted = d.run(nullptr);
+        const State interpreted = d.run({});
         compare(interpreted, d.run(native));
         if (tmx::JitBatch batch = tmx::compile_real_batch(r)) {
             compare(d.run_points(nullptr, 3), d.run_points(batch, 3));
-            // The record owns its code from here and releases it when deleted.
             r->jit_batch = batch;
             r->jit_batch_tried = true;
         }
-        r->jit = native;
+        // The record owns its code from here and releases it when deleted.
+        r->jit = native.first;
+        r->jit_nested = native.nested;
     }
     return 0;
 }

@@ -115,6 +115,9 @@ struct FormulaRecord {
     // the record.  The countdown runs to the evaluation that compiles it
     // (0: nothing to count, the record is not or no longer a candidate).
     double (*jit)(double *args) = nullptr;
+    // Native code of a nested activation on the in-place path (a recursive
+    // call), or null; made and released with `jit`.
+    double (*jit_nested)(double *args) = nullptr;
     uint32_t jit_countdown = 0;
     // Its batch form for the built-ins (jit_batch), translated once on
     // demand after `jit`, and released with it.

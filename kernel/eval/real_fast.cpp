@@ -51,14 +51,13 @@ enum class Runner { kAll, kStraight, kLeaf };
 template <Runner Kind>
 double run_real_fast(const FastCode *fc, FormulaRecord *rec, double *args, double *frame,
                      double *sb);
-[[gnu::always_inline]] inline double run_nested(FastCode *fc, FormulaRecord *rec, double *args,
-                                                bool in_place);
+[[gnu::always_inline]] inline double enter_nested(FormulaRecord *rec, double *args,
+                                                  bool in_place);
 
-// OpCallReal.  A running callee with a fast form (recursion) is started right
-// here, so that each level of a recursion costs one native call.
+// OpCallReal.  A running callee (recursion) is started right here, so that
+// each level of a recursion costs one native call.
 [[gnu::always_inline]] inline double call_real(FormulaRecord *callee, double *slot) {
-    FastCode *fc = callee->fast;
-    if (fc && callee->code[0] != kIdle) return run_nested(fc, callee, slot, true);
+    if (callee->code[0] != kIdle) return enter_nested(callee, slot, true);
     return enter_real(callee, slot, true);
 }
 
@@ -415,6 +414,19 @@ double run_first(FastCode *fc, FormulaRecord *rec, double *args) {
     return r;
 }
 
+// A nested activation of a running formula: its native code on the in-place
+// path when it has some (that code makes run_nested's checks and takes the
+// same frame), else the fast form, else the interpreter.
+[[gnu::always_inline]] inline double enter_nested(FormulaRecord *rec, double *args,
+                                                  bool in_place) {
+    if (in_place)
+        if (JitEntry native = jit_nested_entry(rec)) return native(args);
+    if (FastCode *fc = rec->fast) [[likely]]
+        return run_nested(fc, rec, args, in_place);
+    if (in_place) g_real_stack.copy_args = 0;
+    return interpret_real_nested(rec, args);
+}
+
 // The value of a push form's operand (o is a Push step or a binary step's
 // right operand, `form` where it lives).
 [[gnu::always_inline]] inline double operand(int form, const FastOp &o, double *args,
@@ -540,10 +552,7 @@ double enter_real(FormulaRecord *rec, double *args, bool in_place) {
             return run_first(fc, rec, args);
         return interpret_real_first(rec, args);
     }
-    if (fc) [[likely]]
-        return run_nested(fc, rec, args, in_place);
-    if (in_place) g_real_stack.copy_args = 0;
-    return interpret_real_nested(rec, args);
+    return enter_nested(rec, args, in_place);
 }
 
 }  // namespace tmx

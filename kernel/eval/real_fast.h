@@ -33,7 +33,9 @@ void free_fast_code(FastCode *code);
 // Starts an activation of a real formula without the trace: a first one when
 // the formula is idle, else a nested one, on the in-place path when
 // `in_place` (OpCallReal: the arguments stay in the caller's stack) and on the
-// copy path otherwise.  Uses the fast form when there is one.
+// copy path otherwise.  Uses native code when there is some (for a nested
+// activation only on the in-place path), else the fast form when there is
+// one.
 double enter_real(FormulaRecord *rec, double *args, bool in_place);
 
 // Chooses rec->entry from the record's state (fast form, native code, the

@@ -10,12 +10,16 @@
 // The tier takes arithmetic, comparisons, logic, variables and shared cells,
 // increments, the built-ins apart from string access, if/which/while/until
 // with continue and break, and calls of formulas of every type and of
-// external functions.  Native code runs only as a formula's first
-// activation; a formula whose code calls marks itself running meanwhile, so
-// a call back into it (recursion) takes the nested path of the fast form or
-// the interpreter.  It checks on entry and before every call that nothing it
-// calls has been deleted, as the fast form does: such a formula is not
-// recompiled but refuses to run, with the interpreter's run error.
+// external functions.  A formula that calls gets two pieces of native code:
+// one for its first activation (variables and stack in the record's data
+// array, at addresses fixed in the code) and one for nested activations on
+// the in-place path (a recursive call: the frame on the shared value stack,
+// its base in a register).  Native code calls a running real formula's
+// nested code directly, itself above all; a re-entry on the copy path (from
+// an external function or the host) stays on the fast form.  Native code
+// checks on entry and before every call that nothing it calls has been
+// deleted, as the fast form does: such a formula is not recompiled but
+// refuses to run, with the interpreter's run error.
 //
 // A formula that calls nothing also gets a batch form when a built-in that
 // evaluates it at many points (sum, pro, DataSum, DataPro, SimpIntegrate)
@@ -76,6 +80,20 @@ inline JitEntry jit_entry(FormulaRecord *rec) {
         return native;
     if (rec->jit_countdown) [[unlikely]]
         return jit_count_down(rec);
+    return nullptr;
+}
+
+// The native entry of a nested activation of the running formula `rec` on
+// the in-place path, or null.  Nested activations count too: a recursion
+// the host starts once (fib(25)) is as hot as a formula evaluated that
+// often from the host.
+inline JitEntry jit_nested_entry(FormulaRecord *rec) {
+    if (JitEntry native = rec->jit_nested) [[likely]]
+        return native;
+    if (rec->jit_countdown) [[unlikely]] {
+        jit_count_down(rec);
+        return rec->jit_nested;
+    }
     return nullptr;
 }
 

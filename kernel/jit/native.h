@@ -6,10 +6,15 @@
 
 namespace tmx {
 
-// Native code for a first activation of the real formula, or null when the
-// formula is not one the tier takes, or memory (ordinary or executable) is
-// exhausted.
-JitEntry compile_real_native(FormulaRecord *rec);
+struct NativeCode {
+    JitEntry first;  // a first activation
+    JitEntry nested; // a nested one on the in-place path; null for a formula
+                     // that calls nothing (it is never running when called)
+};
+
+// Native code for the real formula; {null, null} when the formula is not one
+// the tier takes, or memory (ordinary or executable) is exhausted.
+NativeCode compile_real_native(FormulaRecord *rec);
 // Its batch form (JitBatch), or null.
 JitBatch compile_real_batch(FormulaRecord *rec);
 // Returns the code's memory to the runtime.

@@ -39,6 +39,14 @@ int begin_first(FormulaRecord *rec) {
     return 1;
 }
 
+void refuse_nested(FormulaRecord *rec) {
+    const int32_t code_start = rec->header[kCodeStart];
+    if (code_start < 0)
+        refuse_invalidated(rec, kTypeReal, code_start);
+    else
+        refuse_stack_overflow(rec, kTypeReal);
+}
+
 double call_real(FormulaRecord *rec, FormulaRecord *callee, double *slot) {
     if (!callees_valid(rec)) return callee_gone(rec);
     // In place: a running callee (recursion) keeps its parameters in this

@@ -19,6 +19,10 @@ namespace tmx::native_calls {
 // path.  Native code clears the mark on every return.
 int begin_first(FormulaRecord *rec);
 
+// Records why a nested activation of `rec` in native code may not start:
+// the formula is invalidated, or a stack (native or shared) is used up.
+void refuse_nested(FormulaRecord *rec);
+
 // Calls from `rec` with the arguments at `slot` (slot[0..m]; a fresh result
 // slot when m < 0).  Each first checks that what `rec` calls is still there:
 // a callee deleted while `rec` runs records run error 4 or 5 instead.

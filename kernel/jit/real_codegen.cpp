@@ -49,22 +49,30 @@ class FailFlag : public ErrorHandler {
 
 }  // namespace
 
-RealCodegen::RealCodegen(FormulaRecord *rec, x86::Compiler &cc, bool batch)
+RealCodegen::RealCodegen(FormulaRecord *rec, x86::Compiler &cc, Form form,
+                         double (*nested_entry)(double *))
     : rec_(rec), h_(rec->header), data_(static_cast<double *>(rec->data)), cc_(cc),
-      at_(size_t(rec->header[kCodeLength])), batch_(batch) {}
+      nested_(form == Form::kNested), nested_entry_(nested_entry),
+      at_(size_t(rec->header[kCodeLength])), batch_(form == Form::kBatch) {}
 
 bool RealCodegen::run() {
     if (!scan()) return false;
+    // Only a formula that calls can be running when it is called; only one
+    // that calls nothing needs no activation mark, as the batch form has none.
+    if ((nested_ || batch_) && nested_ == !calls_) return false;
     if (batch_) {
-        // Only formulas that call nothing: they need no activation mark.
-        if (calls_ || !begin_batch()) return false;
+        if (!begin_batch()) return false;
     } else {
         FuncNode *func = cc_.addFunc(FuncSignatureT<double, double *>(CallConvId::kHost));
         if (!func) return false;
+        self_ = func->label();
         args_ = cc_.newIntPtr("args");
         func->setArg(0, args_);
         entry_ = cc_.cursor();
-        if (calls_) begin_activation();
+        if (nested_)
+            begin_nested();
+        else if (calls_)
+            begin_activation();
     }
 
     int32_t ip = h_[kCodeStart], op = kOperandStart, cp = h_[kVarCount];
@@ -83,7 +91,9 @@ bool RealCodegen::run() {
     for (const Landing &l : at_)
         if (l.depth >= 0 && !l.walked) return false;
     if (reachable) return false; // runs off the end: not a record the compiler makes
-    if (calls_) {
+    if (nested_) {
+        refuse_nested();
+    } else if (calls_) {
         cc_.bind(refused_);
         cc_.ret(zero());
     }
@@ -210,8 +220,9 @@ bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &c
     return operation(byte);
 }
 
-// Native code that calls marked its formula running; every way out clears
-// the mark, as the interpreter's end of a first activation does.
+// A first activation that calls marked its formula running; every way out
+// clears the mark, as the interpreter's end of a first activation does.  A
+// nested one gives its frame back and leaves the mark.
 void RealCodegen::emit_return(x86::Xmm v) {
     if (batch_) {
         // The value, and on to the next point.
@@ -221,7 +232,10 @@ void RealCodegen::emit_return(x86::Xmm v) {
         cc_.jmp(batch_loop_);
         return;
     }
-    if (calls_) cc_.mov(x86::byte_ptr(address(rec_->code)), kIdle);
+    if (nested_)
+        end_nested();
+    else if (calls_)
+        cc_.mov(x86::byte_ptr(address(rec_->code)), kIdle);
     cc_.ret(v);
 }
 
@@ -316,8 +330,17 @@ x86::Mem RealCodegen::data_slot(int32_t index) {
     return x86::qword_ptr(data_base_, index * 8);
 }
 
-// Where variable v or shared cell `word` lives (first activation: the frame
-// is the data array).  False for a word that names nothing.
+// Evaluation-stack entry `depth` (0 the lowest): in the data array from
+// StackBase on for a first activation, after the automatic variables in a
+// nested frame.
+x86::Mem RealCodegen::stack_slot(int32_t depth) {
+    if (nested_) return x86::qword_ptr(frame_, (h_[kVarCount] + depth) * 8);
+    return data_slot(h_[kStackBase] + depth);
+}
+
+// Where variable v or shared cell `word` lives (a first activation's frame is
+// the data array; statics are there for every activation).  False for a
+// word that names nothing.
 bool RealCodegen::place(bool common, int32_t word, x86::Mem &m) {
     if (common) {
         void *cell = address_at(uint32_t(word));
@@ -326,7 +349,12 @@ bool RealCodegen::place(bool common, int32_t word, x86::Mem &m) {
         return true;
     }
     if (word < 0 || word >= h_[kDataLength]) return false;
-    m = word <= h_[kLastParam] ? x86::qword_ptr(args_, word * 8) : data_slot(word);
+    if (word <= h_[kLastParam])
+        m = x86::qword_ptr(args_, word * 8);
+    else if (nested_ && word < h_[kFirstStatic])
+        m = x86::qword_ptr(frame_, word * 8);
+    else
+        m = data_slot(word);
     return true;
 }
 
@@ -504,45 +532,60 @@ bool RealCodegen::call2(const void *f) {
 
 namespace {
 
+// Formulas the tier does not take by their size alone.
+bool too_large(const int32_t *h) {
+    return h[kCodeStart] < 0 || h[kCodeLength] - h[kCodeStart] > kMaxInstructionBytes ||
+           h[kDataLength] > kMaxDataSlots;
+}
+
 template <typename Entry>
-Entry translate(FormulaRecord *rec, bool batch) {
-    const int32_t *h = rec->header;
-    if (h[kCodeStart] < 0 || h[kCodeLength] - h[kCodeStart] > kMaxInstructionBytes ||
-        h[kDataLength] > kMaxDataSlots)
-        return nullptr;
-    JitRuntime *rt = native_runtime();
-    if (!rt) return nullptr;
+Entry translate(JitRuntime *rt, FormulaRecord *rec, RealCodegen::Form form,
+                JitEntry nested_entry) {
     CodeHolder code;
     FailFlag failed;
     if (code.init(rt->environment()) != kErrorOk) return nullptr;
     code.setErrorHandler(&failed);
     x86::Compiler cc(&code);
-    RealCodegen gen(rec, cc, batch);
+    RealCodegen gen(rec, cc, form, nested_entry);
     if (!gen.run() || failed.error || cc.finalize() != kErrorOk || failed.error) return nullptr;
     Entry entry = nullptr;
     if (rt->add(&entry, &code) != kErrorOk) return nullptr;
     return entry;
 }
 
-// Exhausted memory in the translation-time stack leaves the formula
-// interpreted like any other failure.
-template <typename Entry>
-Entry translate_or_null(FormulaRecord *rec, bool batch) {
-    try {
-        return translate<Entry>(rec, batch);
-    } catch (const std::bad_alloc &) {
-        return nullptr;
-    }
-}
-
 }  // namespace
 
-JitEntry compile_real_native(FormulaRecord *rec) {
-    return translate_or_null<JitEntry>(rec, false);
+// The nested code first, so that the first activation's recursive calls go
+// straight to it.  A formula whose first activation the tier does not take
+// gets neither.  Exhausted memory in the translation-time stack leaves the
+// formula interpreted like any other failure.
+NativeCode compile_real_native(FormulaRecord *rec) {
+    if (too_large(rec->header)) return {};
+    JitRuntime *rt = native_runtime();
+    if (!rt) return {};
+    NativeCode made{};
+    try {
+        made.nested = translate<JitEntry>(rt, rec, RealCodegen::Form::kNested, nullptr);
+        made.first = translate<JitEntry>(rt, rec, RealCodegen::Form::kFirst, made.nested);
+    } catch (const std::bad_alloc &) {
+        made.first = nullptr;
+    }
+    if (!made.first && made.nested) {
+        release_native(reinterpret_cast<const void *>(made.nested));
+        made.nested = nullptr;
+    }
+    return made;
 }
 
 JitBatch compile_real_batch(FormulaRecord *rec) {
-    return translate_or_null<JitBatch>(rec, true);
+    if (too_large(rec->header)) return nullptr;
+    JitRuntime *rt = native_runtime();
+    if (!rt) return nullptr;
+    try {
+        return translate<JitBatch>(rt, rec, RealCodegen::Form::kBatch, nullptr);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
 }
 
 }  // namespace tmx

@@ -1,7 +1,19 @@
 // The translator from real byte code to x86-64 code (asmjit's compiler), in
-// three parts: the walk over the byte code and the values it computes
-// (real_codegen.cpp), jumps and loops (real_codegen_flow.cpp) and calls of
-// other formulas and external functions (real_codegen_calls.cpp).
+// four parts: the walk over the byte code and the values it computes
+// (real_codegen.cpp), jumps and loops (real_codegen_flow.cpp), calls of
+// other formulas and external functions (real_codegen_calls.cpp) and the
+// frame of a nested activation (real_codegen_nested.cpp).
+//
+// One walk makes either of a formula's two functions.  Their bodies differ
+// only in where automatic variables and the evaluation stack live (the data
+// array at fixed addresses, or a frame on the shared value stack whose base
+// is in a register), their entries and exits in everything: a first
+// activation marks the formula running, a nested one first takes its frame
+// and gives it back on every return.  Two functions keep the first
+// activation, which is what the host's hot loops run, free of a frame
+// register and of the nested bookkeeping; one function taking the frame base
+// as an argument would also need the entry's kind as one and test it at
+// every entry and exit.
 //
 // The evaluation stack exists only at translation time: each stack entry is
 // a virtual register, which asmjit allocates to machine registers and spills
@@ -24,8 +36,13 @@ namespace tmx {
 
 class RealCodegen {
   public:
-    // `batch`: the form that evaluates a run of points (JitBatch).
-    RealCodegen(FormulaRecord *rec, asmjit::x86::Compiler &cc, bool batch);
+    // The code made: a first activation's, whose recursive calls go to
+    // `nested_entry` (made first; null: through the call path); a nested
+    // activation's on the in-place path; or the batch form that evaluates a
+    // run of points (JitBatch).
+    enum class Form { kFirst, kNested, kBatch };
+    RealCodegen(FormulaRecord *rec, asmjit::x86::Compiler &cc, Form form,
+                double (*nested_entry)(double *));
 
     // False when the formula is not one the tier takes.
     bool run();
@@ -64,6 +81,7 @@ class RealCodegen {
     asmjit::x86::Mem mask(uint64_t bits);
     asmjit::x86::Mem one128();
     asmjit::x86::Mem data_slot(int32_t index);
+    asmjit::x86::Mem stack_slot(int32_t depth);
     bool place(bool common, int32_t word, asmjit::x86::Mem &m);
     bool step(uint8_t byte, int32_t word);
     bool operation(uint8_t byte);
@@ -88,13 +106,25 @@ class RealCodegen {
     // --- calls (real_codegen_calls.cpp) ------------------------------------------
     void begin_activation();
     bool call(uint8_t byte, int32_t callee, int32_t m, int32_t &ip, int32_t &op);
+    asmjit::x86::Xmm call_other(uint8_t byte, void *target, int32_t m, asmjit::x86::Gp slot);
+    asmjit::x86::Xmm call_real(FormulaRecord *callee, asmjit::x86::Gp slot);
+
+    // --- a nested activation's frame (real_codegen_nested.cpp) ----------------------
+    void begin_nested();
+    void end_nested();
+    void refuse_nested();
 
     FormulaRecord *rec_;
     const int32_t *h_;
     double *data_;
     asmjit::x86::Compiler &cc_;
+    const bool nested_;
+    double (*const nested_entry_)(double *);
+    asmjit::Label self_;        // this function (a recursive call of nested code)
     asmjit::x86::Gp args_;
     asmjit::x86::Gp data_base_;
+    asmjit::x86::Gp frame_;     // nested: automatic variable v at frame_[v]
+    asmjit::x86::Gp saved_top_; // nested: the shared stack's top at entry
     asmjit::BaseNode *entry_ = nullptr; // where loads for the whole function go
     std::vector<asmjit::x86::Xmm> stack_;
     // Stack entries pushed from a variable, cell or constant and not loaded
@@ -117,6 +147,7 @@ class RealCodegen {
     std::vector<Landing> at_;             // by code offset
     bool calls_ = false;                  // marks itself running (it calls)
     asmjit::Label refused_;               // the activation may not start
+    asmjit::Label quiet_;                 // nested: ends unrecorded (an error is pending)
     // The batch form: the loop over points, out_ advancing one value and
     // args_ one point per evaluation.
     bool batch_ = false;

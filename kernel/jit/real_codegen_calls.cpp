@@ -1,15 +1,17 @@
 // Calls from native code: other formulas of every type and external
 // functions, each through a small C++ routine (native_calls.h) that is the
-// interpreter's own call path.
+// interpreter's own call path, except the nested native code of a running
+// real formula, which is called directly.
 //
-// Native code runs only as a first activation, whose evaluation stack is the
-// record's data array from StackBase on.  A call stores its arguments there,
-// exactly where the interpreter would have them, and hands the callee their
-// address: a callee that takes a parameter by reference changes that slot,
-// and the write-back list copies it out after the call, as interpreted.
-// Native code that calls marks its formula running for the whole activation,
-// so that a recursive call (or an external function calling back) takes the
-// nested path and RealCal's test of the activation flag stays meaningful.
+// A call stores its arguments in the activation's evaluation stack (the
+// record's data array from StackBase on for a first activation, the frame
+// after its automatic variables for a nested one), exactly where the
+// interpreter would have them, and hands the callee their address: a callee
+// that takes a parameter by reference changes that slot, and the write-back
+// list copies it out after the call, as interpreted.  Native code that calls
+// marks its formula running for the whole activation, so that a recursive
+// call (or an external function calling back) takes the nested path and
+// RealCal's test of the activation flag stays meaningful.
 #if TAMRIX_HAVE_JIT
 
 #include "real_codegen.h"
@@ -47,15 +49,38 @@ bool RealCodegen::call(uint8_t byte, int32_t callee, int32_t m, int32_t &ip, int
     void *target = address_at(uint32_t(callee));
     if (!target) return false;
 
-    const int32_t base = h_[kStackBase] + first;
-    for (int32_t i = 0; i <= m; ++i) cc_.movsd(data_slot(base + i), stack_[size_t(first + i)]);
+    for (int32_t i = 0; i <= m; ++i) cc_.movsd(stack_slot(first + i), stack_[size_t(first + i)]);
     stack_.resize(size_t(first));
     x86::Gp slot = cc_.newIntPtr("slot");
-    cc_.lea(slot, data_slot(base));
+    cc_.lea(slot, stack_slot(first));
+    const x86::Xmm r = byte == OpCallReal ? call_real(static_cast<FormulaRecord *>(target), slot)
+                                          : call_other(byte, target, m, slot);
+    if (!r.isValid()) return false;
 
+    // Write-back: {argument position, target} per tag; tag 2 a variable,
+    // any other a shared cell.
+    for (;;) {
+        if (ip >= h_[kCodeLength]) return false;
+        const uint8_t tag = rec_->code[ip++];
+        if (tag == 0) break;
+        if (!words_left(op, 2)) return false;
+        const int32_t k = h_[op], to = h_[op + 1];
+        op += 2;
+        if (k < 0 || k >= used) return false;
+        x86::Mem m_to;
+        if (!place(tag != 2, to, m_to)) return false;
+        x86::Xmm v = load(stack_slot(first + k));
+        cc_.movsd(m_to, v);
+    }
+    push(r);
+    return true;
+}
+
+// Integer and complex formulas and external functions, through their
+// routines; an invalid register when asmjit refuses the call.
+x86::Xmm RealCodegen::call_other(uint8_t byte, void *target, int32_t m, x86::Gp slot) {
     const void *routine = nullptr;
     switch (byte) {
-    case OpCallReal: routine = reinterpret_cast<const void *>(&native_calls::call_real); break;
     case OpCallInt: routine = reinterpret_cast<const void *>(&native_calls::call_int); break;
     case OpCallComplex:
         routine = reinterpret_cast<const void *>(&native_calls::call_complex);
@@ -71,7 +96,7 @@ bool RealCodegen::call(uint8_t byte, int32_t callee, int32_t m, int32_t &ip, int
                              CallConvId::kHost))
             : cc_.invoke(&node, reinterpret_cast<uint64_t>(routine),
                          FuncSignatureT<double, void *, void *, double *>(CallConvId::kHost));
-    if (err != kErrorOk) return false;
+    if (err != kErrorOk) return x86::Xmm();
     node->setArg(0, imm(reinterpret_cast<uint64_t>(rec_)));
     node->setArg(1, imm(reinterpret_cast<uint64_t>(target)));
     if (byte == OpCallExternal) {
@@ -81,24 +106,53 @@ bool RealCodegen::call(uint8_t byte, int32_t callee, int32_t m, int32_t &ip, int
         node->setArg(2, slot);
     }
     node->setRet(0, r);
+    return r;
+}
 
-    // Write-back: {argument position, target} per tag; tag 2 a variable,
-    // any other a shared cell.
-    for (;;) {
-        if (ip >= h_[kCodeLength]) return false;
-        const uint8_t tag = rec_->code[ip++];
-        if (tag == 0) break;
-        if (!words_left(op, 2)) return false;
-        const int32_t k = h_[op], to = h_[op + 1];
-        op += 2;
-        if (k < 0 || k >= used) return false;
-        x86::Mem m_to;
-        if (!place(tag != 2, to, m_to)) return false;
-        x86::Xmm v = load(data_slot(base + k));
-        cc_.movsd(m_to, v);
+// A real formula.  A running callee with nested native code (a recursion)
+// is called directly, its arguments staying in this activation's stack
+// slots (the in-place path); its own entry makes every check a nested
+// activation makes.  The formula itself is always running when its code
+// runs, so its recursive calls need no test of the callee at all.  Anything
+// else, and a call after this formula was invalidated (which records the
+// run error), takes the call path.
+x86::Xmm RealCodegen::call_real(FormulaRecord *callee, x86::Gp slot) {
+    const FuncSignatureT<double, double *> entry(CallConvId::kHost);
+    x86::Xmm r = cc_.newXmmSd("result");
+    Label general = cc_.newLabel(), done = cc_.newLabel();
+    cc_.cmp(x86::dword_ptr(address(h_ + kCodeStart)), 0);
+    cc_.jl(general);
+    InvokeNode *node = nullptr;
+    Error err;
+    if (callee == rec_ && nested_) {
+        err = cc_.invoke(&node, self_, entry);
+    } else if (callee == rec_ && nested_entry_) {
+        err = cc_.invoke(&node, reinterpret_cast<uint64_t>(nested_entry_), entry);
+    } else {
+        cc_.cmp(x86::byte_ptr(address(callee->code)), kIdle);
+        cc_.je(general);
+        x86::Gp native = cc_.newIntPtr("native");
+        cc_.mov(native, x86::qword_ptr(address(&callee->jit_nested)));
+        cc_.test(native, native);
+        cc_.jz(general);
+        err = cc_.invoke(&node, native, entry);
     }
-    push(r);
-    return true;
+    if (err != kErrorOk) return x86::Xmm();
+    node->setArg(0, slot);
+    node->setRet(0, r);
+    cc_.jmp(done);
+
+    cc_.bind(general);
+    if (cc_.invoke(&node, reinterpret_cast<uint64_t>(&native_calls::call_real),
+                   FuncSignatureT<double, void *, void *, double *>(CallConvId::kHost)) !=
+        kErrorOk)
+        return x86::Xmm();
+    node->setArg(0, imm(reinterpret_cast<uint64_t>(rec_)));
+    node->setArg(1, imm(reinterpret_cast<uint64_t>(callee)));
+    node->setArg(2, slot);
+    node->setRet(0, r);
+    cc_.bind(done);
+    return r;
 }
 
 }  // namespace tmx

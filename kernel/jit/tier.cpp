@@ -55,7 +55,11 @@ JitEntry jit_count_down(FormulaRecord *rec) {
     if (--rec->jit_countdown != 0) return nullptr;
 #if TAMRIX_HAVE_JIT
     // One attempt: a formula the tier does not take is not translated again.
-    if (!rec->jit && rec->header[kCodeStart] >= 0) rec->jit = compile_real_native(rec);
+    if (!rec->jit && rec->header[kCodeStart] >= 0) {
+        const NativeCode code = compile_real_native(rec);
+        rec->jit = code.first;
+        rec->jit_nested = code.nested;
+    }
 #endif
     return rec->jit;
 }
@@ -80,8 +84,10 @@ void jit_release(FormulaRecord *rec) {
     if (!rec->jit) return;
 #if TAMRIX_HAVE_JIT
     release_native(reinterpret_cast<const void *>(rec->jit));
+    release_native(reinterpret_cast<const void *>(rec->jit_nested));
 #endif
     rec->jit = nullptr;
+    rec->jit_nested = nullptr;
     // RealCal may have entered the code directly: the general entry chooses
     // again at the next evaluation.
     rec->entry = real_general_entry;

@@ -4,150 +4,15 @@
 // evaluations it is set to, and never when it is off.
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <limits>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "kernel/eval/real_fast.h"
-#include "kernel/jit/jit.h"
-#include "kernel/record.h"
 #include "limits_support.h"
-#include "tamrix/tamrix.h"
+#include "native_tier_fixture.h"
 
 namespace {
 
-// Sets an environment variable for one scope (unset when `value` is null).
-class EnvSetting {
-  public:
-    EnvSetting(const char *name, const char *value) : name_(name) {
-        if (const char *old = std::getenv(name)) old_ = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~EnvSetting() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
-  private:
-    const char *name_;
-    std::optional<std::string> old_;
-};
-
-uint64_t bits(double x) { return std::bit_cast<uint64_t>(x); }
-
-class NativeTier : public ::testing::Test {
-  protected:
-    // The settings are read by InitTamrix; every formula compiles at its
-    // first evaluation unless a test restarts with other settings.
-    void SetUp() override { start("0", nullptr); }
-    void TearDown() override { FreeTamrix(); }
-
-    void start(const char *threshold, const char *jit) {
-        EnvSetting t("TAMRIX_JIT_THRESHOLD", threshold), j("TAMRIX_JIT", jit);
-        ASSERT_TRUE(InitTamrix());
-        have_tier_ = tmx::jit_settings().enabled;
-    }
-
-    tmx::FormulaRecord *compile(const std::u16string &src) {
-        void *h = nullptr;
-        int params = 0, b = 0, e = 0;
-        double *data = nullptr;
-        EXPECT_EQ(RealCom(src.c_str(), -(++modules_), &h, &params, &data, &b, &e), 0)
-            << "compile error at " << b << ".." << e;
-        return static_cast<tmx::FormulaRecord *>(h);
-    }
-
-    // One evaluation through the native code and one through the byte-code
-    // interpreter from the same state; every observable must agree.
-    void expect_same(const std::u16string &src, const std::vector<double> &args) {
-        expect_same(compile(src), src, args);
-    }
-
-    void expect_same(tmx::FormulaRecord *r, const std::u16string &src,
-                     const std::vector<double> &args) {
-        ASSERT_NE(r, nullptr);
-        const size_t slots = size_t(r->header[tmx::kDataLength]);
-        auto *data = static_cast<double *>(r->data);
-        const std::vector<double> data0(data, data + slots);
-
-        std::vector<double> native_args = args;
-        const double native = RealCal(r, native_args.data());
-        const RunError native_error = take_error();
-        ASSERT_NE(r->jit, nullptr) << "expected native code";
-        const std::vector<double> native_data(data, data + slots);
-
-        std::memcpy(data, data0.data(), slots * sizeof(double));
-        auto *jit = r->jit;
-        auto *fast = r->fast;
-        r->jit = nullptr;
-        r->fast = nullptr;
-        tmx::choose_real_entry(r); // RealCal would go straight to the native code
-        std::vector<double> interpreted_args = args;
-        const double interpreted = RealCal(r, interpreted_args.data());
-        const RunError interpreted_error = take_error();
-        r->jit = jit;
-        r->fast = fast;
-        tmx::choose_real_entry(r);
-
-        const std::string where = std::string(src.begin(), src.end()) + " at a=" + std::to_string(args[0]) + ", b=" + std::to_string(args[1]);
-        EXPECT_EQ(bits(native), bits(interpreted)) << native << " vs " << interpreted << " " << where;
-        for (size_t i = 0; i < args.size(); ++i)
-            EXPECT_EQ(bits(native_args[i]), bits(interpreted_args[i])) << "argument " << i << " " << where;
-        for (int32_t v = 0; v < r->header[tmx::kVarCount]; ++v)
-            EXPECT_EQ(bits(native_data[size_t(v)]), bits(data[v])) << "variable " << v << " " << where;
-        EXPECT_TRUE(native_error == interpreted_error)
-            << "run error " << native_error.type << " vs " << interpreted_error.type << " " << where;
-        EXPECT_EQ(r->code[0], tmx::kIdle) << where;
-    }
-
-    struct RunError {
-        int type = 0, code = 0, formula_type = 0;
-        std::u16string name;
-        void *formula = nullptr;
-        bool operator==(const RunError &) const = default;
-    };
-    static RunError take_error() {
-        RunError e;
-        const char16_t *name = nullptr;
-        GetRunErr(&e.type, &name, &e.code, &e.formula_type, &e.formula);
-        if (name) e.name = name;
-        return e;
-    }
-
-
-    tmx::FormulaRecord *compile_in(int module, const std::u16string &src) {
-        void *h = nullptr;
-        int params = 0, b = 0, e = 0;
-        double *data = nullptr;
-        EXPECT_EQ(RealCom(src.c_str(), module, &h, &params, &data, &b, &e), 0)
-            << "compile error at " << b << ".." << e;
-        return static_cast<tmx::FormulaRecord *>(h);
-    }
-
-    // Deletes its victim while the formula that called it runs.
-    static inline tmx::FormulaRecord *g_victim = nullptr;
-    static double TM_CALL kill_victim(int, double *, TmCallContext *) {
-        DeleteFor(2, g_victim);
-        return 0;
-    }
-
-    bool have_tier_ = false;
-    int modules_ = 0;
-};
-
-constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// Rows of (a, b, c): the values where operations differ most.
-const double kValues[][3] = {
-    {1.5, 2.25, -3.75},   {0.0, -0.0, 0.0},        {-0.0, 0.0, -0.0},
-    {kNaN, 1, kInf},      {-kNaN, kNaN, -kInf},    {kInf, -kInf, kInf},
-    {1e308, 1e308, -1e308}, {5e-324, -5e-324, 2.2250738585072014e-308},
-    {-7.5, 3, 0.125},     {9.2233720368547758e18, -2147483649.0, 4294967296.5},
-    {1, 1, 1},            {-1, 0.5, 2},
-};
+using namespace tmx::native_test;
 
 TEST_F(NativeTier, OperatorsAndBuiltinsAgreeBitForBit) {
     if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
