@@ -57,9 +57,10 @@ RealCodegen::RealCodegen(FormulaRecord *rec, x86::Compiler &cc, Form form,
 
 bool RealCodegen::run() {
     if (!scan()) return false;
-    // Only a formula that calls can be running when it is called; only one
-    // that calls nothing needs no activation mark, as the batch form has none.
-    if ((nested_ || batch_) && nested_ == !calls_) return false;
+    // Only a formula that calls can be running when it is called; the batch
+    // form has no activation mark, which only a formula that calls needs.
+    if (nested_ && !calls_) return false;
+    if (batch_ && calls_) return false;
     if (batch_) {
         if (!begin_batch()) return false;
     } else {
