@@ -211,12 +211,7 @@ class Translator {
         }
         case OpPreIncVar: case OpPreDecVar: case OpPostIncVar: case OpPostDecVar:
         case OpPreIncCommon: case OpPreDecCommon: case OpPostIncCommon: case OpPostDecCommon: {
-            const bool common = byte == OpPreIncCommon || byte == OpPreDecCommon ||
-                                byte == OpPostIncCommon || byte == OpPostDecCommon;
-            const bool pre = byte == OpPreIncVar || byte == OpPreDecVar ||
-                             byte == OpPreIncCommon || byte == OpPreDecCommon;
-            const bool inc = byte == OpPreIncVar || byte == OpPostIncVar ||
-                             byte == OpPreIncCommon || byte == OpPostIncCommon;
+            const auto [common, pre, inc] = step_kind(byte);
             Operand t = operand(common, w[0]);
             if (t.form == kFormStack) return false;
             // Variants come in {A, F, D} triples: Inc before Dec, Pre before Post.

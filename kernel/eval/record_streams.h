@@ -14,6 +14,20 @@ namespace tmx {
 // The four call instructions, each followed by its write-back list.
 inline bool is_call(uint8_t byte) { return byte >= OpCallInt && byte <= OpCallExternal; }
 
+// What an increment or decrement instruction does: to a shared cell or a
+// variable, before or after reading, up or down.
+struct StepKind {
+    bool common, pre, inc;
+};
+inline StepKind step_kind(uint8_t byte) {
+    return {byte == OpPreIncCommon || byte == OpPreDecCommon || byte == OpPostIncCommon ||
+                byte == OpPostDecCommon,
+            byte == OpPreIncVar || byte == OpPreDecVar || byte == OpPreIncCommon ||
+                byte == OpPreDecCommon,
+            byte == OpPreIncVar || byte == OpPostIncVar || byte == OpPreIncCommon ||
+                byte == OpPostIncCommon};
+}
+
 // Whether n operand words starting at word `op` lie inside the header's
 // operand stream.
 inline bool operand_words_left(const int32_t *header, int32_t op, int32_t n) {

@@ -361,12 +361,7 @@ bool RealCodegen::place(bool common, int32_t word, x86::Mem &m) {
 
 // Increments and decrements of a variable or cell.
 bool RealCodegen::step(uint8_t byte, int32_t word) {
-    const bool common = byte == OpPreIncCommon || byte == OpPreDecCommon ||
-                        byte == OpPostIncCommon || byte == OpPostDecCommon;
-    const bool pre = byte == OpPreIncVar || byte == OpPreDecVar ||
-                     byte == OpPreIncCommon || byte == OpPreDecCommon;
-    const bool inc = byte == OpPreIncVar || byte == OpPostIncVar ||
-                     byte == OpPreIncCommon || byte == OpPostIncCommon;
+    const auto [common, pre, inc] = step_kind(byte);
     x86::Mem m;
     if (!place(common, word, m)) return false;
     x86::Xmm old = load(m);
