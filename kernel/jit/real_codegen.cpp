@@ -434,25 +434,27 @@ bool RealCodegen::operation(uint8_t byte) {
 bool RealCodegen::arith(uint8_t byte) {
     if (stack_.size() < 2) return false;
     const size_t top = stack_.size() - 1;
+    // Addition and multiplication write the top (b), subtraction and
+    // division the operand below it (a); the other operand is only read.
+    const bool into_top = byte == OpAdd || byte == OpMul;
+    x86::Xmm dest, read;
     x86::Mem m;
-    if (byte == OpAdd || byte == OpMul) {
-        x86::Xmm b = pop();
-        const bool from_memory = take_leaf(top - 1, &m);
-        x86::Xmm a = from_memory ? x86::Xmm() : pop();
-        if (byte == OpAdd)
-            from_memory ? cc_.addsd(b, m) : cc_.addsd(b, a);
-        else
-            from_memory ? cc_.mulsd(b, m) : cc_.mulsd(b, a);
-        push(b);
-        return true;
+    if (into_top) dest = pop();
+    const bool from_memory = take_leaf(into_top ? top - 1 : top, &m);
+    if (!from_memory) read = pop();
+    if (!into_top) dest = pop();
+    InstId id = x86::Inst::kIdAddsd;
+    switch (byte) {
+    case OpAdd: id = x86::Inst::kIdAddsd; break;
+    case OpMul: id = x86::Inst::kIdMulsd; break;
+    case OpSub: id = x86::Inst::kIdSubsd; break;
+    default: id = x86::Inst::kIdDivsd; break;
     }
-    const bool from_memory = take_leaf(top, &m);
-    x86::Xmm b = from_memory ? x86::Xmm() : pop(), a = pop();
-    if (byte == OpSub)
-        from_memory ? cc_.subsd(a, m) : cc_.subsd(a, b);
+    if (from_memory)
+        cc_.emit(id, dest, m);
     else
-        from_memory ? cc_.divsd(a, m) : cc_.divsd(a, b);
-    push(a);
+        cc_.emit(id, dest, read);
+    push(dest);
     return true;
 }
 
