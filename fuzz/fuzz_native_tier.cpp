@@ -8,7 +8,9 @@
 // activations then run its nested native code, and the interpreter's.  A
 // formula with a batch form (the one the summing built-ins use) also runs as
 // a walk over three points with the same arguments, against three
-// interpreted calls.
+// interpreted calls, and through its line form over three evenly spaced
+// points, summed, against the built-ins' arithmetic around interpreted
+// calls.
 //
 // Input: bytes 0-3 pick the argument values (four bits each from a table of
 // the values where floating-point operations differ most: NaN of both signs,
@@ -162,6 +164,37 @@ class Differential {
         return s;
     }
 
+    // A walk of `count` evenly spaced points through the line form, or
+    // (null) the built-ins' own arithmetic and fold around interpreted calls;
+    // the first point is the first starting argument, the line's start a
+    // finite one.
+    State run_line(tmx::JitLine line, int count) {
+        restore();
+        tmx::FastCode *fast = r_->fast;
+        r_->fast = nullptr;
+        r_->jit = nullptr;
+        r_->jit_nested = nullptr;
+        State s;
+        s.args = args0_;
+        const double first = args0_[0], min = std::isfinite(first) ? first : -1.25;
+        const double step = 0.375, offset = 0.5;
+        double total = 0.0;
+        watchdog().arm();
+        if (line) {
+            total = line(s.args.data(), 0, count, first, min, step, offset, total);
+        } else {
+            for (int k = 0; k < count && !tmx::run_error_pending(); ++k) {
+                s.args[0] = k == 0 ? first : min + step * (double(k) + offset);
+                total += RealCal(r_, s.args.data());
+            }
+        }
+        watchdog().disarm();
+        r_->fast = fast;
+        s.result = total;
+        capture(s);
+        return s;
+    }
+
   private:
     // The starting state, put back before each run.
     void restore() {
@@ -239,6 +272,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             compare(d.run_points(nullptr, 3), d.run_points(batch, 3));
             r->jit_batch = batch;
             r->jit_batch_tried = true;
+        }
+        if (tmx::JitLine line = tmx::compile_real_line(r)) {
+            compare(d.run_line(nullptr, 3), d.run_line(line, 3));
+            r->jit_line = line;
+            r->jit_line_tried = true;
         }
         // The record owns its code from here and releases it when deleted.
         r->jit = native.first;

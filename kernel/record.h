@@ -123,6 +123,10 @@ struct FormulaRecord {
     // demand after `jit`, and released with it.
     bool jit_batch_tried = false;
     void (*jit_batch)(double *points, int64_t count, double *out) = nullptr;
+    // Its line form (jit_line), likewise.
+    bool jit_line_tried = false;
+    double (*jit_line)(double *args, int64_t j, int64_t stop, double first, double min,
+                       double step, double offset, double total) = nullptr;
     // RealCal's whole dispatch, chosen again whenever the fields above change
     // (choose_real_entry, eval/real_fast.h): a straight-line formula's runner
     // or its native code when nothing else can apply, else the general entry.

@@ -36,13 +36,17 @@ inline double fold(double total, const double *values, int n, bool product) {
     return total;
 }
 
-// The batch form, when the formula has one and may use it: a running
+// Whether the formula's batch and line forms may be used: a running
 // formula's arguments must not move (NamedRealFormula), and a trace reports
 // every evaluation, which only RealCal's path does.
-inline JitBatch batch_form(const NamedRealFormula &f) {
-    if (f.running || g_trace_enabled) return nullptr;
-    return jit_batch(f.record);
+inline bool native_forms_allowed(const NamedRealFormula &f) {
+    return !f.running && !g_trace_enabled;
 }
+
+// For walks without a line form.
+struct NoLines {
+    bool operator()(double *) const { return false; }
+};
 
 }  // namespace formula_points
 
@@ -52,16 +56,27 @@ inline JitBatch batch_form(const NamedRealFormula &f) {
 // assign its parameters), and returns how many it wrote, 0 after the last.
 // `single` is where one point's arguments go (f.argument_array).  False
 // when a run error is pending; the built-in's result is then 0.
-template <typename Fill>
+// Each round, where native forms are allowed, lines(&total) is asked first
+// whether it evaluates every remaining point itself (through the formula's
+// line form, folding into the total): true when it did, or a run error
+// stopped it.  Only when it does not is the batch form made and used.
+template <typename Fill, typename Lines = formula_points::NoLines>
 bool evaluate_points(const NamedRealFormula &f, double *single, bool product, Fill &&fill,
-                     double *total) {
+                     double *total, Lines &&lines = {}) {
     using namespace formula_points;
     if (run_error_pending()) return false;
     double t = product ? 1.0 : 0.0;
     double values[kBatch];
-    JitBatch batch = batch_form(f);
+    const bool native = native_forms_allowed(f);
+    JitBatch batch = nullptr;
     std::unique_ptr<double[]> points;
     for (;;) {
+        if (native && lines(&t)) {
+            if (run_error_pending()) return false;
+            break;
+        }
+        // The count toward native code may be over now.
+        if (native && !batch) batch = jit_batch(f.record);
         if (batch && !points) {
             points.reset(new (std::nothrow) double[size_t(kBatch) * size_t(f.params)]);
             if (!points) batch = nullptr;
@@ -79,8 +94,6 @@ bool evaluate_points(const NamedRealFormula &f, double *single, bool product, Fi
         }
         t = fold(t, values, n, product);
         if (n < kBatch) break;
-        // The count toward native code may be over now.
-        if (!batch) batch = batch_form(f);
     }
     *total = t;
     return true;

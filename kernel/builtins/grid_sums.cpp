@@ -123,7 +123,26 @@ bool walk(const NamedRealFormula &f, Axis *axes, double *single, bool product, d
         }
         return n;
     };
-    return evaluate_points(f, single, product, fill, total);
+    // The rest of a sum's grid a line at a time through the line form, the
+    // outer coordinates written once per line into an array of the walk's
+    // own (the form assigns only the first).  An infinite step leaves one
+    // point a line, which the form takes from `first`.
+    const auto lines = [&](double *t) {
+        if (product) return false;
+        const JitLine line = jit_line(f.record);
+        if (!line || !std::isfinite(step)) return false;
+        std::unique_ptr<double[]> args(new (std::nothrow) double[size_t(params)]);
+        if (!args) return false;
+        while (more) {
+            outer(args.get());
+            *t = line(args.get(), j, last + 1, axes[0].coordinate(j), min, step, 0.0, *t);
+            if (run_error_pending()) return true;
+            more = next_line(axes, params);
+            j = 0;
+        }
+        return true;
+    };
+    return evaluate_points(f, single, product, fill, total, lines);
 }
 
 double over_grid(int m, const double *args, const TmCallContext *ctx, const char16_t *name,

@@ -24,7 +24,12 @@
 // A formula that calls nothing also gets a batch form when a built-in that
 // evaluates it at many points (sum, pro, DataSum, DataPro, SimpIntegrate)
 // first asks for it: one native loop over a run of points, so such a walk
-// pays one call per batch instead of one per point.
+// pays one call per batch instead of one per point.  For the sums over evenly
+// spaced points (a line of sum's grid, SimpIntegrate's midpoints) it gets a
+// line form too, which makes the points itself and adds the values as they
+// come: the whole line is one native loop with the coordinate and the total
+// in registers.  (Products, rarer, keep the batch form: one form for both
+// would test which at every point.)
 //
 // Settings, read when the kernel starts (InitTamrix):
 //   TAMRIX_JIT=0            the tier is off
@@ -55,6 +60,14 @@ using JitEntry = double (*)(double *args);
 // evaluate it at many points: out[k] = f(points + k * parameter count) for k
 // from 0 up to count, stopping early when a run error is pending.
 using JitBatch = void (*)(double *points, int64_t count, double *out);
+// The line form of a formula that calls nothing and assigns no parameter but
+// the first, for the built-ins that sum over evenly spaced points: evaluates
+// points j up to stop, args[0] = first at point j and min + step * (k +
+// offset) at each point k after it (written by the code; min and step must be
+// finite), args[1...] as the caller wrote them; adds each value to `total` in
+// order and returns the total.  Stops early when a run error is pending.
+using JitLine = double (*)(double *args, int64_t j, int64_t stop, double first, double min,
+                           double step, double offset, double total);
 
 // Reads the settings; InitTamrix calls it.
 void jit_configure();
@@ -101,6 +114,8 @@ inline JitEntry jit_nested_entry(FormulaRecord *rec) {
 // has no native code yet (its countdown is not over), calls something, or is
 // not one the tier takes.
 JitBatch jit_batch(FormulaRecord *rec);
+// The line form of `rec`, likewise.
+JitLine jit_line(FormulaRecord *rec);
 
 // The tier's state, for tests and the benchmark.
 struct JitSettings {

@@ -17,6 +17,8 @@ struct NativeCode {
 NativeCode compile_real_native(FormulaRecord *rec);
 // Its batch form (JitBatch), or null.
 JitBatch compile_real_batch(FormulaRecord *rec);
+// Its line form (JitLine), or null.
+JitLine compile_real_line(FormulaRecord *rec);
 // Returns the code's memory to the runtime.
 void release_native(const void *code);
 // Bytes of code the runtime holds (jit_code_bytes).

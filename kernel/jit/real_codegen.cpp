@@ -12,6 +12,7 @@
 #include "real_codegen.h"
 
 #include <bit>
+#include <cmath>
 #include <new>
 
 #include "../address_table.h"
@@ -53,16 +54,20 @@ RealCodegen::RealCodegen(FormulaRecord *rec, x86::Compiler &cc, Form form,
                          double (*nested_entry)(double *))
     : rec_(rec), h_(rec->header), data_(static_cast<double *>(rec->data)), cc_(cc),
       nested_(form == Form::kNested), nested_entry_(nested_entry),
-      at_(size_t(rec->header[kCodeLength])), batch_(form == Form::kBatch) {}
+      at_(size_t(rec->header[kCodeLength])), batch_(form == Form::kBatch),
+      line_(form == Form::kLine) {}
 
 bool RealCodegen::run() {
     if (!scan()) return false;
     // Only a formula that calls can be running when it is called; the batch
-    // form has no activation mark, which only a formula that calls needs.
+    // and line forms have no activation mark, which only a formula that
+    // calls needs.
     if (nested_ && !calls_) return false;
-    if (batch_ && calls_) return false;
+    if ((batch_ || line_) && calls_) return false;
     if (batch_) {
         if (!begin_batch()) return false;
+    } else if (line_) {
+        if (!begin_line()) return false;
     } else {
         FuncNode *func = cc_.addFunc(FuncSignatureT<double, double *>(CallConvId::kHost));
         if (!func) return false;
@@ -98,7 +103,7 @@ bool RealCodegen::run() {
         cc_.bind(refused_);
         cc_.ret(zero());
     }
-    if (batch_) end_batch();
+    if (batch_ || line_) end_loop();
     cc_.endFunc();
     return true;
 }
@@ -124,20 +129,91 @@ bool RealCodegen::begin_batch() {
     // end = out + count: the loop runs while out < end.
     cc_.lea(batch_end_, x86::ptr(batch_out_, count, 3));
     const x86::Gp error_type = address(&g_run_error.type);
-    batch_done_ = cc_.newLabel();
+    loop_done_ = cc_.newLabel();
     entry_ = cc_.cursor();
-    batch_loop_ = cc_.newLabel();
-    cc_.bind(batch_loop_);
+    loop_ = cc_.newLabel();
+    cc_.bind(loop_);
     cc_.cmp(batch_out_, batch_end_);
-    cc_.jae(batch_done_);
+    cc_.jae(loop_done_);
     cc_.cmp(x86::dword_ptr(error_type), 0);
-    cc_.jne(batch_done_);
+    cc_.jne(loop_done_);
     return true;
 }
 
-void RealCodegen::end_batch() {
-    cc_.bind(batch_done_);
-    cc_.ret();
+// The line form: points j up to stop of a line of evenly spaced points.
+// The first parameter is `first` at point j itself and min + step * (k +
+// offset) at each point k after it, which is the walks' own arithmetic
+// (sum's min + k * step with offset 0, SimpIntegrate's midpoints a + h *
+// (k + 0.5)) as long as min and step are finite: the callers make sure of it
+// and compute `first` themselves (sum's first point of a line is min, where
+// 0 * an infinite step would be NaN).  The other parameters stay what the
+// caller wrote, which is why a formula that assigns one of them does not get
+// this form.  Each value is added to the running total as it comes, so the
+// total never leaves a register; the run-error record is polled before each
+// point.
+bool RealCodegen::begin_line() {
+    FuncNode *func = cc_.addFunc(FuncSignatureT<double, double *, int64_t, int64_t, double,
+                                                double, double, double, double>(
+        CallConvId::kHost));
+    if (!func) return false;
+    if (h_[kLastParam] < 0) return false;
+    args_ = cc_.newIntPtr("args");
+    line_j_ = cc_.newInt64("j");
+    line_stop_ = cc_.newInt64("stop");
+    x86::Xmm first = cc_.newXmmSd("first"), min = cc_.newXmmSd("min"),
+             step = cc_.newXmmSd("step"), offset = cc_.newXmmSd("offset");
+    line_total_ = cc_.newXmmSd("total");
+    func->setArg(0, args_);
+    func->setArg(1, line_j_);
+    func->setArg(2, line_stop_);
+    func->setArg(3, first);
+    func->setArg(4, min);
+    func->setArg(5, step);
+    func->setArg(6, offset);
+    func->setArg(7, line_total_);
+    const x86::Gp error_type = address(&g_run_error.type);
+    loop_done_ = cc_.newLabel();
+    loop_ = cc_.newLabel();
+    const Label check = cc_.newLabel();
+    entry_ = cc_.cursor();
+    // The loop tests j < stop at its bottom (add_to_line), so once here.
+    x86::Xmm x = cc_.newXmmSd("x");
+    cc_.movapd(x, first);
+    cc_.cmp(line_j_, line_stop_);
+    cc_.jge(loop_done_);
+    cc_.jmp(check);
+    cc_.bind(loop_);
+    cc_.xorpd(x, x); // cvtsi2sd writes only the low half: no wait for x's last value
+    cc_.cvtsi2sd(x, line_j_);
+    cc_.addsd(x, offset);
+    cc_.mulsd(x, step);
+    cc_.addsd(x, min);
+    cc_.bind(check);
+    cc_.cmp(x86::dword_ptr(error_type), 0);
+    cc_.jne(loop_done_);
+    cc_.movsd(x86::qword_ptr(args_), x);
+    return true;
+}
+
+void RealCodegen::add_to_line(x86::Xmm v) {
+    cc_.addsd(line_total_, v);
+    cc_.inc(line_j_);
+    cc_.cmp(line_j_, line_stop_);
+    cc_.jl(loop_);
+    cc_.jmp(loop_done_);
+}
+
+void RealCodegen::end_loop() {
+    cc_.bind(loop_done_);
+    if (line_)
+        cc_.ret(line_total_);
+    else
+        cc_.ret();
+}
+
+// The line form writes only the first parameter at each point.
+bool RealCodegen::writes_outer_parameter(bool common, int32_t word) const {
+    return line_ && !common && word >= 1 && word <= h_[kLastParam];
 }
 
 bool RealCodegen::words_left(int32_t op, int32_t n) const {
@@ -186,7 +262,8 @@ bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &c
     case OpPushConst:
         if (cp >= h_[kStackBase]) return false;
         square_next_ = std::bit_cast<uint64_t>(data_[cp]) == std::bit_cast<uint64_t>(2.0);
-        push_leaf(constant(data_[cp++]));
+        push_leaf(constant(data_[cp]), !std::isnan(data_[cp]));
+        ++cp;
         return true;
     case OpPushVar:
     case OpPushCommon: {
@@ -199,7 +276,9 @@ bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &c
     case OpStoreVar:
     case OpStoreCommon: {
         x86::Mem m;
-        if (stack_.empty() || !place(byte == OpStoreCommon, *w, m)) return false;
+        if (stack_.empty() || !place(byte == OpStoreCommon, *w, m) ||
+            writes_outer_parameter(byte == OpStoreCommon, *w))
+            return false;
         ++op;
         cc_.movsd(m, stack_.back());
         return true;
@@ -230,7 +309,11 @@ void RealCodegen::emit_return(x86::Xmm v) {
         cc_.movsd(x86::qword_ptr(batch_out_), v);
         cc_.add(args_, batch_stride_);
         cc_.add(batch_out_, 8);
-        cc_.jmp(batch_loop_);
+        cc_.jmp(loop_);
+        return;
+    }
+    if (line_) {
+        add_to_line(v);
         return;
     }
     if (nested_)
@@ -249,9 +332,16 @@ x86::Xmm RealCodegen::pop() {
     return v;
 }
 
-void RealCodegen::push_leaf(const x86::Mem &m) {
-    leaves_.push_back({stack_.size(), m});
+void RealCodegen::push_leaf(const x86::Mem &m, bool number) {
+    leaves_.push_back({stack_.size(), m, number});
     stack_.push_back(x86::Xmm());
+}
+
+// Whether the top is a leaf holding a constant that is not NaN.
+bool RealCodegen::number_on_top() const {
+    for (const Leaf &l : leaves_)
+        if (l.depth + 1 == stack_.size()) return l.number;
+    return false;
 }
 
 // Takes the entry at `depth` off the stack's top as a memory operand when it
@@ -363,7 +453,7 @@ bool RealCodegen::place(bool common, int32_t word, x86::Mem &m) {
 bool RealCodegen::step(uint8_t byte, int32_t word) {
     const auto [common, pre, inc] = step_kind(byte);
     x86::Mem m;
-    if (!place(common, word, m)) return false;
+    if (!place(common, word, m) || writes_outer_parameter(common, word)) return false;
     x86::Xmm old = load(m);
     x86::Xmm changed = pre ? old : copy(old);
     if (inc)
@@ -430,13 +520,16 @@ bool RealCodegen::operation(uint8_t byte) {
 // here keeps even the NaN's sign and payload.
 //
 // The operand that is only read may come straight from memory (a leaf): the
-// instruction's result is the same, NaN rule included.
+// instruction's result is the same, NaN rule included.  A sum or product
+// whose top is a constant other than NaN writes the operand below instead,
+// reading the constant from memory: with one NaN operand at most, either
+// order gives the same bits.
 bool RealCodegen::arith(uint8_t byte) {
     if (stack_.size() < 2) return false;
     const size_t top = stack_.size() - 1;
     // Addition and multiplication write the top (b), subtraction and
     // division the operand below it (a); the other operand is only read.
-    const bool into_top = byte == OpAdd || byte == OpMul;
+    const bool into_top = (byte == OpAdd || byte == OpMul) && !number_on_top();
     x86::Xmm dest, read;
     x86::Mem m;
     if (into_top) dest = pop();
@@ -575,15 +668,29 @@ NativeCode compile_real_native(FormulaRecord *rec) {
     return made;
 }
 
-JitBatch compile_real_batch(FormulaRecord *rec) {
+namespace {
+
+// A form made alone (the batch and line forms).
+template <typename Entry>
+Entry compile_alone(FormulaRecord *rec, RealCodegen::Form form) {
     if (too_large(rec->header)) return nullptr;
     JitRuntime *rt = native_runtime();
     if (!rt) return nullptr;
     try {
-        return translate<JitBatch>(rt, rec, RealCodegen::Form::kBatch, nullptr);
+        return translate<Entry>(rt, rec, form, nullptr);
     } catch (const std::bad_alloc &) {
         return nullptr;
     }
+}
+
+}  // namespace
+
+JitBatch compile_real_batch(FormulaRecord *rec) {
+    return compile_alone<JitBatch>(rec, RealCodegen::Form::kBatch);
+}
+
+JitLine compile_real_line(FormulaRecord *rec) {
+    return compile_alone<JitLine>(rec, RealCodegen::Form::kLine);
 }
 
 }  // namespace tmx

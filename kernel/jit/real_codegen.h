@@ -38,9 +38,10 @@ class RealCodegen {
   public:
     // The code made: a first activation's, whose recursive calls go to
     // `nested_entry` (made first; null: through the call path); a nested
-    // activation's on the in-place path; or the batch form that evaluates a
-    // run of points (JitBatch).
-    enum class Form { kFirst, kNested, kBatch };
+    // activation's on the in-place path; the batch form that evaluates a
+    // run of points (JitBatch); or the line form that walks evenly spaced
+    // points and sums the values (JitLine).
+    enum class Form { kFirst, kNested, kBatch, kLine };
     RealCodegen(FormulaRecord *rec, asmjit::x86::Compiler &cc, Form form,
                 double (*nested_entry)(double *));
 
@@ -65,10 +66,14 @@ class RealCodegen {
     bool words_left(int32_t op, int32_t n) const;
     void emit_return(asmjit::x86::Xmm v);
     bool begin_batch();
-    void end_batch();
+    bool begin_line();
+    void end_loop();
+    void add_to_line(asmjit::x86::Xmm v);
+    bool writes_outer_parameter(bool common, int32_t word) const;
 
     void push(asmjit::x86::Xmm v) { stack_.push_back(v); }
-    void push_leaf(const asmjit::x86::Mem &m);
+    void push_leaf(const asmjit::x86::Mem &m, bool number = false);
+    bool number_on_top() const;
     bool take_leaf(size_t depth, asmjit::x86::Mem *m);
     void materialize(size_t depth);
     void materialize_all();
@@ -137,6 +142,7 @@ class RealCodegen {
     struct Leaf {
         size_t depth;
         asmjit::x86::Mem mem;
+        bool number = false; // a constant that is not NaN
     };
     std::vector<Leaf> leaves_;
     // The instruction just translated pushed the constant 2 (square_next_),
@@ -148,12 +154,18 @@ class RealCodegen {
     bool calls_ = false;                  // marks itself running (it calls)
     asmjit::Label refused_;               // the activation may not start
     asmjit::Label quiet_;                 // nested: ends unrecorded (an error is pending)
-    // The batch form: the loop over points, out_ advancing one value and
-    // args_ one point per evaluation.
+    // The batch and line forms loop over points: to loop_ after each value,
+    // to loop_done_ when the points are over or a run error is pending.
+    asmjit::Label loop_, loop_done_;
+    // The batch form: out_ advances one value and args_ one point per
+    // evaluation.
     bool batch_ = false;
     int32_t batch_stride_ = 0;
     asmjit::x86::Gp batch_out_, batch_end_;
-    asmjit::Label batch_loop_, batch_done_;
+    // The line form: point j of the line, the values added to line_total_.
+    bool line_ = false;
+    asmjit::x86::Gp line_j_, line_stop_;
+    asmjit::x86::Xmm line_total_;
 };
 
 }  // namespace tmx

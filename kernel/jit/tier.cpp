@@ -74,13 +74,26 @@ JitBatch jit_batch(FormulaRecord *rec) {
     return rec->jit_batch;
 }
 
+JitLine jit_line(FormulaRecord *rec) {
+#if TAMRIX_HAVE_JIT
+    if (!rec->jit_line && rec->jit && !rec->jit_line_tried) {
+        rec->jit_line_tried = true;
+        rec->jit_line = compile_real_line(rec);
+    }
+#endif
+    return rec->jit_line;
+}
+
 void jit_release(FormulaRecord *rec) {
     rec->jit_countdown = 0;
     rec->jit_batch_tried = false;
+    rec->jit_line_tried = false;
 #if TAMRIX_HAVE_JIT
     release_native(reinterpret_cast<const void *>(rec->jit_batch));
+    release_native(reinterpret_cast<const void *>(rec->jit_line));
 #endif
     rec->jit_batch = nullptr;
+    rec->jit_line = nullptr;
     if (!rec->jit) return;
 #if TAMRIX_HAVE_JIT
     release_native(reinterpret_cast<const void *>(rec->jit));

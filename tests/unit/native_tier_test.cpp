@@ -20,6 +20,7 @@ TEST_F(NativeTier, OperatorsAndBuiltinsAgreeBitForBit) {
         u"f(a,b,c)=a+1",
         // Two NaNs: the result keeps the one the interpreter's code keeps.
         u"f(a,b,c)=a+b", u"f(a,b,c)=a*b", u"f(a,b,c)=a-b", u"f(a,b,c)=a/b",
+        u"f(a,b,c)=a+0/0", u"f(a,b,c)=(b*(0/0))", u"f(a,b,c)=(c+2.5)*(a*0.5)",
         u"f(a,b,c)=(a+b)*(a-b)/c",
         u"f(a,b,c)=sqrt(a*a+b*b)+return(c)",
         u"f(a,b,c)=sin(a)^2+cos(a)^2+a^b+c^0.5",
@@ -231,18 +232,32 @@ TEST_F(NativeTier, CalleeDeletedWhileANativeCallerRunsIsARunError) {
     EXPECT_EQ(take_error().type, 4);
 }
 
-TEST_F(NativeTier, BatchFormsAreReleasedWithTheirFormula) {
+// sum walks a grid through the line form, which writes only the first
+// parameter; a formula assigning another one is walked through the batch
+// form.  Either is released with its formula.
+TEST_F(NativeTier, BatchAndLineFormsAreReleasedWithTheirFormula) {
     if (!have_tier_) GTEST_SKIP() << "no native tier on this machine";
-    size_t before = 0;
-    for (int i = 0; i < 200; ++i) {
-        tmx::FormulaRecord *f = compile_in(11, u"bf(x,y)=x*y+1");
-        tmx::FormulaRecord *walk = compile_in(11, u"sum(\"bf\", 0, 9, 1, 0, 9, 1)");
-        EXPECT_EQ(RealCal(walk, nullptr), 2125);
-        EXPECT_NE(f->jit_batch, nullptr);
-        DeleteFor(2, walk);
-        DeleteFor(2, f);
-        if (i == 0) before = tmx::jit_code_bytes();
-        EXPECT_EQ(tmx::jit_code_bytes(), before) << "after " << i + 1 << " rounds";
+    const struct {
+        const char16_t *formula;
+        double sum;
+        bool line;
+    } cases[] = {
+        {u"bf(x,y)=(x=x*1, x*y+1)", 2125, true},
+        {u"bf(x,y)=(y++, x*y+1)", 2575, false},
+    };
+    for (const auto &c : cases) {
+        size_t before = 0;
+        for (int i = 0; i < 100; ++i) {
+            tmx::FormulaRecord *f = compile_in(11, c.formula);
+            tmx::FormulaRecord *walk = compile_in(11, u"sum(\"bf\", 0, 9, 1, 0, 9, 1)");
+            EXPECT_EQ(RealCal(walk, nullptr), c.sum) << "line form: " << c.line;
+            EXPECT_EQ(f->jit_line != nullptr, c.line);
+            EXPECT_EQ(f->jit_batch != nullptr, !c.line);
+            DeleteFor(2, walk);
+            DeleteFor(2, f);
+            if (i == 0) before = tmx::jit_code_bytes();
+            EXPECT_EQ(tmx::jit_code_bytes(), before) << "after " << i + 1 << " rounds";
+        }
     }
 }
 

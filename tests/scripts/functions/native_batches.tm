@@ -1,7 +1,8 @@
 // Built-ins that evaluate a formula at many points switch to its native
-// batch form once the formula has native code (2000 evaluations in); the
-// values, their order in the total, statics, assigned parameters and the
-// point where a run error stops the walk stay what the interpreter gives.
+// batch or line form once the formula has native code (2000 evaluations
+// in); the values, their order in the total, statics, assigned parameters
+// and the point where a run error stops the walk stay what the interpreter
+// gives.
 s2(x,y:static,n)=which(x<0, n, (n++, x=x*2, x*y));
 sum("s2", 0, 99, 1, 0, 49, 1);
 // expect: 12127500
@@ -30,6 +31,16 @@ sum("g4", 0, 0.5, 0.01, 0, 2, 1, 1, 3, 1, -1, 1, 0.5);
 // expect: -4016.250000000002
 pro("g4", 1, 1, 1, 0.0001, 0.0001, 1, 0.25, 0.75, 0.0001, 0, 0, 1);
 // expect: 0.7787565697372272
+// A formula assigning a parameter other than the first (a line of the grid
+// is then not walked by native code that writes only the first), and an
+// infinite step, which leaves one point on its axis.
+y2(x,y)=(y++, y=y*2+x, x+y);
+sum("y2", 0, 99, 1, 0, 49, 1);
+// expect: 750000
+sum("y2", 2, 3, 1/0, 0, 3, 1);
+// expect: 36
+sum("g3", 0.5, 2, 1/0, 1, 2, 1, 0, 2, 1);
+// expect: 3009008.75
 // A run error at the 2601st point ends the walk there: no later point is
 // evaluated, and the result is 0.  (The error stays pending, so this comes last.)
 seen(x:static,n)=which(x<0, n, (n++, which(x<2600, x)));
