@@ -152,11 +152,11 @@ bool RealCodegen::begin_batch() {
 // total never leaves a register; the run-error record is polled before each
 // point.
 bool RealCodegen::begin_line() {
+    if (h_[kLastParam] < 0) return false;
     FuncNode *func = cc_.addFunc(FuncSignatureT<double, double *, int64_t, int64_t, double,
                                                 double, double, double, double>(
         CallConvId::kHost));
     if (!func) return false;
-    if (h_[kLastParam] < 0) return false;
     args_ = cc_.newIntPtr("args");
     line_j_ = cc_.newInt64("j");
     line_stop_ = cc_.newInt64("stop");
