@@ -119,6 +119,13 @@ struct FormulaRecord {
     // call), or null; made and released with `jit`.
     double (*jit_nested)(double *args) = nullptr;
     uint32_t jit_countdown = 0;
+    // RealCal's whole dispatch, chosen again whenever the fields above change
+    // (choose_real_entry, eval/real_fast.h): a straight-line formula's runner
+    // or its native code when nothing else can apply, else the general entry.
+    // One indirect call then replaces the tests of every field per evaluation.
+    RealEntry entry = real_general_entry;
+    // --- fields RealCal does not read (after `entry`, so that adding to them
+    // leaves where RealCal's fields lie alone) ---
     // Its batch form for the built-ins (jit_batch), translated once on
     // demand after `jit`, and released with it.
     bool jit_batch_tried = false;
@@ -127,11 +134,6 @@ struct FormulaRecord {
     bool jit_line_tried = false;
     double (*jit_line)(double *args, int64_t j, int64_t stop, double first, double min,
                        double step, double offset, double total) = nullptr;
-    // RealCal's whole dispatch, chosen again whenever the fields above change
-    // (choose_real_entry, eval/real_fast.h): a straight-line formula's runner
-    // or its native code when nothing else can apply, else the general entry.
-    // One indirect call then replaces the tests of every field per evaluation.
-    RealEntry entry = real_general_entry;
 };
 
 // One cell of a referrer list: the referring formula.  `link` is the pointer
