@@ -244,6 +244,8 @@ bool RealCodegen::scan() {
 bool RealCodegen::instruction(uint8_t byte, int32_t &ip, int32_t &op, int32_t &cp,
                               bool &reachable) {
     if (byte < kFirstBuiltin && !words_left(op, operand_words(byte))) return false;
+    if (compare_pending_ && byte != OpIfTest && byte != OpWhichTest && byte != OpWhileTest)
+        settle_compare();
     const int32_t *w = h_ + op;
     // Whether the top is the constant 2 pushed by the instruction before: a
     // jump landing here would bring another value, and joins give their own.
@@ -552,14 +554,53 @@ bool RealCodegen::arith(uint8_t byte) {
 }
 
 // x pred y as a 0 or 1; `swapped` compares b with a (a > b is b < a).
+// Made by the next instruction (compare_pending_).
 bool RealCodegen::compare(uint8_t pred, bool swapped) {
     if (stack_.size() < 2) return false;
     x86::Xmm b = pop(), a = pop();
-    x86::Xmm x = swapped ? b : a, y = swapped ? a : b;
-    cc_.cmpsd(x, y, imm(pred));
-    cc_.andpd(x, one128());
-    push(x);
+    compare_x_ = swapped ? b : a;
+    compare_y_ = swapped ? a : b;
+    compare_predicate_ = pred;
+    compare_pending_ = true;
+    push(compare_x_);
     return true;
+}
+
+void RealCodegen::settle_compare() {
+    compare_pending_ = false;
+    cc_.cmpsd(compare_x_, compare_y_, imm(compare_predicate_));
+    cc_.andpd(compare_x_, one128());
+}
+
+// Branches to `to` where the pending comparison is false, as its 0 or 1
+// would be: a NaN makes all but "not equal" false (ucomisd then sets ZF, PF
+// and CF).  x < y is y above x, x <= y is y above or equal to x.
+void RealCodegen::jump_if_false(const Label &to) {
+    compare_pending_ = false;
+    const x86::Xmm x = compare_x_, y = compare_y_;
+    switch (compare_predicate_) {
+    case kCmpLt:
+        cc_.ucomisd(y, x);
+        cc_.jbe(to);
+        break;
+    case kCmpLe:
+        cc_.ucomisd(y, x);
+        cc_.jb(to);
+        break;
+    case kCmpEq:
+        cc_.ucomisd(x, y);
+        cc_.jp(to);
+        cc_.jne(to);
+        break;
+    default: { // not equal: false only where ordered and equal
+        const Label true_ = cc_.newLabel();
+        cc_.ucomisd(x, y);
+        cc_.jp(true_);
+        cc_.je(to);
+        cc_.bind(true_);
+        break;
+    }
+    }
 }
 
 // All ones where t pred 0 holds, else all zeros.

@@ -92,6 +92,8 @@ class RealCodegen {
     bool operation(uint8_t byte);
     bool arith(uint8_t byte);
     bool compare(uint8_t predicate, bool swapped);
+    void settle_compare();
+    void jump_if_false(const asmjit::Label &to);
     asmjit::x86::Xmm truth(asmjit::x86::Xmm t, uint8_t predicate);
     bool logic(bool both);
     bool bits(const asmjit::x86::Mem &m, bool flip);
@@ -101,6 +103,7 @@ class RealCodegen {
     // --- jumps and loops (real_codegen_flow.cpp) ---------------------------------
     bool arrive(int32_t here, int32_t op, int32_t cp, bool &reachable);
     bool flow(uint8_t byte, const int32_t *w, bool &reachable);
+    bool test_compare(uint8_t byte, int32_t to, int32_t word, int32_t konst);
     bool jump_to(int32_t to, int32_t depth, int32_t word, int32_t konst);
     bool drop_keep(int32_t n);
     void sync(size_t depth);
@@ -145,6 +148,13 @@ class RealCodegen {
         bool number = false; // a constant that is not NaN
     };
     std::vector<Leaf> leaves_;
+    // The top is the 0 or 1 of the comparison just translated, not computed
+    // yet: an if, which or while test right after it branches on the
+    // comparison's flags instead (test_compare), and anything else makes the
+    // value first (settle_compare).  compare_x_ is the top's register.
+    bool compare_pending_ = false;
+    asmjit::x86::Xmm compare_x_, compare_y_;
+    uint8_t compare_predicate_ = 0;
     // The instruction just translated pushed the constant 2 (square_next_),
     // so an OpPow now (square_) squares with one multiplication.
     bool square_next_ = false;

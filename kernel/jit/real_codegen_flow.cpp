@@ -23,6 +23,7 @@ using namespace asmjit;
 bool RealCodegen::arrive(int32_t here, int32_t op, int32_t cp, bool &reachable) {
     Landing &l = at_[size_t(here)];
     if (!l.target) return true;
+    if (compare_pending_) settle_compare();
     materialize_all(); // paths meet in registers
     if (reachable) {
         const int32_t depth = int32_t(stack_.size());
@@ -111,6 +112,7 @@ bool RealCodegen::drop_keep(int32_t n) {
 bool RealCodegen::flow(uint8_t byte, const int32_t *w, bool &reachable) {
     const JumpOperands j = read_jump(kOpcodes[byte].layout, w);
     const int32_t depth = int32_t(stack_.size());
+    if (compare_pending_) return test_compare(byte, j.code, j.word, j.konst);
     switch (byte) {
     case OpDropKeep:
     case OpWhichDefault: return drop_keep(j.n);
@@ -223,6 +225,36 @@ bool RealCodegen::flow(uint8_t byte, const int32_t *w, bool &reachable) {
     default:
         return false;
     }
+}
+
+// An if, which or while test of the comparison just translated: one branch
+// on its flags, and the 0 or 1 the test leaves on the stack written on each
+// path (1 going on; 0 where it jumps, as the tests make it; a while test
+// that jumps because an error is pending keeps the 1).
+bool RealCodegen::test_compare(uint8_t byte, int32_t to, int32_t word, int32_t konst) {
+    const int32_t depth = int32_t(stack_.size());
+    if (depth < 1) return false;
+    stack_.pop_back(); // the comparison's register, not written
+    sync(stack_.size());
+    const x86::Xmm top = canonical(size_t(depth - 1));
+    const Label is_false = cc_.newLabel(), jump = cc_.newLabel(), go_on = cc_.newLabel();
+    jump_if_false(is_false);
+    cc_.movsd(top, constant(1.0));
+    if (byte == OpWhileTest) branch_if_error_pending(jump);
+    cc_.jmp(go_on);
+    cc_.bind(is_false);
+    cc_.xorpd(top, top);
+    cc_.bind(jump);
+    if (byte == OpWhichTest) {
+        // The skipped branch's slot holds the zero too, as in flow().
+        cc_.movapd(canonical(size_t(depth)), top);
+        if (!jump_to(to, depth + 1, word, konst)) return false;
+    } else {
+        if (!jump_to(to, depth, word, konst)) return false;
+    }
+    cc_.bind(go_on);
+    push(top);
+    return true;
 }
 
 }  // namespace tmx

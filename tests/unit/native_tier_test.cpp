@@ -21,6 +21,9 @@ TEST_F(NativeTier, OperatorsAndBuiltinsAgreeBitForBit) {
         // Two NaNs: the result keeps the one the interpreter's code keeps.
         u"f(a,b,c)=a+b", u"f(a,b,c)=a*b", u"f(a,b,c)=a-b", u"f(a,b,c)=a/b",
         u"f(a,b,c)=a+0/0", u"f(a,b,c)=(b*(0/0))", u"f(a,b,c)=(c+2.5)*(a*0.5)",
+        // A comparison tested by if, which or while branches on its flags.
+        u"f(a,b,c)=which(a<b, 1, a<=b, 2, a==b, 4, a!=c, 8, 16)+if(a>b, 32)+if(b>=c, 64)",
+        u"f(a,b,c:i)=(i=0, while(i<fmod(abs(a),4), i++), i+(if(b!=c, 7)==7)*10)",
         u"f(a,b,c)=(a+b)*(a-b)/c",
         u"f(a,b,c)=sqrt(a*a+b*b)+return(c)",
         u"f(a,b,c)=sin(a)^2+cos(a)^2+a^b+c^0.5",
