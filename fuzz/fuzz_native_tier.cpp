@@ -142,11 +142,7 @@ class Differential {
     // and none once a run error is pending.  Points that did not run keep a
     // marker value.
     State run_points(tmx::JitBatch batch, int count) {
-        restore();
-        tmx::FastCode *fast = r_->fast;
-        r_->fast = nullptr;
-        r_->jit = nullptr;
-        r_->jit_nested = nullptr;
+        tmx::FastCode *fast = begin_walk();
         State s;
         const size_t n = args0_.size();
         for (int k = 0; k < count; ++k) s.args.insert(s.args.end(), args0_.begin(), args0_.end());
@@ -169,11 +165,7 @@ class Differential {
     // the first point is the first starting argument, the line's start a
     // finite one.
     State run_line(tmx::JitLine line, int count) {
-        restore();
-        tmx::FastCode *fast = r_->fast;
-        r_->fast = nullptr;
-        r_->jit = nullptr;
-        r_->jit_nested = nullptr;
+        tmx::FastCode *fast = begin_walk();
         State s;
         s.args = args0_;
         const double first = args0_[0], min = std::isfinite(first) ? first : -1.25;
@@ -196,6 +188,18 @@ class Differential {
     }
 
   private:
+    // The start of a walk: the starting state, and the formula's calls
+    // interpreted by the byte code (the form under test is called directly).
+    // Returns the fast form, which the walk puts back.
+    tmx::FastCode *begin_walk() {
+        restore();
+        tmx::FastCode *fast = r_->fast;
+        r_->fast = nullptr;
+        r_->jit = nullptr;
+        r_->jit_nested = nullptr;
+        return fast;
+    }
+
     // The starting state, put back before each run.
     void restore() {
         // A call of a stack-size built-in in the run before changed them.

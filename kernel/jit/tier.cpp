@@ -64,22 +64,31 @@ JitEntry jit_count_down(FormulaRecord *rec) {
     return rec->jit;
 }
 
+#if TAMRIX_HAVE_JIT
+namespace {
+
+// A form translated on demand once the formula has native code; one attempt.
+template <typename Form>
+void make_once(FormulaRecord *rec, Form &form, bool &tried, Form (*translate)(FormulaRecord *)) {
+    if (!form && rec->jit && !tried) {
+        tried = true;
+        form = translate(rec);
+    }
+}
+
+}  // namespace
+#endif
+
 JitBatch jit_batch(FormulaRecord *rec) {
 #if TAMRIX_HAVE_JIT
-    if (!rec->jit_batch && rec->jit && !rec->jit_batch_tried) {
-        rec->jit_batch_tried = true;
-        rec->jit_batch = compile_real_batch(rec);
-    }
+    make_once(rec, rec->jit_batch, rec->jit_batch_tried, compile_real_batch);
 #endif
     return rec->jit_batch;
 }
 
 JitLine jit_line(FormulaRecord *rec) {
 #if TAMRIX_HAVE_JIT
-    if (!rec->jit_line && rec->jit && !rec->jit_line_tried) {
-        rec->jit_line_tried = true;
-        rec->jit_line = compile_real_line(rec);
-    }
+    make_once(rec, rec->jit_line, rec->jit_line_tried, compile_real_line);
 #endif
     return rec->jit_line;
 }
